@@ -1,0 +1,82 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "store/common_data.h"
+#include "store/prompter.h"
+
+namespace velmora::cli {
+
+// Exit statuses: a refused or failed operation gives 1, a wrong call (unknown verb, field,
+// event or area) gives 2.
+inline constexpr int kFailed = 1;
+inline constexpr int kUsage = 2;
+
+// Thrown by a verb to end the program with a status; the message, when any, goes to stderr.
+struct Exit {
+    int status;
+    std::string message;
+};
+
+// Prints the system's messages to stderr exactly as written and answers questions from the
+// command line's flags: No, or Cancel where Cancel is offered, unless told otherwise.
+class CliPrompter : public Prompter {
+public:
+    void Message(const std::string& text) override;
+    Answer Ask(const std::string& text, const std::string& caption, Buttons buttons) override;
+    void Beep() override;
+
+    // --overwrite answers Yes, --keep answers No.
+    void AnswerWith(Answer answer) { m_answer = answer; }
+
+private:
+    Answer m_answer = Answer::Cancel;
+};
+
+// An open project for the length of one verb: OpenProject then LoadPicture on construction;
+// Finish() saves the map when it changed and closes the project (compacting the file).
+class Session {
+public:
+    Session(CliPrompter& prompter, const std::string& projectPath);
+    ~Session();
+
+    COMMON_DATA& Data() { return m_data; }
+    // Marks the map as changed so that Finish() saves it.
+    void MapChanged() { m_mapChanged = true; }
+    void Finish();
+
+    // The area number for a name; throws Exit{kUsage} for an unknown name.
+    int RequireArea(const std::string& name);
+
+private:
+    DbConnection m_projectDb;
+    DbConnection m_sourceDb;
+    COMMON_DATA m_data;
+    bool m_mapChanged = false;
+    bool m_finished = false;
+};
+
+// Adds --overwrite and --keep to a verb; the returned function applies them to the prompter.
+std::function<void(CliPrompter&)> AddOverwriteFlags(CLI::App& verb);
+
+// Everything the verb files share.
+struct Context {
+    CliPrompter prompter;
+};
+
+// Each verb file registers its verbs through a static Registrar, so that adding a verb file
+// never touches main.cpp.
+using VerbAdder = void (*)(CLI::App& app, Context& context);
+std::vector<VerbAdder>& VerbAdders();
+struct Registrar {
+    explicit Registrar(VerbAdder adder) { VerbAdders().push_back(adder); }
+};
+
+// Parses an event name ("over", "click", "dblclick"); throws Exit{kUsage} otherwise.
+int RequireEvent(const std::string& name);
+
+}  // namespace velmora::cli

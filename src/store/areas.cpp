@@ -1,0 +1,224 @@
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+
+#include "store/common_data.h"
+#include "store/project_sql.h"
+#include "store/record_io.h"
+#include "store/store_messages.h"
+
+namespace velmora {
+
+bool COMMON_DATA::ListAreas() {
+    AreaNames.fill(std::string());
+    AreaCount = 0;
+    bool complete = true;
+    try {
+        SQLite::Statement query(Project().Db(), sql::kListAreas);
+        while (query.executeStep()) {
+            const std::int64_t number = query.getColumn(0).getInt64();
+            if (number >= 1 && number <= kMaxAreas) {
+                AreaNames[static_cast<std::size_t>(number)] = query.getColumn(1).getString();
+            }
+        }
+    } catch (const std::exception&) {
+        complete = false;
+    }
+    // A damaged file may give two names one number; counting the names held keeps the count
+    // and the registry in agreement.
+    for (int number = 1; number <= kMaxAreas; ++number) {
+        AreaCount += AreaNames[number].empty() ? 0 : 1;
+    }
+    return complete;
+}
+
+void COMMON_DATA::DeleteAllAreas() {
+    AreaCount = 0;
+    AreaNames.fill(std::string());
+    if (ProjectOpen) {
+        Project().Execute(sql::kDeleteAllAreas);
+    }
+    ClearMap();
+    if (AreasRemoved) {
+        AreasRemoved();
+    }
+}
+
+int COMMON_DATA::AddArea(const std::string& name, bool withRows) {
+    if (AreaCount >= kMaxAreas) {
+        ShowMessage(msg::kTooManyAreas);
+        return kTooManyAreas;
+    }
+    if (name.empty()) {
+        ShowMessage(msg::kEmptyAreaName);
+        return kEmptyAreaName;
+    }
+    if (FindArea(name) != 0) {
+        ShowMessage(msg::kAreaExists);
+        return kAreaNameTaken;
+    }
+    int number = 1;
+    while (number <= kMaxAreas && !AreaNames[number].empty()) {
+        ++number;
+    }
+    AreaNames[number] = name;
+    ++AreaCount;
+    if (withRows) {
+        for (int event = 0; event < kEventCount; ++event) {
+            InsertAreaRows(name, number, EventName(event));
+        }
+    }
+    return number;
+}
+
+bool COMMON_DATA::InsertAreaRows(const std::string& name, int number, const std::string& event) {
+    SQLite::Statement insert(Project().Db(), sql::kInsertAreaRows);
+    insert.bind(":FIELD", name);
+    insert.bind(":COLOR", number);
+    insert.bind(":EVENT", event);
+    insert.exec();
+    return true;
+}
+
+bool COMMON_DATA::RenameArea(const std::string& oldName, const std::string& newName) {
+    if (AreaCount == 0) {
+        ShowMessage(msg::kNoAreas);
+        return false;
+    }
+    // Free numbers hold the empty name, so an empty new name is refused as taken; with all
+    // 255 numbers in use it must be refused all the same, or the area would look free.
+    if (newName.empty() || FindArea(newName) != 0) {
+        ShowMessage(msg::kAreaExists);
+        return false;
+    }
+    const int number = FindArea(oldName);
+    if (number == 0) {
+        ShowMessage(msg::kAreaNotFound);
+        return false;
+    }
+    AreaNames[number] = newName;
+    if (AttributesArea == oldName) {
+        AttributesArea = newName;
+    }
+    SQLite::Statement update(Project().Db(), sql::kRenameArea);
+    update.bind(":FIELD", oldName);
+    update.bind(":NEWFIELD", newName);
+    update.exec();
+    return true;
+}
+
+bool COMMON_DATA::DeleteArea(const std::string& name) {
+    if (AreaCount == 0) {
+        ShowMessage(msg::kNoAreas);
+        return false;
+    }
+    const int number = FindArea(name);
+    if (number == 0) {
+        ShowMessage(msg::kAreaNotFound);
+        return false;
+    }
+    AreaNames[number].clear();
+    --AreaCount;
+    {
+        SQLite::Statement remove(Project().Db(), sql::kDeleteArea);
+        remove.bind(":FIELD", name);
+        remove.exec();
+    }
+    for (int y = 0; y < Map.Height(); ++y) {
+        std::uint8_t* p = Map.Row(y);
+        for (int x = 0; x < Map.Width(); ++x, p += 3) {
+            if (p[0] == number) {
+                p[0] = p[1] = p[2] = 0;
+            }
+        }
+    }
+    if (AreasRemoved) {
+        AreasRemoved();
+    }
+    return true;
+}
+
+void COMMON_DATA::BeginTransaction() { Project().Execute(sql::kBeginTransaction); }
+
+void COMMON_DATA::CommitTransaction() { Project().Execute(sql::kCommit); }
+
+bool COMMON_DATA::ReadAttributes(const std::string& name) {
+    for (int event = 0; event < kEventCount; ++event) {
+        SQLite::Statement query(Project().Db(), sql::kSelectRecord);
+        query.bind(":FIELD", name);
+        query.bind(":EVENT", EventName(event));
+        if (query.executeStep()) {
+            ReadAttributesRow(query, 3, Attributes[event]);
+        }
+    }
+    AttributesArea = name;
+    AttributesModified = false;
+    return true;
+}
+
+bool COMMON_DATA::WriteAttributes(const std::string& name) {
+    for (int event = 0; event < kEventCount; ++event) {
+        SQLite::Statement update(Project().Db(), sql::kUpdateRecord);
+        BindAttributes(update, Attributes[event]);
+        update.bind(":FIELD", name);
+        update.bind(":EVENT", EventName(event));
+        update.exec();
+    }
+    AttributesModified = false;
+    return true;
+}
+
+void COMMON_DATA::WritePendingAttributes() {
+    if (AttributesModified && ProjectOpen) {
+        WriteAttributes(AttributesArea);
+    }
+}
+
+bool COMMON_DATA::ResetAttributes(int event) {
+    if (event < 0 || event >= kEventCount) {
+        return false;
+    }
+    Attributes[event] = DefaultAttributes();
+    return true;
+}
+
+bool COMMON_DATA::ResetAllAttributes() {
+    for (int event = 0; event < kEventCount; ++event) {
+        ResetAttributes(event);
+    }
+    return true;
+}
+
+bool COMMON_DATA::CopyAttributes(const std::string& name, int from, int to) {
+    if (from == to || from < 0 || to < 0 || from >= kEventCount || to >= kEventCount) {
+        return false;
+    }
+    if (!ReadAttributes(name)) {
+        return false;
+    }
+    Attributes[to] = Attributes[from];
+    return WriteAttributes(name);
+}
+
+int COMMON_DATA::FindArea(const std::string& name) const {
+    for (int number = 1; number <= kMaxAreas; ++number) {
+        if (AreaNames[number] == name) {
+            return number;
+        }
+    }
+    return 0;
+}
+
+std::string COMMON_DATA::UniqueAreaName(const std::string& name) const {
+    if (FindArea(name) == 0) {
+        return name;
+    }
+    for (int n = 2; n <= 299; ++n) {
+        std::string candidate = name + "_" + std::to_string(n);
+        if (FindArea(candidate) == 0) {
+            return candidate;
+        }
+    }
+    return "XXX";
+}
+
+}  // namespace velmora

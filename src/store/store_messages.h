@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+// The store's messages to the user, exactly as shown.
+namespace velmora::msg {
+
+inline constexpr const char* kCreateFailed = "Ошибка создания базы данных";
+inline constexpr const char* kOpenFailed = "Ошибка открытия базы данных";
+inline constexpr const char* kVersionNotSupported = "Эта версия не поддерживается!";
+inline constexpr const char* kOpenProjectFirst = "Откройте сперва проект!";
+inline constexpr const char* kDeleteFailed = "Ошибка удаления файла!";
+inline constexpr const char* kWriteFailed = "Ошибка записи данных в проект!";
+
+inline constexpr const char* kTooManyAreas = "Слишком много областей!";
+inline constexpr const char* kEmptyAreaName = "Название области не может быть пустым!";
+inline constexpr const char* kAreaExists = "Область с таким названием уже существует!";
+inline constexpr const char* kNoAreas = "Нет областей!";
+inline constexpr const char* kAreaNotFound = "Область не найдена!";
+
+inline constexpr const char* kImportOpenFailed = "Ошибка открытия данных для импорта";
+inline constexpr const char* kNothingToImport = "Нет полей для импорта в этом проекте!";
+inline constexpr const char* kImportFromItself =
+    "Нельзя импортировать области из открытого проекта!";
+
+inline const std::string kBadFileName = "Недопустимое имя файла в проекте: ";
+inline constexpr const char* kMapSizeFitted =
+    "Размер карты областей не совпадал с размером изображения: карта подогнана под изображение.";
+
+}  // namespace velmora::msg

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "store/prompter.h"
+
+namespace velmora::test {
+
+// A prompter that records every message and question and answers from a script.
+// Questions with no scripted answer get No (or Cancel where Cancel is offered).
+class ScriptedPrompter : public Prompter {
+public:
+    void Message(const std::string& text) override { messages.push_back(text); }
+    velmora::Answer Ask(const std::string& text, const std::string& caption,
+                        Buttons buttons) override;
+    void Beep() override { ++beeps; }
+
+    void Reply(velmora::Answer answer) { answers.push_back(answer); }
+
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    std::vector<std::string> captions;
+    std::deque<velmora::Answer> answers;
+    int beeps = 0;
+};
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+
+}  // namespace velmora::test
