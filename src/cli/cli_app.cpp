@@ -6,7 +6,9 @@
 
 namespace velmora::cli {
 
-void CliPrompter::Message(const std::string& text) { std::cerr << text << '\n'; }
+void CliPrompter::Message(const std::string& text) {
+    std::cerr << text << '\n';
+}
 
 Answer CliPrompter::Ask(const std::string& text, const std::string& caption, Buttons buttons) {
     Answer answer = m_answer;
@@ -18,7 +20,9 @@ Answer CliPrompter::Ask(const std::string& text, const std::string& caption, But
     return answer;
 }
 
-void CliPrompter::Beep() { std::cerr << '\a' << std::flush; }
+void CliPrompter::Beep() {
+    std::cerr << '\a' << std::flush;
+}
 
 Session::Session(CliPrompter& prompter, const std::string& projectPath) : m_data(prompter) {
     m_data.ProjectDb = &m_projectDb;

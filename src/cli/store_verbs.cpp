@@ -146,19 +146,19 @@ void AddAreaVerbs(CLI::App& app, Context& context) {
     import->add_flag("--replace", *replace, "delete every area of the project first");
     import->callback([&context, project, source, replace] {
         Session session(context.prompter, *project);
-        if (*replace) {
-            session.Data().DeleteAllAreas();
-            session.MapChanged();
-        }
-        const bool done = session.Data().ImportAreas(*source);
-        session.Data().ListAreas();
-        PrintAreas(session.Data());
-        session.Finish();
-        if (!done) {
-            throw Exit{kFailed, ""};
-        }
-    });
-}
+    if (*replace) {
+        session.Data().DeleteAllAreas();
+        session.MapChanged();
+    }
+    const bool done = session.Data().ImportAreas(*source);
+    session.Data().ListAreas();
+    PrintAreas(session.Data());
+    session.Finish();
+    if (!done) {
+        throw Exit{kFailed, ""};
+    }
+});
+}  // namespace
 
 void AddAttach(CLI::App& app, Context& context) {
     auto* verb = app.add_subcommand(
@@ -175,8 +175,8 @@ void AddAttach(CLI::App& app, Context& context) {
     verb->callback([&context, project, kind, file, answer] {
         answer(context.prompter);
         Session session(context.prompter, *project);
-        const std::string name = session.Data().CopyIntoWorkFolder(
-            *file, *kind == "picture" ? "Pictures" : "Sounds");
+        const std::string name =
+            session.Data().CopyIntoWorkFolder(*file, *kind == "picture" ? "Pictures" : "Sounds");
         session.Finish();
         if (name.empty()) {
             throw Exit{kFailed, ""};
@@ -206,7 +206,8 @@ void AddSetGet(CLI::App& app, Context& context) {
     set->add_option("project", *project)->required();
     set->add_option("area", *area)->required();
     set->add_option("event", *event, "over, click or dblclick")->required();
-    set->add_option("assignments", *assignments, "FIELD=VALUE, FIELD a column from message_style on")
+    set->add_option("assignments", *assignments,
+                    "FIELD=VALUE, FIELD a column from message_style on")
         ->required();
     set->callback([&context, project, area, event, assignments] {
         const int e = RequireEvent(*event);
@@ -360,6 +361,6 @@ void AddStoreVerbs(CLI::App& app, Context& context) {
 
 const Registrar registrar(AddStoreVerbs);
 
-}  // namespace
+}  // namespace velmora::cli
 
 }  // namespace velmora::cli

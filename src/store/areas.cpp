@@ -137,9 +137,13 @@ bool COMMON_DATA::DeleteArea(const std::string& name) {
     return true;
 }
 
-void COMMON_DATA::BeginTransaction() { Project().Execute(sql::kBeginTransaction); }
+void COMMON_DATA::BeginTransaction() {
+    Project().Execute(sql::kBeginTransaction);
+}
 
-void COMMON_DATA::CommitTransaction() { Project().Execute(sql::kCommit); }
+void COMMON_DATA::CommitTransaction() {
+    Project().Execute(sql::kCommit);
+}
 
 bool COMMON_DATA::ReadAttributes(const std::string& name) {
     for (int event = 0; event < kEventCount; ++event) {

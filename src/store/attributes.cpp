@@ -82,7 +82,9 @@ ATTRIBUTES DefaultAttributes() {
     return a;
 }
 
-const std::array<AttributeField, kAttributeFieldCount>& AttributeFields() { return kFields; }
+const std::array<AttributeField, kAttributeFieldCount>& AttributeFields() {
+    return kFields;
+}
 
 const AttributeField* FindAttributeField(std::string_view column) {
     for (const auto& f : kFields) {
@@ -93,8 +95,14 @@ const AttributeField* FindAttributeField(std::string_view column) {
     return nullptr;
 }
 
-const std::array<const char*, 18>& MessageStyles() { return kStyles; }
-const std::array<const char*, 6>& MessageTypes() { return kMessageTypes; }
-const std::array<const char*, 2>& PictureTypes() { return kPictureTypes; }
+const std::array<const char*, 18>& MessageStyles() {
+    return kStyles;
+}
+const std::array<const char*, 6>& MessageTypes() {
+    return kMessageTypes;
+}
+const std::array<const char*, 2>& PictureTypes() {
+    return kPictureTypes;
+}
 
 }  // namespace velmora

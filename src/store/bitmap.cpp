@@ -15,7 +15,9 @@ void Bitmap::Resize(int width, int height) {
     m_pixels.assign(m_stride * static_cast<std::size_t>(height), 0);
 }
 
-void Bitmap::Clear() { std::fill(m_pixels.begin(), m_pixels.end(), std::uint8_t{0}); }
+void Bitmap::Clear() {
+    std::fill(m_pixels.begin(), m_pixels.end(), std::uint8_t{0});
+}
 
 bool operator==(const Bitmap& a, const Bitmap& b) {
     if (a.m_width != b.m_width || a.m_height != b.m_height) {

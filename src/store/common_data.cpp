@@ -50,8 +50,7 @@ std::string COMMON_DATA::WorkFilePath(const std::string& folder, const std::stri
     return IsPlainFileName(name) ? JoinPath(WorkFolderPath(folder), name) : std::string();
 }
 
-std::string COMMON_DATA::CopyIntoWorkFolder(const std::string& source,
-                                            const std::string& folder) {
+std::string COMMON_DATA::CopyIntoWorkFolder(const std::string& source, const std::string& folder) {
     const std::string name = ExtractName(source);
     const std::string target = WorkFilePath(folder, name);
     if (target.empty()) {

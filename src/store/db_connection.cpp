@@ -45,6 +45,8 @@ SQLite::Database& DbConnection::Db() {
     return *m_db;
 }
 
-void DbConnection::Execute(const char* sql) { Db().exec(sql); }
+void DbConnection::Execute(const char* sql) {
+    Db().exec(sql);
+}
 
 }  // namespace velmora

@@ -18,7 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string SystemError(int code) { return std::strerror(code); }
+std::string SystemError(int code) {
+    return std::strerror(code);
+}
 
 // Closes a descriptor and removes the temporary file unless it was committed.
 class TempFile {
@@ -88,12 +90,12 @@ private:
 }  // namespace
 
 bool FileExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool FolderExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -108,7 +110,7 @@ std::string ReadWholeFile(const std::string& path) {
     if (fd < 0) {
         throw FileError("Не удалось открыть файл " + path + ": " + SystemError(errno));
     }
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         throw FileError("Не удалось открыть файл " + path);

@@ -17,8 +17,9 @@ TEST_F(AreasTest, NumbersAreTheLowestFreeAndReused) {
     EXPECT_EQ(data.AddArea("D", true), 2);
     EXPECT_EQ(data.AreaCount, 3);
     data.CloseProject();
-    EXPECT_EQ(Rows(ProjectPath(), "select field,color,event from properties where field='D' "
-                                  "order by id;"),
+    EXPECT_EQ(Rows(ProjectPath(),
+                   "select field,color,event from properties where field='D' "
+                   "order by id;"),
               (Table{{"D", "2", "over"}, {"D", "2", "click"}, {"D", "2", "dblclick"}}));
 }
 
@@ -28,9 +29,10 @@ TEST_F(AreasTest, RowsOfANewAreaHoldTheDefaults) {
     const auto rows = Rows(ProjectPath(), "select * from properties where event='click';");
     ASSERT_EQ(rows.size(), 1u);
     const std::vector<std::string> expected = {
-        "2",  "Door", "1", "click", "blue_small", "speech", "", "0", "0", "0", "0", "blue_small",
-        "circle", "", "0", "0", "0", "0", "", "0", "0", "", "", "", "100", "", "0", "0", "100",
-        "0", "0", "0", "100", "0"};
+        "2", "Door", "1",          "click",  "blue_small", "speech", "",    "0", "0",
+        "0", "0",    "blue_small", "circle", "",           "0",      "0",   "0", "0",
+        "",  "0",    "0",          "",       "",           "",       "100", "",  "0",
+        "0", "100",  "0",          "0",      "0",          "100",    "0"};
     EXPECT_EQ(rows[0], expected);
 
     // The in-memory reset gives the same values as the row insert.
@@ -179,8 +181,9 @@ TEST_F(AreasTest, RecordsAreWrittenReadAndCopied) {
 TEST_F(AreasTest, ReadingKeepsRecordsThatHaveNoRowAndNullsReadAsEmpty) {
     CreateWithAreas({"Door"});
     projectDb.Execute("delete from properties where event='dblclick';");
-    projectDb.Execute("update properties set message_text=NULL, sound_volume=NULL "
-                      "where event='over';");
+    projectDb.Execute(
+        "update properties set message_text=NULL, sound_volume=NULL "
+        "where event='over';");
     data.Attributes[kDblClick].js_code = "kept()";
     data.ReadAttributes("Door");
     EXPECT_EQ(data.Attributes[kDblClick].js_code, "kept()");

@@ -42,8 +42,9 @@ TEST_F(AreaImportTest, ClashingNamesGetSuffixesAndRowsAreCopied) {
     EXPECT_EQ(data.Attributes[kOver].message_text, "from Door");
     EXPECT_EQ(data.Attributes[kClick].sound_volume, 35);
     data.CloseProject();
-    EXPECT_EQ(Rows(ProjectPath(), "select field,color,event from properties where id>3 "
-                                  "order by field, id;"),
+    EXPECT_EQ(Rows(ProjectPath(),
+                   "select field,color,event from properties where id>3 "
+                   "order by field, id;"),
               (Table{{"Door_2", "2", "over"},
                      {"Door_2", "2", "click"},
                      {"Door_2", "2", "dblclick"},
@@ -65,8 +66,8 @@ TEST_F(AreaImportTest, StopsAtTheLimitAndCopiesWhatWasRegistered) {
         mine.push_back("m" + std::to_string(i));
     }
     CreateWithAreas(mine);
-    ASSERT_TRUE(data.ImportAreas(
-        MakeSource({"s0", "s1", "s2", "s3", "s4", "s5", "s6", "s7", "s8", "s9"})));
+    ASSERT_TRUE(
+        data.ImportAreas(MakeSource({"s0", "s1", "s2", "s3", "s4", "s5", "s6", "s7", "s8", "s9"})));
     EXPECT_EQ(data.AreaCount, 255);
     EXPECT_EQ(prompter.messages, std::vector<std::string>{"Слишком много областей!"});
     EXPECT_NE(data.FindArea("s4"), 0);

@@ -37,9 +37,9 @@ TEST(PathFunctions, SplitPathsAtTheSeparator) {
 
 TEST(PathFunctions, EnsureExtensionComparesWithoutCase) {
     const std::pair<const char*, const char*> cases[] = {
-        {"tour", "tour.vlm"},       {"TOUR.VLM", "TOUR.VLM"},   {"tour.vlm", "tour.vlm"},
-        {"tour.Vlm", "tour.Vlm"},   {"tour.vl", "tour.vl.vlm"}, {"", ".vlm"},
-        {"vlm", "vlm.vlm"},         {"тур", "тур.vlm"},
+        {"tour", "tour.vlm"},     {"TOUR.VLM", "TOUR.VLM"},   {"tour.vlm", "tour.vlm"},
+        {"tour.Vlm", "tour.Vlm"}, {"tour.vl", "tour.vl.vlm"}, {"", ".vlm"},
+        {"vlm", "vlm.vlm"},       {"тур", "тур.vlm"},
     };
     for (const auto& [in, out] : cases) {
         EXPECT_EQ(EnsureExtension(in, ".vlm"), out) << in;

@@ -35,19 +35,21 @@ TEST_F(ProjectTest, NewFileHoldsTheSchemaAndDefaultRows) {
     EXPECT_EQ(data.BackgroundVolume, 100);
     data.CloseProject();
 
-    const auto tables = Rows(ProjectPath(),
-                             "select name from sqlite_master where type='table' order by name;");
+    const auto tables =
+        Rows(ProjectPath(), "select name from sqlite_master where type='table' order by name;");
     const std::vector<std::vector<std::string>> expected = {
         {"edit"}, {"meta_info"}, {"pictures"}, {"properties"}, {"sqlite_sequence"}};
     EXPECT_EQ(tables, expected);
-    EXPECT_EQ(Rows(ProjectPath(), "select * from pictures;"),
-              (std::vector<std::vector<std::string>>{{"0", "NULL", "NULL", "NULL", "100", "0", "0"}}));
+    EXPECT_EQ(
+        Rows(ProjectPath(), "select * from pictures;"),
+        (std::vector<std::vector<std::string>>{{"0", "NULL", "NULL", "NULL", "100", "0", "0"}}));
     EXPECT_EQ(Rows(ProjectPath(), "select * from meta_info;"),
               (std::vector<std::vector<std::string>>{{"0", "4.0"}}));
     EXPECT_TRUE(Rows(ProjectPath(), "select * from properties;").empty());
     EXPECT_TRUE(Rows(ProjectPath(), "select * from edit;").empty());
-    EXPECT_TRUE(Rows(ProjectPath(), "select * from sqlite_master where type in "
-                                    "('index','view','trigger') and name not like 'sqlite_%';")
+    EXPECT_TRUE(Rows(ProjectPath(),
+                     "select * from sqlite_master where type in "
+                     "('index','view','trigger') and name not like 'sqlite_%';")
                     .empty());
     for (const char* sub : kWorkFolders) {
         EXPECT_TRUE(FolderExists(folder / sub)) << sub;

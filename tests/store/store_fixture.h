@@ -46,7 +46,8 @@ protected:
         while (query.executeStep()) {
             std::vector<std::string> row;
             for (int i = 0; i < query.getColumnCount(); ++i) {
-                row.push_back(query.getColumn(i).isNull() ? "NULL" : query.getColumn(i).getString());
+                row.push_back(query.getColumn(i).isNull() ? "NULL"
+                                                          : query.getColumn(i).getString());
             }
             rows.push_back(row);
         }
