@@ -22,6 +22,7 @@ constexpr std::uint32_t kBitfields = 3;
 constexpr int kWidth = 7;  // odd, so rows of every depth need padding
 constexpr int kHeight = 5;
 
+// A BMP file described by its header fields and the colours its pixel values must show.
 struct BmpCase {
     std::string name;
     int headerSize;  // 12 (core), 40 (info), 124 (fifth version)
@@ -187,6 +188,7 @@ std::vector<BmpCase> Cases() {
     };
 }
 
+// Decodes each described BMP file.
 class BmpFiles : public ::testing::TestWithParam<BmpCase> {};
 
 TEST_P(BmpFiles, Decode) {
@@ -212,6 +214,7 @@ TEST(ImageBmp, RunLengthCoded) {
     const Bgr r = Colour(palette[1]);
     const Bgr g = Colour(palette[2]);
     const Bgr b = Colour(palette[3]);
+    // Run-length coded pixel data and the picture it must give.
     struct RleCase {
         const char* name;
         std::uint32_t compression;

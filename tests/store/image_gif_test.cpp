@@ -12,6 +12,7 @@
 namespace velmora::test {
 namespace {
 
+// One frame of a test GIF: its place on the screen, pixels, palette and transparency.
 struct GifFrame {
     int left;
     int top;
@@ -23,6 +24,7 @@ struct GifFrame {
     int transparent = NO_TRANSPARENT_COLOR;
 };
 
+// A test GIF file and the picture its first frame must give.
 struct GifCase {
     std::string name;
     int screenWidth;
@@ -71,6 +73,11 @@ std::string WriteGif(const GifCase& c) {
             GifByteType extension[4];
             EGifGCBToExtension(&gcb, extension);
             EXPECT_EQ(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension), GIF_OK);
+        }
+        // giflib keeps each frame's palette copy until the next frame overwrites it unfreed.
+        if (gif->Image.ColorMap != nullptr) {
+            GifFreeMapObject(gif->Image.ColorMap);
+            gif->Image.ColorMap = nullptr;
         }
         ColorMapObject* local = MakeMap(frame.localMap);
         EXPECT_EQ(EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height,
@@ -146,23 +153,37 @@ std::vector<GifCase> Cases() {
              const int index = inside ? (x - 3 + y - 2) % 3 : 0;
              return inside && index != 0 ? AsBgr(kLocal[index]) : AsBgr(kGlobal[2]);
          }},
-        // A first frame that overflows the logical screen widens the picture; without a
-        // global palette the background is black.
-        {"FrameLargerThanScreen",
+        // Frame pixels beyond the logical screen are cut off; without a global palette the
+        // background is black.
+        {"FrameBeyondScreen",
          4,
          4,
          {},
          0,
          {{2, 1, 6, 5, false, [](int x, int) { return 1 + x % 2; }, kLocal}},
-         8,
-         6,
+         4,
+         4,
          [](int x, int y) {
              const bool inside = x >= 2 && y >= 1;
              return inside ? AsBgr(kLocal[1 + (x - 2) % 2]) : Bgr{0, 0, 0};
          }},
+        // A file without a screen size takes the frame's extent.
+        {"NoScreenSize",
+         0,
+         0,
+         kGlobal,
+         3,
+         {{1, 2, 3, 2, false, [](int x, int y) { return x + y; }}},
+         4,
+         4,
+         [](int x, int y) {
+             const bool inside = x >= 1 && y >= 2;
+             return AsBgr(kGlobal[inside ? x - 1 + y - 2 : 3]);
+         }},
     };
 }
 
+// Decodes each described GIF file.
 class GifFiles : public ::testing::TestWithParam<GifCase> {};
 
 TEST_P(GifFiles, DecodeFirstFrame) {

@@ -44,6 +44,7 @@ void ExpectBlocks(const Bitmap& bitmap, const std::vector<Bgr>& colours) {
     }
 }
 
+// A JPEG kind written by libjpeg, with the colour each flat block must decode to.
 struct JpegCase {
     std::string name;
     J_COLOR_SPACE space;
@@ -51,6 +52,7 @@ struct JpegCase {
     bool progressive;
     std::vector<std::vector<int>> blockSamples;  // samples of each block, in the file's space
     std::vector<Bgr> blockColours;               // what each block must decode to
+    bool adobeMarker = true;
 };
 
 std::string WriteJpeg(const JpegCase& c) {
@@ -67,6 +69,7 @@ std::string WriteJpeg(const JpegCase& c) {
     cinfo.in_color_space = c.space;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 95, TRUE);
+    cinfo.write_Adobe_marker = c.adobeMarker && c.space == JCS_CMYK;
     if (c.progressive) {
         jpeg_simple_progression(&cinfo);
     }
@@ -117,9 +120,18 @@ std::vector<JpegCase> Cases() {
          false,
          {{255, 0, 0, 255}, {0, 255, 0, 255}, {255, 255, 255, 0}, {200, 180, 40, 255}},
          {{0, 0, 255}, {0, 255, 0}, {0, 0, 0}, {40, 180, 200}}},
+        // Without the marker the samples are plain amounts of ink.
+        {"CmykPlain",
+         JCS_CMYK,
+         4,
+         false,
+         {{0, 255, 255, 0}, {255, 0, 255, 0}, {0, 0, 0, 255}, {55, 75, 215, 0}},
+         {{0, 0, 255}, {0, 255, 0}, {0, 0, 0}, {40, 180, 200}},
+         false},
     };
 }
 
+// Decodes each JPEG kind.
 class JpegKinds : public ::testing::TestWithParam<JpegCase> {};
 
 TEST_P(JpegKinds, DecodeFlatBlocks) {

@@ -23,6 +23,7 @@ struct PngCase {
     std::function<Bgr(int, int)> expected;
     std::vector<Bgr> palette = {};  // as BGR, like the bitmap
     std::vector<png_byte> transparency = {};
+    bool transparentGrey = false;  // marks grey level 1 transparent
 };
 
 constexpr int kWidth = 13;  // odd sizes exercise every interlace pass and sub-byte packing
@@ -87,6 +88,11 @@ std::string WritePng(const PngCase& c) {
         png_set_tRNS(png, info, c.transparency.data(), static_cast<int>(c.transparency.size()),
                      nullptr);
     }
+    if (c.transparentGrey) {
+        png_color_16 grey{};
+        grey.gray = 1;
+        png_set_tRNS(png, info, nullptr, 0, &grey);
+    }
     png_write_info(png, info);
     png_write_image(png, pointers.data());
     png_write_end(png, nullptr);
@@ -145,6 +151,18 @@ std::vector<PngCase> Cases() {
          [](int x, int y) {
              return (x + y) % 2 ? Bgr{255, 255, 255} : Bgr{0, 0, 0};
          }},
+        {"Grey2BitWithTransparency",
+         PNG_COLOR_TYPE_GRAY,
+         2,
+         false,
+         [](int x, int y) { return std::vector<int>{(x + y) % 4}; },
+         [](int x, int y) {
+             const int v = (x + y) % 4 * 85;
+             return Bgr{v, v, v};
+         },
+         {},
+         {},
+         /*transparent grey*/ true},
         {"Grey8Bit", PNG_COLOR_TYPE_GRAY, 8, false,
          [](int x, int y) { return std::vector<int>{Grey(x, y)}; }, grey},
         {"Grey16BitInterlaced", PNG_COLOR_TYPE_GRAY, 16, true,
@@ -177,6 +195,7 @@ std::vector<PngCase> Cases() {
     };
 }
 
+// Decodes each PNG colour type.
 class PngColourTypes : public ::testing::TestWithParam<PngCase> {};
 
 // Every colour type comes out as 8-bit BGR; alpha and transparency are dropped.

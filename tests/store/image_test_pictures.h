@@ -59,6 +59,8 @@ inline void ExpectPixels(const Bitmap& bitmap, int width, int height,
 }
 
 // A picture with many colours that differ in every channel from pixel to pixel.
-inline Bgr Gradient(int x, int y) { return {(x * 40 + y * 3) % 256, (y * 60) % 256, (x * 7 + y * 25) % 256}; }
+inline Bgr Gradient(int x, int y) {
+    return {(x * 40 + y * 3) % 256, (y * 60) % 256, (x * 7 + y * 25) % 256};
+}
 
 }  // namespace velmora::test

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "store/bitmap.h"
+
+// The format codecs behind DecodeImage and EncodeImage. Each works on bytes in memory and
+// reports a fault as ImageDefect with a short Russian reason; the public functions add which
+// file or operation it was.
+namespace velmora::codec {
+
+// What is wrong with the bytes (or the bitmap to write), in words the user can read.
+class ImageDefect : public std::runtime_error {
+public:
+    explicit ImageDefect(const std::string& reason) : std::runtime_error(reason) {}
+};
+
+// Refuses a size that is not positive or exceeds kMaxImageSide or kMaxImagePixels. Called with
+// the size read from a header, before any pixel buffer is allocated.
+void CheckDecodedSize(long long width, long long height);
+
+Bitmap DecodePng(std::string_view bytes);
+Bitmap DecodeJpeg(std::string_view bytes);
+Bitmap DecodeGif(std::string_view bytes);
+Bitmap DecodeBmp(std::string_view bytes);
+
+std::string EncodePng(const Bitmap& bitmap);
+std::string EncodeJpeg(const Bitmap& bitmap);
+std::string EncodeGif(const Bitmap& bitmap);
+std::string EncodeBmp(const Bitmap& bitmap);
+
+}  // namespace velmora::codec
