@@ -1,0 +1,128 @@
+#include "export/export_commands.h"
+
+#include <filesystem>
+
+#include "export/data_script.h"
+#include "export/export_messages.h"
+#include "export/export_paths.h"
+#include "export/page.h"
+#include "store/common_data.h"
+#include "store/errors.h"
+#include "store/files.h"
+#include "store/paths.h"
+#include "store/prompter.h"
+#include "store/store_messages.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kRuntimeFiles[] = {"vlm4.js", "vlm4.css"};
+constexpr const char* kInstalledRuntimeFolder = "../share/velmora-editor";
+
+bool CanExport(COMMON_DATA& data) {
+    if (!data.ProjectOpen) {
+        data.UserPrompter().Message(msg::kExportNeedsProject);
+        return false;
+    }
+    if (!data.PictureLoaded) {
+        data.UserPrompter().Message(msg::kExportNeedsPicture);
+        return false;
+    }
+    if (!IsPlainFileName(data.PictureFileName)) {
+        data.UserPrompter().Message(msg::kBadFileName + data.PictureFileName);
+        return false;
+    }
+    return true;
+}
+
+// Replaces the picture beside the page by a fresh copy; written aside and renamed, so the old
+// copy survives a failed write, and exporting into the Images folder itself leaves it alone.
+void CopyPictureFresh(const COMMON_DATA& data, const std::string& pageFolder) {
+    const std::string source = data.WorkFilePath("Images", data.PictureFileName);
+    if (!FileExists(source)) {
+        throw FileError(msg::kFileNotFound + source);
+    }
+    const std::string target = JoinPath(pageFolder, data.PictureFileName);
+    if (SameFile(source, target)) {
+        return;
+    }
+    WriteFileAtomically(target, ReadWholeFile(source));
+}
+
+// The steps both commands share once the page folder D exists: new id, runtime files, picture,
+// page, data script.
+ExportOutcome WriteExport(COMMON_DATA& data, const std::string& pageFolder,
+                          const std::string& pagePath, const std::string& pageName,
+                          const std::string& programFolder) {
+    const std::string vlmFolder = JoinPath(pageFolder, "VLM");
+    const std::string scriptPath = JoinPath(vlmFolder, pageName + ".js");
+
+    data.PageId = DrawPageId(data.PageId);
+    for (const char* name : kRuntimeFiles) {
+        const std::string target = JoinPath(vlmFolder, name);
+        if (!FileExists(target)) {
+            CopyFileNoOverwrite(FindRuntimeFile(programFolder, name), target);
+        }
+    }
+    CopyPictureFresh(data, pageFolder);
+    WritePage(data, pagePath);
+    ExportOutcome outcome;
+    outcome.pagePath = pagePath;
+    outcome.scriptWritten = WriteDataScript(data, scriptPath);
+    return outcome;
+}
+
+}  // namespace
+
+std::string FindRuntimeFile(const std::string& programFolder, const std::string& name) {
+    const std::string beside = JoinPath(programFolder, name);
+    if (FileExists(beside)) {
+        return beside;
+    }
+    const std::string installed = JoinPath(JoinPath(programFolder, kInstalledRuntimeFolder), name);
+    if (FileExists(installed)) {
+        return installed;
+    }
+    throw FileError(msg::kFileNotFound + beside);
+}
+
+ExportOutcome ExportToHtml(COMMON_DATA& data, const std::string& chosenPath,
+                           const std::string& programFolder) {
+    if (!CanExport(data)) {
+        return {};
+    }
+    const std::string pageName = PageName(chosenPath);
+    if (pageName.empty()) {
+        data.UserPrompter().Message(msg::kNoPageName + chosenPath);
+        return {};
+    }
+    const std::string pageFolder = FolderOfPath(chosenPath);
+    CreateFolderPath(JoinPath(pageFolder, "VLM"));
+    const std::string pagePath = StripExtension(chosenPath) + ".html";
+    return WriteExport(data, pageFolder, pagePath, pageName, programFolder);
+}
+
+ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder, Shell& shell) {
+    if (!CanExport(data)) {
+        return {};
+    }
+    const std::string pageName = PageName(data.ProjectPath);
+    const std::string pageFolder = data.WorkFolderPath("HTML");
+    data.CreateWorkFolders(data.ProjectFolder);
+    CreateFolderPath(JoinPath(pageFolder, "VLM"));
+    std::error_code ec;
+    const fs::path absolute =
+        fs::absolute(fs::u8path(JoinPath(pageFolder, pageName + ".html")), ec);
+    const std::string pagePath =
+        ec ? JoinPath(pageFolder, pageName + ".html") : absolute.lexically_normal().string();
+    ExportOutcome outcome = WriteExport(data, pageFolder, pagePath, pageName, programFolder);
+    if (!shell.Open(outcome.pagePath)) {
+        data.UserPrompter().Message(msg::kPageNotOpened + outcome.pagePath);
+    }
+    return outcome;
+}
+
+}  // namespace velmora

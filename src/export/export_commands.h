@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+namespace velmora {
+
+class COMMON_DATA;
+class Shell;
+
+// What an export command wrote: the page's path (empty when the command was refused with a
+// message before writing anything) and whether the data script was written too (false after a
+// missing file was reported; the page then stays written).
+struct ExportOutcome {
+    std::string pagePath;
+    bool scriptWritten = false;
+};
+
+// The runtime file (vlm4.js, vlm4.css) in the program folder, or else in the installed layout's
+// ../share/velmora-editor beside it; throws FileError when neither holds it.
+std::string FindRuntimeFile(const std::string& programFolder, const std::string& name);
+
+// Both commands first refuse, with a message and nothing written, when no project or no
+// picture is loaded; the editor may call them for that message before it shows any dialog.
+
+// "Экспорт в HTML": the page for chosenPath (its extension replaced by ".html"), its data script
+// in VLM beside it, the runtime files copied there when missing, and a fresh copy of the
+// picture beside the page. Copy and write failures throw FileError.
+ExportOutcome ExportToHtml(COMMON_DATA& data, const std::string& chosenPath,
+                           const std::string& programFolder);
+
+// "Протестировать в браузере": the same export into the project's HTML working folder, named
+// after the project file, then the page opened through the shell (not waited for).
+ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder, Shell& shell);
+
+}  // namespace velmora

@@ -1,0 +1,14 @@
+#pragma once
+
+// The web export's messages to the user, exactly as shown.
+namespace velmora::msg {
+
+inline constexpr const char* kFileNotFound = "Файл не найден: ";
+inline constexpr const char* kExportNeedsProject = "Сначала создайте или откройте проект!";
+inline constexpr const char* kExportNeedsPicture = "Сначала откройте изображение проекта!";
+inline constexpr const char* kNoPageName = "Не указано имя страницы: ";
+inline constexpr const char* kPageNotOpened = "Не удалось открыть страницу в браузере: ";
+inline constexpr const char* kMergedFileExists = "Файл существует. Перезаписать?";
+inline constexpr const char* kMergeDone = "Операция выполнена!";
+
+}  // namespace velmora::msg

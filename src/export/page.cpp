@@ -1,0 +1,89 @@
+#include "export/page.h"
+
+#include <chrono>
+#include <random>
+
+#include "export/web_escape.h"
+#include "export/web_text.h"
+#include "store/common_data.h"
+#include "store/files.h"
+#include "store/paths.h"
+
+namespace velmora {
+
+const char* const kPageInstructionLine =
+    "\t\t\t<p>Щёлкните мышкой по изображению, чтобы услышать звуки и начать "
+    "взаимодействие.</p>";
+
+namespace {
+
+constexpr int kPageIdFirst = 1000;
+constexpr int kPageIdLast = 9999;
+
+std::mt19937& PageIdGenerator() {
+    static std::mt19937 generator(static_cast<std::mt19937::result_type>(
+        std::chrono::system_clock::now().time_since_epoch().count()));
+    return generator;
+}
+
+std::string UrlInAttribute(const std::string& name) {
+    return EscapeHtml(EncodeFileReference(name));
+}
+
+}  // namespace
+
+std::string PageName(const std::string& path) {
+    return StripExtension(ExtractName(path));
+}
+
+std::string DrawPageId(const std::string& previous) {
+    std::uniform_int_distribution<int> number(kPageIdFirst, kPageIdLast);
+    std::string id;
+    do {
+        id = "vlm_" + std::to_string(number(PageIdGenerator()));
+    } while (id == previous);
+    return id;
+}
+
+std::vector<std::string> PageOpeningLines(const std::string& pageName) {
+    return {
+        "<!DOCTYPE html>",
+        "<html lang=\"ru\">",
+        "\t<HEAD>",
+        "\t\t<META HTTP-EQUIV=\"CONTENT-TYPE\" CONTENT=\"text/html; charset=utf-8\">",
+        "\t\t<TITLE>Dorvan Software - Velmora Demo</TITLE>",
+        "\t\t<link rel=\"stylesheet\" type=\"text/css\" href=\"VLM/vlm4.css\">",
+        "\t\t<script src=\"VLM/vlm4.js\"></script>",
+        "\t\t<script src=\"VLM/" + UrlInAttribute(pageName) + ".js\"></script>",
+        "\t</HEAD>",
+        "\t<body>",
+        "\t\t<div align=\"center\">",
+        "\t\t\t<h1>Dorvan Software - Velmora Demo</h1>",
+    };
+}
+
+std::string PageImageLine(const std::string& pictureFileName, const std::string& pageId, int width,
+                          int height) {
+    return "\t\t\t<img src=\"" + UrlInAttribute(pictureFileName) + "\" id=\"" + EscapeHtml(pageId) +
+           "\" width=" + std::to_string(width) + " height=" + std::to_string(height) + ">";
+}
+
+std::vector<std::string> PageClosingLines() {
+    return {"\t\t</div>", "\t</body>", "</html>"};
+}
+
+std::vector<std::string> PageLines(const COMMON_DATA& data, const std::string& pagePath) {
+    std::vector<std::string> lines = PageOpeningLines(PageName(pagePath));
+    lines.push_back(PageImageLine(data.PictureFileName, data.PageId, data.Width, data.Height));
+    lines.push_back(kPageInstructionLine);
+    for (std::string& line : PageClosingLines()) {
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+void WritePage(const COMMON_DATA& data, const std::string& pagePath) {
+    WriteFileAtomically(pagePath, JoinWebLines(PageLines(data, pagePath)));
+}
+
+}  // namespace velmora

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+class COMMON_DATA;
+
+// The page name P of a page or chosen path: its file name without folder and extension.
+std::string PageName(const std::string& path);
+
+// A fresh page id, "vlm_" and a number from 1000 to 9999, never equal to previous: each export
+// draws one, and a page exported again must not keep its old id.
+std::string DrawPageId(const std::string& previous);
+
+// The page template in the pieces that exported and merged pages share: the head and the start
+// of the body (loading VLM/<pageName>.js), one picture line, the instruction paragraph and the
+// closing lines.
+std::vector<std::string> PageOpeningLines(const std::string& pageName);
+std::string PageImageLine(const std::string& pictureFileName, const std::string& pageId, int width,
+                          int height);
+extern const char* const kPageInstructionLine;
+std::vector<std::string> PageClosingLines();
+
+// The page for the open project's picture, id and size.
+std::vector<std::string> PageLines(const COMMON_DATA& data, const std::string& pagePath);
+
+// Writes the page at pagePath, replacing any file there through a temporary file; throws
+// FileError when it cannot be written (the old page then stays as it was).
+void WritePage(const COMMON_DATA& data, const std::string& pagePath);
+
+}  // namespace velmora

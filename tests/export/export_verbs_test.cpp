@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/cli_runner.h"
+#include "store/bitmap.h"
+#include "store/files.h"
+#include "store/image_file.h"
+#include "store/paths.h"
+#include "support/test_support.h"
+
+namespace velmora::test {
+namespace {
+
+// A project made with the store verbs, its map painted by writing the map file: area Door
+// covers the left half of an 8 x 4 picture.
+class ExportVerbsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SaveImageFile(Bitmap(8, 4), folder / "hall.png"));
+        Ok({"new", "tour.vlm"});
+        Ok({"picture", "tour.vlm", "hall.png"});
+        Ok({"area", "add", "tour.vlm", "Door"});
+        Bitmap map(8, 4);
+        for (int y = 0; y < 4; ++y) {
+            for (int x = 0; x < 4; ++x) {
+                std::uint8_t* p = map.Pixel(x, y);
+                p[0] = p[1] = p[2] = 1;
+            }
+        }
+        ASSERT_TRUE(SaveImageFile(map, folder / "Maps/hall.png"));
+        Ok({"set", "tour.vlm", "Door", "over", "message_text=Дверь"});
+    }
+
+    CliResult Run(const std::vector<std::string>& args) { return RunCli(args, folder.Path()); }
+    std::string Ok(const std::vector<std::string>& args) {
+        const CliResult r = Run(args);
+        EXPECT_EQ(r.status, 0) << args[0] << "\n" << r.err;
+        return r.out;
+    }
+
+    // The runtime the build puts beside velmora-cli.
+    static std::string Runtime(const std::string& name) {
+        return ReadFile(JoinPath(ExtractFolder(VELMORA_CLI), name));
+    }
+
+    TempFolder folder;
+};
+
+TEST_F(ExportVerbsTest, ExportWritesThePageWithTheRuntimeBesideTheProgram) {
+    EXPECT_EQ(Ok({"export", "tour.vlm", "site/demo.htm"}), "site/demo.html\n");
+    EXPECT_TRUE(FileExists(folder / "site/demo.html"));
+    EXPECT_TRUE(FileExists(folder / "site/hall.png"));
+    EXPECT_NE(ReadFile(folder / "site/VLM/demo.js").find("\"text\":\"Дверь\""), std::string::npos);
+    EXPECT_EQ(ReadFile(folder / "site/VLM/vlm4.js"), Runtime("vlm4.js"));
+    EXPECT_EQ(ReadFile(folder / "site/VLM/vlm4.css"), Runtime("vlm4.css"));
+}
+
+TEST_F(ExportVerbsTest, MapTextAndBrowserTestWithoutOpening) {
+    EXPECT_EQ(Ok({"map-text", "tour.vlm"}), "01020002 01020002 \n");
+    const std::string page = std::filesystem::absolute(folder / "HTML/tour.html").string();
+    EXPECT_EQ(Ok({"test", "tour.vlm", "--no-open"}), page + "\n");
+    EXPECT_TRUE(FileExists(folder / "HTML/VLM/tour.js"));
+}
+
+TEST_F(ExportVerbsTest, MissingFilePrintsThePageAndFails) {
+    Ok({"set", "tour.vlm", "Door", "click", "sound_file_name=gone.ogg"});
+    const CliResult r = Run({"export", "tour.vlm", "out.html"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "out.html\n");
+    EXPECT_NE(r.err.find("Файл не найден: "), std::string::npos) << r.err;
+    EXPECT_FALSE(FileExists(folder / "VLM/out.js"));
+}
+
+TEST_F(ExportVerbsTest, MergeAsksBeforeReplacingAndNeedsTwoPages) {
+    Ok({"export", "tour.vlm", "a.html"});
+    Ok({"export", "tour.vlm", "b.html"});
+    EXPECT_EQ(Ok({"merge", "all", "a.html", "b.html"}), "all.html\n");
+    EXPECT_TRUE(FileExists(folder / "VLM/all.js"));
+
+    const CliResult declined = Run({"merge", "all", "b.html", "a.html"});
+    EXPECT_EQ(declined.status, 1);
+    EXPECT_NE(declined.err.find("Файл существует. Перезаписать?"), std::string::npos);
+    Ok({"merge", "all", "b.html", "a.html", "--overwrite"});
+
+    EXPECT_EQ(Run({"merge", "one", "a.html"}).status, 2);
+    EXPECT_FALSE(FileExists(folder / "one.html"));
+}
+
+}  // namespace
+}  // namespace velmora::test
