@@ -1,0 +1,125 @@
+// Benchmarks of the page runtime in headless Chromium, timed with performance.now() inside the
+// page: decoding the map of a 4000 x 3000 picture with 255 areas, the hit test of one pointer
+// move, and the time from entering a 1-megapixel area to its brightness and grey scale painted.
+// Run by scripts/bench-web; prints one line per figure.
+import fs from 'node:fs';
+import path from 'node:path';
+import { exportPage, launchBrowser, makeProject, openPage, skipReason, tempFolder } from './support/fixture.mjs';
+
+const reason = skipReason();
+if (reason) {
+    console.error(`bench-web: cannot run: ${reason}`);
+    process.exit(1);
+}
+
+const kWidth = 4000;
+const kHeight = 3000;
+// Area 1 is the 1000 x 1000 block at the top left; the rest is slanted stripes of the other
+// 254 areas, so that every sampled row holds about a hundred runs.
+const areaAt = (x, y) => (x < 1000 && y < 1000 ? 1 : 2 + ((Math.floor(x / 250) * 7 + Math.floor((x + y) / 40)) % 254));
+const names = Array.from({ length: 255 }, (_, i) => `area${i + 1}`);
+const areas = Object.fromEntries(names.map((n) => [n, {}]));
+areas.area1 = { over: { area_brightness: 40, area_grayscale: 1 } };
+areas.area2 = { over: { message_text: 'stripe' } };
+
+const folder = tempFolder('bench');
+try {
+    console.log(`bench-web: building a ${kWidth} x ${kHeight} project with 255 areas`);
+    const project = makeProject(path.join(folder, 'project'), {
+        name: 'big', width: kWidth, height: kHeight, areaAt, areas,
+        colour: (x, y) => [(x >> 4) & 255, (y >> 4) & 255, ((x + y) >> 5) & 255],
+    });
+    const page = exportPage(project, path.join(folder, 'site', 'big.html'));
+    const browser = await launchBrowser();
+    const context = await browser.newContext({ viewport: { width: 1600, height: 1200 }, reducedMotion: 'reduce' });
+    const p = await openPage(context, page);
+    const figures = await p.evaluate(async () => {
+        const median = (list) => [...list].sort((a, b) => a - b)[Math.floor(list.length / 2)];
+        const frame = () => new Promise((resolve) => requestAnimationFrame(() => resolve()));
+        // Resolves once the frame that follows has run style, layout and paint.
+        const painted = () => new Promise((resolve) => requestAnimationFrame(() => {
+            const channel = new MessageChannel();
+            channel.port1.onmessage = () => resolve(performance.now());
+            channel.port2.postMessage(0);
+        }));
+        const out = {};
+        const text = JSON.parse(VLM_DATA[0]).Map; // eslint-disable-line no-undef
+        out.mapTextMB = text.length / 1e6;
+        const decode = [];
+        for (let i = 0; i < 15; i++) {
+            const t0 = performance.now();
+            window.vlm4.decodeMap(text);
+            decode.push(performance.now() - t0);
+        }
+        out.decodeMs = median(decode);
+        out.decodeMaxMs = Math.max(...decode);
+
+        const pic = window.vlm4.pictures[0];
+        const img = pic.img;
+        const r = img.getBoundingClientRect();
+        const points = Array.from({ length: 1000 }, (_, i) => [r.left + ((i * 7919) % Math.min(r.width, 1590)),
+            r.top + ((i * 104729) % Math.min(r.height, 1190))]);
+        let sink = 0;
+        const rounds = 100;
+        let t0 = performance.now();
+        for (let k = 0; k < rounds; k++) for (const [x, y] of points) sink += pic.areaAtClient(x, y);
+        out.hitTestMs = (performance.now() - t0) / (rounds * points.length);
+        t0 = performance.now();
+        for (let k = 0; k < rounds; k++) for (const [x, y] of points) sink += pic.areaAt(x | 0, y | 0);
+        out.lookupMs = (performance.now() - t0) / (rounds * points.length);
+        out.sink = sink > 0;
+
+        const move = (x, y) => img.dispatchEvent(new PointerEvent('pointermove',
+            { clientX: r.left + x, clientY: r.top + y, pointerType: 'mouse', bubbles: true }));
+        img.dispatchEvent(new PointerEvent('pointerenter', { pointerType: 'mouse' }));
+        // One entry: the handler's time, the time until the next frame has run style, layout
+        // and paint (which includes waiting for that frame to begin), and the length of that
+        // frame up to the start of the one after it (raster included).
+        const enter = async (x, y) => {
+            move(1500, 1500);
+            await frame();
+            await frame();
+            const t0 = performance.now();
+            move(x, y);
+            const handler = performance.now() - t0;
+            const [frameStart, paintedAt] = await new Promise((resolve) => requestAnimationFrame((ts) => {
+                const channel = new MessageChannel();
+                channel.port1.onmessage = () => resolve([ts, performance.now()]);
+                channel.port2.postMessage(0);
+            }));
+            const next = await new Promise((resolve) => requestAnimationFrame(resolve));
+            return { handler, painted: paintedAt - t0, work: paintedAt - Math.max(frameStart, t0), frame: next - frameStart };
+        };
+        const trials = async (x, y, n) => {
+            const list = [];
+            for (let i = 0; i < n; i++) list.push(await enter(x + i, y));
+            return list;
+        };
+        const sum = (list, key) => ({ median: median(list.map((t) => t[key])), max: Math.max(...list.map((t) => t[key])) });
+        const first = await enter(500, 500);
+        if (!document.querySelector('.vlm4-pixels')) throw new Error('the area effect did not start');
+        const effect = await trials(500, 500, 21);
+        const bubble = await trials(1005, 1005, 21);
+        out.enterFirst = first;
+        for (const key of ['handler', 'painted', 'work', 'frame']) {
+            out[`effect_${key}`] = sum(effect, key);
+            out[`bubble_${key}`] = sum(bubble, key);
+        }
+        return out;
+    });
+    await browser.close();
+    const f = (v, d = 3) => v.toFixed(d);
+    console.log(`map text: ${f(figures.mapTextMB, 2)} MB`);
+    console.log(`map decoding: median ${f(figures.decodeMs, 1)} ms, max ${f(figures.decodeMaxMs, 1)} ms (target < 150 ms)`);
+    console.log(`hit test of one pointer move: ${f(figures.hitTestMs, 5)} ms (target < 0.05 ms); map lookup alone ${f(figures.lookupMs, 6)} ms`);
+    console.log('entering a 1-megapixel area with brightness and grey scale (target: painted in the next frame, < 16 ms of work):');
+    const row = (name, key) => console.log(`  ${name}: effect median ${f(figures[`effect_${key}`].median, 2)} ms, ` +
+        `max ${f(figures[`effect_${key}`].max, 2)} ms; bubble only median ${f(figures[`bubble_${key}`].median, 2)} ms`);
+    row('event handler', 'handler');
+    row('event to the next frame painted (includes waiting for it)', 'painted');
+    row('frame work from the frame start to painted', 'work');
+    row('length of that frame (to the next frame start)', 'frame');
+    console.log(`  first entry (clip path built): painted after ${f(figures.enterFirst.painted, 1)} ms, frame ${f(figures.enterFirst.frame, 1)} ms`);
+} finally {
+    fs.rmSync(folder, { recursive: true, force: true });
+}

@@ -1,0 +1,156 @@
+// Builds fixture projects with velmora-cli and exports their pages, and drives Chromium over
+// them. Every page a test opens comes from the real exporter.
+import { execFileSync, spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { encodePng } from './png.mjs';
+
+const repo = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../..');
+export const cli = process.env.VELMORA_CLI || path.join(repo, 'build/bin/velmora-cli');
+export const chromiumPath = process.env.VELMORA_CHROMIUM || '/usr/bin/chromium';
+
+// Why the page tests cannot run here, or '' when they can.
+export function skipReason() {
+    if (!fs.existsSync(chromiumPath)) return `no Chromium at ${chromiumPath}`;
+    if (!fs.existsSync(path.join(repo, 'node_modules/playwright-core'))) {
+        return 'playwright-core is not installed (scripts/setup runs npm ci)';
+    }
+    if (!fs.existsSync(cli)) return `velmora-cli not built at ${cli}`;
+    const help = spawnSync(cli, ['--help'], { encoding: 'utf8' }).stdout || '';
+    for (const verb of ['export', 'merge', 'fill']) {
+        if (!new RegExp(`^\\s+${verb}\\s`, 'm').test(help)) return `velmora-cli has no ${verb} verb yet`;
+    }
+    return '';
+}
+
+export function tempFolder(prefix) {
+    return fs.mkdtempSync(path.join(os.tmpdir(), `velmora-web-${prefix}-`));
+}
+
+export function run(...args) {
+    return execFileSync(cli, args, { encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'] });
+}
+
+// A tone file for sound effects, made with sox.
+export function makeTone(file, seconds = 1) {
+    execFileSync('sox', ['-n', '-r', '44100', '-c', '2', file, 'synth', String(seconds), 'sine', '440', 'vol', '0.5']);
+    return file;
+}
+
+export function writePicture(file, width, height, colour) {
+    fs.writeFileSync(file, encodePng(width, height, colour));
+    return file;
+}
+
+// A project folder with one picture, its areas and the fields of each area's records:
+// areas = { name: { over: { field: value }, click: {...} } }; areas are numbered from 1 in the
+// order given. The map is painted with the fill verb from rects = { name: [left, top, width,
+// height] }, or, for maps no verb paints quickly, written as the grey PNG whose value is the
+// area number that areaAt(x, y) gives. Files in attach ({ picture: [...], sound: [...] }) are
+// copied in as the effect pages do. Returns the project path.
+export function makeProject(folder, { name = 'project', width, height, colour, areas, rects, areaAt,
+    attach = {}, music }) {
+    fs.mkdirSync(folder, { recursive: true });
+    const project = path.join(folder, `${name}.vlm`);
+    run('new', project);
+    const picture = writePicture(path.join(folder, `${name}-source.png`), width, height,
+        colour || ((x, y) => [(x * 7) & 255, (y * 5) & 255, ((x + y) * 3) & 255]));
+    run('picture', project, picture);
+    run('area', 'add', project, ...Object.keys(areas));
+    for (const [area, rect] of Object.entries(rects || {})) run('fill', project, area, '--rect', rect.join(), '--overwrite');
+    if (areaAt) {
+        const info = JSON.parse(run('info', project));
+        fs.writeFileSync(path.join(folder, 'Maps', info.map), encodePng(width, height, (x, y) => {
+            const v = areaAt(x, y);
+            return [v, v, v];
+        }));
+    }
+    for (const [kind, files] of Object.entries(attach)) {
+        for (const file of files) run('attach', project, kind, file);
+    }
+    if (music) run('music', project, music.file, '--volume', String(music.volume ?? 100));
+    for (const [area, events] of Object.entries(areas)) {
+        for (const [event, fields] of Object.entries(events)) {
+            run('set', project, area, event, ...Object.entries(fields).map(([k, v]) => `${k}=${v}`));
+        }
+    }
+    return project;
+}
+
+export function exportPage(project, page) {
+    run('export', project, page);
+    return page;
+}
+
+// Chromium with its home and temporary files in a folder of their own. Sound plays without a
+// gesture unless autoplay is false.
+export async function launchBrowser({ autoplay = true } = {}) {
+    const { chromium } = await import('playwright-core');
+    const home = tempFolder('browser');
+    const browser = await chromium.launch({
+        executablePath: chromiumPath,
+        args: autoplay ? ['--autoplay-policy=no-user-gesture-required'] : ['--autoplay-policy=document-user-activation-required'],
+        env: { ...process.env, HOME: home, TMPDIR: home, XDG_CONFIG_HOME: home, XDG_CACHE_HOME: home },
+    });
+    const close = browser.close.bind(browser);
+    browser.close = async () => {
+        await close();
+        fs.rmSync(home, { recursive: true, force: true });
+    };
+    return browser;
+}
+
+// Opens a page and collects its console errors and uncaught exceptions.
+export async function openPage(context, file) {
+    const page = await context.newPage();
+    page.errors = [];
+    page.on('console', (m) => m.type() === 'error' && page.errors.push(m.text()));
+    page.on('pageerror', (e) => page.errors.push(`uncaught: ${e.message}`));
+    await page.goto(`file://${file}`);
+    await page.waitForFunction(() => window.vlm4 && [...document.images].every((i) => i.complete));
+    return page;
+}
+
+// The viewport position of picture pixel (x, y) of the n-th picture, at the pixel's centre.
+export async function pixelPoint(page, x, y, n = 0) {
+    return page.evaluate(([x, y, n]) => {
+        const img = document.images[n];
+        const r = img.getBoundingClientRect();
+        const cs = getComputedStyle(img);
+        const side = (s) => parseFloat(cs[`border${s}Width`]) + parseFloat(cs[`padding${s}`]);
+        const w = r.width - side('Left') - side('Right');
+        const h = r.height - side('Top') - side('Bottom');
+        return [r.left + side('Left') + ((x + 0.5) * w) / img.naturalWidth,
+            r.top + side('Top') + ((y + 0.5) * h) / img.naturalHeight];
+    }, [x, y, n]);
+}
+
+export async function moveTo(page, x, y, n = 0) {
+    const [cx, cy] = await pixelPoint(page, x, y, n);
+    await page.mouse.move(cx, cy);
+}
+
+// What the visitor sees of the effects: bubbles' texts and boxes, popups, overlays, filters.
+export async function shown(page) {
+    return page.evaluate(() => {
+        const box = (e) => {
+            const r = e.getBoundingClientRect();
+            return { x: r.left, y: r.top, w: r.width, h: r.height, cx: r.left + r.width / 2, cy: r.top + r.height / 2 };
+        };
+        return {
+            bubbles: [...document.querySelectorAll('.vlm4-bubble')].map((b) => ({
+                text: b.querySelector('.vlm4-text').innerText, role: b.getAttribute('role'),
+                className: b.className, box: box(b.querySelector('.vlm4-text')),
+                html: b.querySelector('.vlm4-text').innerHTML,
+            })),
+            popups: [...document.querySelectorAll('.vlm4-popup.vlm4-ready img')].map((i) => ({
+                src: i.getAttribute('src'), box: box(i), width: i.naturalWidth })),
+            overlays: [...document.querySelectorAll('.vlm4-overlay.vlm4-ready')].map((i) => ({
+                src: i.getAttribute('src'), box: box(i) })),
+            pixels: document.querySelectorAll('.vlm4-pixels').length,
+            live: document.querySelector('.vlm4-live')?.textContent ?? '',
+        };
+    });
+}
