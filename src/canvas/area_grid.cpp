@@ -1,0 +1,64 @@
+#include "canvas/area_grid.h"
+
+#include "canvas/grid_geometry.h"
+#include "canvas/map_ops.h"
+#include "store/errors.h"
+
+namespace velmora {
+
+std::string GridCellName(const std::string& prefix, int columns, int rows, int column, int row) {
+    if (columns == 1) {
+        return prefix + std::to_string(row + 1);
+    }
+    if (rows == 1) {
+        return prefix + std::to_string(column + 1);
+    }
+    return prefix + std::to_string(column + 1) + "_" + std::to_string(row + 1);
+}
+
+GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridRequest& request) {
+    if (request.columns < 1 || request.columns > kGridMaxSide || request.rows < 1 ||
+        request.rows > kGridMaxSide) {
+        throw Error("Столбцов и строк может быть от 1 до " + std::to_string(kGridMaxSide) + ".");
+    }
+    GridResult result;
+    if (request.columns * request.rows + data.AreaCount > kMaxAreas) {
+        data.UserPrompter().Message(kGridLimitMessage);
+        return result;
+    }
+    data.BeginTransaction();
+    try {
+        for (int column = 0; column < request.columns; ++column) {
+            for (int row = 0; row < request.rows; ++row) {
+                const int value = data.AddArea(
+                    GridCellName(request.prefix, request.columns, request.rows, column, row), true);
+                if (value < 1) {
+                    result.cellValues.push_back(kSkippedCell);
+                    continue;
+                }
+                result.cellValues.push_back(value);
+                const Rect cell = GridCellRect(data.Width, data.Height, request.columns,
+                                               request.rows, column, row);
+                result.touched = result.touched.United(
+                    FillMapRect(data.Map, cell.x, cell.y, cell.width, cell.height,
+                                static_cast<std::uint8_t>(value), request.overwrite));
+            }
+        }
+    } catch (...) {
+        // Areas registered so far stay registered in memory: committing keeps the file in step
+        // with them and never leaves the connection inside an open transaction, and the cells
+        // painted so far become an undoable step. The first failure is the one reported.
+        try {
+            data.CommitTransaction();
+        } catch (...) {
+        }
+        history.RecordGrid(request.columns, request.rows, request.overwrite, result.cellValues);
+        throw;
+    }
+    data.CommitTransaction();
+    history.RecordGrid(request.columns, request.rows, request.overwrite, result.cellValues);
+    result.done = true;
+    return result;
+}
+
+}  // namespace velmora

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "store/bitmap.h"
+
+namespace velmora {
+
+// One point of a recorded step. Kept as 32-bit so that pictures wider or taller than
+// 32,767 pixels replay exactly.
+struct HistoryPoint {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+
+    friend bool operator==(const HistoryPoint&, const HistoryPoint&) = default;
+};
+
+// Colours that mark the steps which are not strokes.
+inline constexpr std::int32_t kClearStepColor = -1;
+inline constexpr std::int32_t kGridStepColor = -2;
+// The x of a grid step's point for a cell that got no area (its name was refused).
+inline constexpr std::int32_t kSkippedCell = -1;
+
+// One painting step: a stroke (its colour, width and points), a clearing of the whole map or
+// a grid fill (columns, rows, overwrite and one point per cell whose x is the cell's value).
+struct DRAW_HISTORY_RECORD {
+    std::int32_t Color = 0;
+    std::int32_t Width = 0;
+    std::int32_t Columns = 0;
+    std::int32_t Rows = 0;
+    std::int32_t Overwrite = 0;
+    std::vector<HistoryPoint> Points;
+
+    std::int32_t Count() const { return static_cast<std::int32_t>(Points.size()); }
+
+    friend bool operator==(const DRAW_HISTORY_RECORD&, const DRAW_HISTORY_RECORD&) = default;
+};
+
+// Undo and redo for the area map: one snapshot of the map and the steps painted since,
+// replayed onto a copy of the snapshot to rebuild the map. One exists for the whole run.
+class DRAW_HISTORY {
+public:
+    static constexpr int kStepCapacity = 100;
+    static constexpr int kPointCapacity = 10'000;
+
+    DRAW_HISTORY();
+
+    // The snapshot becomes a copy of map; both lists are emptied. The open step stays.
+    void Reset(const Bitmap& map);
+
+    // Closes an open step that holds points, then opens a step of this colour and width.
+    void BeginStep(std::int32_t color, std::int32_t width);
+    // At kPointCapacity points the step is closed and a new one of the same colour and width
+    // opens, starting again at this point, so that replay draws the joining segment too.
+    void AddPoint(std::int32_t x, std::int32_t y);
+    // Appends the open step, even without points, and empties the redo list.
+    void CloseStep();
+    // Records that the whole map was cleared.
+    void MarkClear();
+    // Records a grid fill as one step; cellValues in the grid's order (column by column, each
+    // from top to bottom), kSkippedCell for a cell that got no area.
+    void RecordGrid(int columns, int rows, bool overwrite, std::span<const int> cellValues);
+
+    // Rebuild map without the last step; false when there is nothing to undo.
+    bool Undo(Bitmap& map);
+    // Rebuild map with the last undone step again; false when there is nothing to redo.
+    bool Redo(Bitmap& map);
+    // target becomes the snapshot with the first n undoable steps painted in.
+    void Replay(Bitmap& target, int n) const;
+
+    int UndoCount() const { return static_cast<int>(m_undo.size()); }
+    int RedoCount() const { return static_cast<int>(m_redo.size()); }
+    const DRAW_HISTORY_RECORD& UndoStep(int index) const { return m_undo.at(index); }
+
+    // Paints one step onto target exactly as live painting did.
+    static void ApplyStep(Bitmap& target, const DRAW_HISTORY_RECORD& step);
+
+private:
+    void Append(DRAW_HISTORY_RECORD step);
+    void MergeWhenFull();
+
+    DRAW_HISTORY_RECORD m_open;
+    Bitmap m_snapshot;
+    std::vector<DRAW_HISTORY_RECORD> m_undo;
+    std::vector<DRAW_HISTORY_RECORD> m_redo;
+};
+
+}  // namespace velmora

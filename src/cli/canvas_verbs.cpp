@@ -1,0 +1,258 @@
+// Verbs over the area map: painting it as the mouse does, filling rectangles and grids of
+// areas, clearing it, and writing the composed view to a picture file.
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "canvas/area_grid.h"
+#include "canvas/area_map.h"
+#include "canvas/draw_history.h"
+#include "canvas/overlay_preview.h"
+#include "canvas/view_compose.h"
+#include "cli/cli_app.h"
+#include "store/image_file.h"
+#include "store/paths.h"
+
+namespace velmora::cli {
+
+namespace {
+
+constexpr const char* kNoPicture = "В проекте нет изображения: сначала импортируйте его (picture).";
+
+// Comma-separated whole numbers, exactly count of them.
+std::vector<std::int64_t> ParseNumbers(const std::string& what, const std::string& text,
+                                       std::size_t count) {
+    std::vector<std::int64_t> numbers;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        const std::string part =
+            text.substr(start, comma == std::string::npos ? comma : comma - start);
+        try {
+            std::size_t used = 0;
+            const long long value = std::stoll(part, &used);
+            if (used != part.size() || value < INT32_MIN || value > INT32_MAX) {
+                throw std::invalid_argument(part);
+            }
+            numbers.push_back(value);
+        } catch (const std::exception&) {
+            numbers.clear();
+            break;
+        }
+        if (comma == std::string::npos) {
+            break;
+        }
+        start = comma + 1;
+    }
+    if (numbers.size() != count) {
+        throw Exit{kUsage,
+                   what + " ждёт " + std::to_string(count) + " целых числа через запятую: " + text};
+    }
+    return numbers;
+}
+
+void RequirePicture(const COMMON_DATA& data) {
+    if (!data.PictureLoaded) {
+        throw Exit{kFailed, kNoPicture};
+    }
+}
+
+void PrintRect(const Rect& rect) {
+    std::cout << rect.x << ',' << rect.y << ',' << rect.width << ',' << rect.height << '\n';
+}
+
+void AddPaint(CLI::App& app, Context& context) {
+    auto* verb = app.add_subcommand(
+        "paint",
+        "paint a stroke with the brush, as dragging the mouse does; prints L,T,W,H of "
+        "the pixels it wrote");
+    auto project = std::make_shared<std::string>();
+    auto area = std::make_shared<std::string>();
+    auto brush = std::make_shared<int>(0);
+    auto stroke = std::make_shared<std::vector<std::string>>();
+    verb->add_option("project", *project)->required();
+    verb->add_option("area", *area, "the area's name, or 0 to erase")->required();
+    verb->add_option("--brush", *brush, "brush size 1..100 (default: 10)")
+        ->check(CLI::Range(1, 100));
+    verb->add_option("--stroke", *stroke, "the press point, then every move point: X,Y ...")
+        ->required();
+    verb->callback([&context, project, area, brush, stroke] {
+        std::vector<HistoryPoint> points;
+        for (const std::string& text : *stroke) {
+            const auto xy = ParseNumbers("--stroke", text, 2);
+            points.push_back({static_cast<std::int32_t>(xy[0]), static_cast<std::int32_t>(xy[1])});
+        }
+        Session session(context.prompter, *project);
+        COMMON_DATA& data = session.Data();
+        RequirePicture(data);
+        const int value = *area == "0" ? 0 : session.RequireArea(*area);
+        if (*brush > 0) {
+            data.BrushSize = *brush;
+        }
+        // The same calls, in the same order, as a press, moves and a release over the picture.
+        AreaMap surface(data);
+        DRAW_HISTORY history;
+        history.Reset(data.Map);
+        history.BeginStep(value * 0x010101, data.BrushSize);
+        history.AddPoint(points.front().x, points.front().y);
+        Rect touched = surface.BeginStroke(points.front().x, points.front().y, value);
+        for (std::size_t i = 1; i < points.size(); ++i) {
+            history.AddPoint(points[i].x, points[i].y);
+            touched = touched.United(surface.ContinueStroke(points[i].x, points[i].y));
+        }
+        surface.EndStroke();
+        history.CloseStep();
+        session.MapChanged();
+        session.Finish();
+        PrintRect(touched);
+    });
+}
+
+void AddFill(CLI::App& app, Context& context) {
+    auto* verb = app.add_subcommand(
+        "fill", "fill a rectangle with an area; prints L,T,W,H of the part inside the map");
+    auto project = std::make_shared<std::string>();
+    auto area = std::make_shared<std::string>();
+    auto rect = std::make_shared<std::string>();
+    auto overwrite = std::make_shared<bool>(false);
+    verb->add_option("project", *project)->required();
+    verb->add_option("area", *area, "the area's name")->required();
+    verb->add_option("--rect", *rect, "L,T,W,H")->required();
+    verb->add_flag("--overwrite", *overwrite, "fill pixels of other areas too");
+    verb->callback([&context, project, area, rect, overwrite] {
+        const auto box = ParseNumbers("--rect", *rect, 4);
+        Session session(context.prompter, *project);
+        COMMON_DATA& data = session.Data();
+        RequirePicture(data);
+        const int value = session.RequireArea(*area);
+        const Rect touched =
+            AreaMap(data).FillMapRect(box[0], box[1], box[2], box[3], value, *overwrite);
+        session.MapChanged();
+        session.Finish();
+        PrintRect(touched);
+    });
+}
+
+void AddGrid(CLI::App& app, Context& context) {
+    auto* verb = app.add_subcommand(
+        "grid",
+        "add a grid of areas, one per cell, and paint the cells, as the grid dialog does; "
+        "prints NUMBER<TAB>NAME of each new area");
+    auto project = std::make_shared<std::string>();
+    auto request = std::make_shared<GridRequest>();
+    verb->add_option("project", *project)->required();
+    verb->add_option("columns", request->columns, "1..20")
+        ->required()
+        ->check(CLI::Range(1, kGridMaxSide));
+    verb->add_option("rows", request->rows, "1..20")
+        ->required()
+        ->check(CLI::Range(1, kGridMaxSide));
+    verb->add_option("--prefix", request->prefix, "start of every name (default: Область_)");
+    verb->add_flag("--overwrite", request->overwrite, "cells replace pixels of other areas");
+    verb->callback([&context, project, request] {
+        Session session(context.prompter, *project);
+        COMMON_DATA& data = session.Data();
+        RequirePicture(data);
+        DRAW_HISTORY history;
+        history.Reset(data.Map);
+        const GridResult result = AddAreaGrid(data, history, *request);
+        if (!result.done) {
+            session.Finish();
+            throw Exit{kFailed, ""};
+        }
+        session.MapChanged();
+        session.Finish();
+        bool skipped = false;
+        for (const int value : result.cellValues) {
+            if (value == kSkippedCell) {
+                skipped = true;
+            } else {
+                std::cout << value << '\t' << data.AreaNames[value] << '\n';
+            }
+        }
+        // Refused cells were reported one by one; the rest of the grid is saved.
+        if (skipped) {
+            throw Exit{kFailed, ""};
+        }
+    });
+}
+
+void AddClearMap(CLI::App& app, Context& context) {
+    auto* verb = app.add_subcommand("clear-map", "take every pixel out of its area");
+    auto project = std::make_shared<std::string>();
+    verb->add_option("project", *project)->required();
+    verb->callback([&context, project] {
+        Session session(context.prompter, *project);
+        RequirePicture(session.Data());
+        session.Data().ClearMap();
+        session.MapChanged();
+        session.Finish();
+    });
+}
+
+void AddView(CLI::App& app, Context& context) {
+    auto* verb =
+        app.add_subcommand("view",
+                           "write what the main window shows (picture, mask or current area, or an "
+                           "overlay preview) as a PNG file");
+    auto project = std::make_shared<std::string>();
+    auto output = std::make_shared<std::string>();
+    auto mode = std::make_shared<std::string>("mask");
+    auto area = std::make_shared<std::string>();
+    auto overlay = std::make_shared<std::vector<std::string>>();
+    verb->add_option("project", *project)->required();
+    verb->add_option("output", *output, "the PNG file to write")->required();
+    verb->add_option("--mode", *mode, "picture, mask (default) or current")
+        ->check(CLI::IsMember({"picture", "mask", "current"}));
+    verb->add_option("--area", *area, "the current area for --mode current (default: number 1)");
+    verb->add_option("--overlay", *overlay, "preview the overlay of AREA for EVENT instead")
+        ->expected(2);
+    verb->callback([&context, project, output, mode, area, overlay] {
+        if (AsciiLower(ExtractExtension(*output)) != ".png") {
+            throw Exit{kUsage, "Вид записывается только в PNG (.png): " + *output};
+        }
+        Session session(context.prompter, *project);
+        COMMON_DATA& data = session.Data();
+        RequirePicture(data);
+        const ViewMode viewMode = *mode == "picture"   ? ViewMode::Picture
+                                  : *mode == "current" ? ViewMode::PictureAndCurrentArea
+                                                       : ViewMode::PictureAndMask;
+        if (!area->empty()) {
+            data.CurrentArea = session.RequireArea(*area);
+        }
+        Bitmap view;
+        if (!overlay->empty()) {
+            session.RequireArea((*overlay)[0]);
+            const int event = RequireEvent((*overlay)[1]);
+            data.ReadAttributes((*overlay)[0]);
+            if (!DrawOverlay(data, event, viewMode, view)) {
+                const std::string name = data.Attributes[event].overlay_file_name;
+                session.Finish();
+                // A forbidden name has been reported by DrawOverlay itself.
+                throw Exit{kFailed, data.WorkFilePath("Pictures", name).empty()
+                                        ? ""
+                                        : "Файл оверлея не найден: Pictures/" + name};
+            }
+        } else {
+            UpdateView(data, viewMode, view);
+        }
+        session.Finish();
+        SaveImageFile(view, *output);
+        std::cout << *output << '\n';
+    });
+}
+
+void AddCanvasVerbs(CLI::App& app, Context& context) {
+    AddPaint(app, context);
+    AddFill(app, context);
+    AddGrid(app, context);
+    AddClearMap(app, context);
+    AddView(app, context);
+}
+
+const Registrar registrar(AddCanvasVerbs);
+
+}  // namespace
+
+}  // namespace velmora::cli

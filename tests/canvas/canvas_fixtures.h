@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "canvas/area_map.h"
+#include "canvas/draw_history.h"
+#include "store/bitmap.h"
+#include "store/common_data.h"
+
+namespace velmora::test {
+
+// True when every pixel's blue, green and red bytes are equal.
+inline bool BytesAlike(const Bitmap& map) {
+    for (int y = 0; y < map.Height(); ++y) {
+        for (int x = 0; x < map.Width(); ++x) {
+            const std::uint8_t* p = map.Pixel(x, y);
+            if (p[0] != p[1] || p[1] != p[2]) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// A wandering mouse path: count points starting inside a width x height picture, each step
+// a few pixels, now and then leaving the picture as a dragging hand does.
+inline std::vector<HistoryPoint> RandomPath(std::uint32_t seed, int count, int width, int height) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> step(-9, 9);
+    std::vector<HistoryPoint> points;
+    int x = static_cast<int>(random() % width);
+    int y = static_cast<int>(random() % height);
+    for (int i = 0; i < count; ++i) {
+        x = std::clamp(x + step(random), -20, width + 20);
+        y = std::clamp(y + step(random), -20, height + 20);
+        points.push_back({x, y});
+    }
+    return points;
+}
+
+// Paints one stroke the way the main window does: press, moves, release, each fed to the
+// history as well as to the map.
+inline void PaintLikeMouse(COMMON_DATA& data, AreaMap& surface, DRAW_HISTORY& history, int value,
+                           const std::vector<HistoryPoint>& points) {
+    history.BeginStep(static_cast<std::int32_t>(value * 0x010101), data.BrushSize);
+    history.AddPoint(points.front().x, points.front().y);
+    surface.BeginStroke(points.front().x, points.front().y, value);
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        history.AddPoint(points[i].x, points[i].y);
+        surface.ContinueStroke(points[i].x, points[i].y);
+    }
+    surface.EndStroke();
+    history.CloseStep();
+}
+
+}  // namespace velmora::test
