@@ -1,0 +1,59 @@
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStringList>
+#include <QTranslator>
+#include <exception>
+#include <memory>
+
+#include "canvas/draw_history.h"
+#include "ui/common/editor_application.h"
+#include "ui/common/qt_ports.h"
+#include "ui/common/text.h"
+#include "ui/main/editor.h"
+#include "ui/main/main_window.h"
+
+// The resources live in the UI library; a static library needs them registered by hand.
+static void InitResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
+int main(int argc, char** argv) {
+    // The drawing history exists before any window and outlives them all.
+    auto history = std::make_unique<velmora::DRAW_HISTORY>();
+
+    velmora::EditorApplication application(argc, argv);
+    InitResources();
+    velmora::QtPrompter prompter;
+    velmora::QtFileDialogs fileDialogs;
+    velmora::QtShell shell;
+    velmora::QtClipboard clipboard;
+    application.SetPrompter(&prompter);
+    // Qt's own dialogs in Russian when the translations are installed; English otherwise.
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QLocale(QLocale::Russian), velmora::Q("qtbase"), velmora::Q("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        application.installTranslator(&qtTranslations);
+    }
+    application.setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<velmora::Editor> editor;
+    try {
+        velmora::ApplySlateClassico(application);
+        application.setFont(velmora::EditorFont());
+        // The title the desktop shows for the program; the window captions stay as they are.
+        application.setApplicationName(velmora::Q("Velmora Editor"));
+        application.setDesktopFileName(velmora::Q("velmora-editor"));
+        QStringList arguments = application.arguments();
+        arguments.removeFirst();
+        editor = std::make_unique<velmora::Editor>(
+            velmora::Ports{prompter, fileDialogs, shell, clipboard}, *history, arguments);
+        editor->Form1().show();
+    } catch (const std::exception& error) {
+        velmora::ReportError(&prompter, error.what());
+        return 1;
+    }
+    const int status = application.exec();
+    editor.reset();
+    history.reset();
+    return status;
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "store/attributes.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSpinBox;
+
+namespace Ui {
+class TForm4;
+}
+
+namespace velmora {
+
+class COMMON_DATA;
+class Editor;
+
+// The areas and attributes window: the area list, the brush size, the event tabs and the
+// effect pages that edit the loaded area's three records.
+class TForm4 : public QDialog {
+public:
+    explicit TForm4(Editor& editor);
+    ~TForm4() override;
+
+    // Refreshes named in the window's contract with the main window.
+    void UpdateFieldsList();
+    void ListBox1Click();
+    void PageControl1Change();
+    void UpdateStatusBar();
+    // Fill or clear every control of the effect pages from Attributes[current event].
+    void UpdateAttributes();
+    void ClearAttributes();
+
+    // The list and tab commands.
+    void AddClick();
+    void DeleteClick();
+    void RenameClick();
+    void ImportAddClick();
+    void ImportReplaceClick();
+    void ClearListClick();
+    void RefreshClick();
+    void ClearPropertiesClick();
+    void ClearEventsClick();
+    void CopyToEventClick(int target);
+
+    // Coordinate entry with Ctrl and a click on the picture: writes (x, y) into the pair of
+    // fields that the active page and the button choose; false when the pair is none.
+    bool EnterCoordinates(Qt::MouseButton button, int x, int y);
+    // Selects the list entry of the name and loads it, as the middle click does; false when
+    // the list holds no such entry.
+    bool SelectAreaByName(const QString& name);
+    // Moves the brush slider by a wheel delta (delta ÷ 60, truncated, kept within 1..100).
+    void MoveBrushSlider(int wheelDelta);
+
+    int CurrentEvent() const;
+    int ActivePage() const;
+    bool Loading() const { return m_loading; }
+    const QString& PendingSelection() const { return m_pendingSelection; }
+
+    const Ui::TForm4& Controls() const { return *m_ui; }
+    QLabel* EventPanel(int event) const { return m_eventPanels[event]; }
+    QMenu* ListMenu() const { return m_listMenu; }
+    QMenu* TabsMenu() const { return m_tabsMenu; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    COMMON_DATA& Data();
+    void BuildStatusBar();
+    void BuildMenus();
+    void ConnectControls();
+    void ConnectEffectPages();
+    void SelectRow(int row);
+    bool HasSelection() const;
+    QString SelectedName() const;
+    // The change handler of a number field: stores value into the field of the current
+    // event's record unless the window is filling its controls or no area is selected.
+    void StoreNumber(std::int32_t ATTRIBUTES::*field, int value);
+    void UpdateMainView();
+
+    Editor& m_editor;
+    std::unique_ptr<Ui::TForm4> m_ui;
+    std::array<QLabel*, 3> m_eventPanels{};
+    QMenu* m_listMenu = nullptr;
+    QMenu* m_tabsMenu = nullptr;
+    QString m_pendingSelection;
+    bool m_loading = false;
+};
+
+}  // namespace velmora

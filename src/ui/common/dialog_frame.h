@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QDialog>
+
+#include "ui/common/text.h"
+
+namespace velmora {
+
+// Gives a dialog its object name, caption and a fixed frame of the given client size.
+inline void SetUpFixedDialog(QDialog& dialog, const char* objectName, const char* caption,
+                             int width, int height, bool modal) {
+    dialog.setObjectName(Q(objectName));
+    dialog.setWindowTitle(Q(caption));
+    dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint);
+    dialog.setModal(modal);
+    dialog.setFixedSize(width, height);
+}
+
+}  // namespace velmora

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace velmora {
+
+// The dialogs' filters, written as pairs "description|patterns|description|patterns".
+inline constexpr const char* kProjectFilter = "Файл проект (*.vlm)|*.vlm|Все файлы (*.*)|*.*";
+inline constexpr const char* kPictureFilter =
+    "All (*.gif;*.jpg;*.jpeg;*.png)|*.gif;*.jpg;*.jpeg;*.png|GIF Image (*.gif)|*.gif|"
+    "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|"
+    "Portable Network Graphics (*.png)|*.png";
+inline constexpr const char* kPageFilter = "HTML файл (*.html)|*.html|Все файлы (*.*)|*.*";
+
+// Turns "A (*.x)|*.x|B (*.y;*.z)|*.y;*.z" into Qt's "A (*.x);;B (*.y *.z)": the same
+// descriptions and patterns, the patterns in Qt's place. "*.*" becomes "*", since names without
+// a dot are files too here.
+std::string ToQtFilter(const std::string& pairs);
+
+}  // namespace velmora

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ui/common/ports.h"
+
+class QWidget;
+
+namespace velmora {
+
+// Message boxes with the Russian buttons, the system beep.
+class QtPrompter : public Prompter {
+public:
+    void Message(const std::string& text) override;
+    Answer Ask(const std::string& text, const std::string& caption, Buttons buttons) override;
+    void Beep() override;
+};
+
+// Qt's file dialogs; patterns match without regard to case, as on the desktop the program
+// came from.
+class QtFileDialogs : public FileDialogs {
+public:
+    std::optional<std::string> OpenFile(const std::string& caption,
+                                        const std::string& filter) override;
+    std::optional<std::string> SaveFile(const std::string& caption,
+                                        const std::string& filter) override;
+    std::vector<std::string> OpenFiles(const std::string& caption,
+                                       const std::string& filter) override;
+};
+
+// Opens files and addresses with the desktop's default program.
+class QtShell : public Shell {
+public:
+    bool Open(const std::string& pathOrUrl) override;
+};
+
+// The system clipboard through QClipboard.
+class QtClipboard : public Clipboard {
+public:
+    std::string Text() override;
+    void SetText(const std::string& text) override;
+};
+
+}  // namespace velmora

@@ -1,0 +1,325 @@
+#include "ui/main/main_window.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QWheelEvent>
+#include <cstdlib>
+#include <ctime>
+
+#include "audio/audio_output.h"
+#include "canvas/draw_history.h"
+#include "canvas/overlay_preview.h"
+#include "store/common_data.h"
+#include "ui/areas/areas_window.h"
+#include "ui/common/app_icon.h"
+#include "ui/common/editor_application.h"
+#include "ui/common/text.h"
+#include "ui/main/editor.h"
+#include "ui/main/file_association.h"
+#include "ui/main/picture_view.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr int kMinimumWidth = 500;
+constexpr int kMinimumHeight = 400;
+
+// A status bar panel that asks for its given width but may shrink with the window.
+class StatusPanel : public QLabel {
+public:
+    StatusPanel(int width, bool shrinks, Qt::Alignment alignment, QWidget* parent)
+        : QLabel(parent), m_width(width), m_shrinks(shrinks) {
+        setAlignment(alignment | Qt::AlignVCenter);
+        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    }
+    // The given width, or the text's when a wider font needs more.
+    QSize sizeHint() const override {
+        const QSize text = QLabel::sizeHint();
+        return {std::max(m_width, text.width()), text.height()};
+    }
+    // The first panels keep their width; the later ones give way in a narrow window.
+    QSize minimumSizeHint() const override {
+        return m_shrinks ? QSize(0, QLabel::minimumSizeHint().height()) : sizeHint();
+    }
+
+private:
+    int m_width;
+    bool m_shrinks;
+};
+
+}  // namespace
+
+TForm1::TForm1(Editor& editor) : m_editor(editor) {
+    setObjectName(Q("Form1"));
+    setWindowTitle(Q(kMainCaption));
+    setWindowIcon(AppIcon());
+    setFont(EditorFont());
+
+    m_programFolder = QCoreApplication::applicationDirPath();
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+    m_data = std::make_unique<COMMON_DATA>(editor.GetPorts().prompter);
+    m_data->ProjectDb = &m_projectDb;
+    m_data->SourceDb = &m_sourceDb;
+    // Removing areas restarts the history from the current map, so that undo never brings
+    // back the pixels of a deleted area.
+    m_data->AreasRemoved = [this] { m_editor.History().Reset(m_data->Map); };
+    m_areaMap = std::make_unique<AreaMap>(*m_data);
+
+    m_scroll = new PictureScrollArea(this);
+    m_scroll->setObjectName(Q("ScrollBox1"));
+    m_image = new PictureView;
+    m_image->setObjectName(Q("Image1"));
+    m_image->setFixedSize(105, 105);
+    m_scroll->setWidget(m_image);
+    // Shows nothing at all until there is a picture.
+    m_image->setAutoFillBackground(false);
+    setCentralWidget(m_scroll);
+
+    m_image->onPress = [this](QMouseEvent* event) {
+        const QPoint at = event->position().toPoint();
+        ImageMouseDown(event->buttons(), event->modifiers(), at.x(), at.y());
+    };
+    m_image->onMove = [this](QMouseEvent* event) {
+        const QPoint at = event->position().toPoint();
+        ImageMouseMove(event->buttons(), at.x(), at.y());
+    };
+    m_image->onRelease = [this](QMouseEvent*) { ImageMouseUp(); };
+    m_scroll->onWheel = [this](int delta) { WheelTurned(delta); };
+
+    BuildMenus();
+    BuildStatusBar();
+
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    resize(690, 512 + menuBar()->sizeHint().height());
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+
+    OpenOutput();
+    RegisterAssociation();
+
+    m_startTimer = new QTimer(this);
+    m_startTimer->setObjectName(Q("Timer1"));
+    m_startTimer->setSingleShot(true);
+    m_startTimer->setInterval(1000);
+    connect(m_startTimer, &QTimer::timeout, this, [this] { StartTimerFired(); });
+    m_startTimer->start();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::OpenOutput() {
+    // Without a device the program runs on silently; the second selector is the silent output.
+    if (!InitOutput(-1, 44100, 0, nullptr, nullptr)) {
+        InitOutput(-2, 44100, 0, nullptr, nullptr);
+    }
+    StartOutput();
+}
+
+void TForm1::RegisterAssociation() {
+    if (!RegisterFileType(UserDataHome(), QCoreApplication::applicationFilePath())) {
+        Message("Проблема с записью в реестр!");
+    }
+}
+
+void TForm1::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(Q("StatusBar1"));
+    const std::array<std::pair<int, Qt::Alignment>, 4> panels = {{
+        {200, Qt::AlignHCenter},
+        {200, Qt::AlignHCenter},
+        {500, Qt::AlignLeft},
+        {50, Qt::AlignLeft},
+    }};
+    for (std::size_t i = 0; i < panels.size(); ++i) {
+        auto* panel = new StatusPanel(panels[i].first, i >= 2, panels[i].second, bar);
+        panel->setObjectName(Q("Panel") + QString::number(i + 1));
+        bar->addWidget(panel, i + 1 == panels.size() ? 1 : 0);
+        m_panels[i] = panel;
+    }
+}
+
+void TForm1::BuildMenus() {
+    auto add = [this](QMenu* menu, const char* name, const char* text, QKeySequence key,
+                      void (TForm1::*handler)()) {
+        QAction* action = menu->addAction(Q(text));
+        action->setObjectName(Q(name));
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+        return action;
+    };
+
+    QMenu* file = menuBar()->addMenu(Q("Файл"));
+    file->setObjectName(Q("N1"));
+    add(file, "N2", "Новый", QKeySequence(Qt::CTRL | Qt::Key_N), &TForm1::NewClick);
+    file->addSeparator();
+    add(file, "N4", "Открыть", QKeySequence(Qt::CTRL | Qt::Key_O), &TForm1::OpenClick);
+    file->addSeparator();
+    add(file, "N6", "Сохранить", QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveClick);
+    add(file, "N7", "Сохранить как", QKeySequence(), &TForm1::SaveAsClick);
+    file->addSeparator();
+    add(file, "N9", "Открыть изображение", QKeySequence(Qt::CTRL | Qt::Key_I),
+        &TForm1::OpenPictureClick);
+    file->addSeparator();
+    add(file, "N39", "Экспорт в HTML", QKeySequence(Qt::CTRL | Qt::Key_H), &TForm1::N39Click);
+    file->addSeparator();
+    add(file, "N41", "Протестировать в браузере", QKeySequence(Qt::CTRL | Qt::Key_T),
+        &TForm1::N41Click);
+    file->addSeparator();
+    add(file, "N11", "Выход", QKeySequence(), &TForm1::ExitClick);
+
+    QMenu* edit = menuBar()->addMenu(Q("Редактирование"));
+    edit->setObjectName(Q("N12"));
+    add(edit, "N13", "Отменить", QKeySequence(Qt::CTRL | Qt::Key_Z), &TForm1::UndoClick);
+    add(edit, "N14", "Повторить", QKeySequence(Qt::CTRL | Qt::Key_Y), &TForm1::RedoClick);
+    edit->addSeparator();
+    add(edit, "N16", "Очистить карту", QKeySequence(Qt::CTRL | Qt::Key_Delete),
+        &TForm1::ClearMapClick);
+
+    QMenu* view = menuBar()->addMenu(Q("Вид"));
+    view->setObjectName(Q("N17"));
+    m_viewGroup = new QActionGroup(this);
+    m_viewGroup->setExclusive(true);
+    const std::array<std::tuple<const char*, const char*, Qt::Key, ViewMode>, 3> modes = {{
+        {"N18", "Исходное изображение", Qt::Key_F2, ViewMode::Picture},
+        {"N19", "Изображение + маска", Qt::Key_F3, ViewMode::PictureAndMask},
+        {"N20", "Изображение + текущий цвет", Qt::Key_F4, ViewMode::PictureAndCurrentArea},
+    }};
+    for (const auto& [name, text, key, mode] : modes) {
+        QAction* action = view->addAction(Q(text));
+        action->setObjectName(Q(name));
+        action->setShortcut(QKeySequence(key));
+        action->setCheckable(true);
+        action->setChecked(mode == m_viewMode);
+        m_viewGroup->addAction(action);
+        const ViewMode chosen = mode;
+        connect(action, &QAction::triggered, this, [this, chosen] { SetViewMode(chosen); });
+    }
+
+    QMenu* tools = menuBar()->addMenu(Q("Инструменты"));
+    tools->setObjectName(Q("N21"));
+    add(tools, "N22", "Атрибуты", QKeySequence(Qt::CTRL | Qt::Key_A), &TForm1::AttributesClick);
+    tools->addSeparator();
+    add(tools, "N24", "Добавление областей", QKeySequence(Qt::CTRL | Qt::Key_D),
+        &TForm1::GridClick);
+    tools->addSeparator();
+    add(tools, "N26", "Фоновая музыка", QKeySequence(Qt::CTRL | Qt::Key_M), &TForm1::MusicClick);
+    tools->addSeparator();
+    add(tools, "N68", "Объединение нескольких файлов в один", QKeySequence(Qt::CTRL | Qt::Key_B),
+        &TForm1::N68Click);
+    tools->addSeparator();
+
+    // Their items come with the help and resource links.
+    menuBar()->addMenu(Q("Медиа контент"))->setObjectName(Q("N30"));
+    menuBar()->addMenu(Q("Помощь"))->setObjectName(Q("N31"));
+}
+
+void TForm1::SetViewMode(ViewMode mode) {
+    m_viewMode = mode;
+    const int index = static_cast<int>(mode);
+    m_viewGroup->actions().at(index)->setChecked(true);
+    UpdateView();
+}
+
+void TForm1::UpdateView() {
+    if (velmora::UpdateView(*m_data, m_viewMode, m_view)) {
+        m_image->ShowBitmap(&m_view);
+    }
+}
+
+void TForm1::UpdateView(const Rect& rect) {
+    if (rect.Empty()) {
+        return;
+    }
+    if (velmora::UpdateView(*m_data, m_viewMode, m_view, rect)) {
+        if (m_image->ShownBitmap() != &m_view) {
+            m_image->ShowBitmap(&m_view);
+        }
+        m_image->update(QRect(rect.x, rect.y, rect.width, rect.height));
+    }
+}
+
+void TForm1::DrawOverlay() {
+    if (velmora::DrawOverlay(*m_data, m_editor.Form4().CurrentEvent(), m_viewMode, m_view)) {
+        m_image->ShowBitmap(&m_view);
+    }
+}
+
+void TForm1::ReleasePicture() {
+    m_image->ShowBitmap(nullptr);
+}
+
+void TForm1::RecountFormSize() {
+    const COMMON_DATA& data = *m_data;
+    m_image->setFixedSize(std::max(0, data.Width), std::max(0, data.Height));
+    m_panels[0]->setText(Q("Размеры изображения: ") + QString::number(data.Width) + Q("x") +
+                         QString::number(data.Height));
+    SetProjectCaption();
+
+    int width = std::max(kMinimumWidth, data.Width);
+    int height = std::max(kMinimumHeight, menuBar()->sizeHint().height() + data.Height +
+                                              statusBar()->sizeHint().height());
+    // A picture larger than the screen scrolls instead of growing the window past it.
+    if (QScreen* screen = this->screen()) {
+        const QRect available = screen->availableGeometry();
+        const QSize frame = frameGeometry().size() - geometry().size();
+        width = std::max(kMinimumWidth, std::min(width, available.width() - frame.width()));
+        height = std::max(kMinimumHeight, std::min(height, available.height() - frame.height()));
+    }
+    resize(width, height);
+}
+
+void TForm1::SetProjectCaption() {
+    setWindowTitle(Q(kCaptionPrefix) + Q(m_data->ProjectPath));
+}
+
+void TForm1::WheelTurned(int delta) {
+    m_editor.Form4().MoveBrushSlider(delta);
+}
+
+void TForm1::wheelEvent(QWheelEvent* event) {
+    WheelTurned(event->angleDelta().y());
+    QMainWindow::wheelEvent(event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    try {
+        FinishProject();
+    } catch (const std::exception& error) {
+        // The project could not be written: say why and stay open rather than lose the work.
+        m_editor.GetPorts().prompter.Message(error.what());
+        event->ignore();
+        return;
+    }
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TForm1::Beep() {
+    m_editor.GetPorts().prompter.Beep();
+}
+
+void TForm1::Message(const char* text) {
+    m_editor.GetPorts().prompter.Message(text);
+}
+
+bool TForm1::AttributesVisible() const {
+    return m_editor.Form4().isVisible();
+}
+
+void TForm1::ShowAttributesWindow() {
+    if (!AttributesVisible()) {
+        m_editor.Form4().show();
+    }
+}
+
+}  // namespace velmora

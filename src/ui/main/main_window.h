@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <memory>
+
+#include "canvas/area_map.h"
+#include "canvas/rect.h"
+#include "canvas/view_compose.h"
+#include "store/bitmap.h"
+#include "store/db_connection.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QTimer;
+
+namespace velmora {
+
+class COMMON_DATA;
+class DRAW_HISTORY;
+class Editor;
+class PictureScrollArea;
+class PictureView;
+
+inline constexpr const char* kMainCaption = "Velmora Editor 4.0";
+inline constexpr const char* kCaptionPrefix = "Velmora Editor 4.0 - ";
+
+// The main window: shows the composed picture, takes the painting and the picking, and holds
+// the project, edit, view and tools menus.
+class TForm1 : public QMainWindow {
+public:
+    explicit TForm1(Editor& editor);
+    ~TForm1() override;
+
+    COMMON_DATA& Data() { return *m_data; }
+    AreaMap& Brush() { return *m_areaMap; }
+    const QString& ProgramFolder() const { return m_programFolder; }
+
+    void RecountFormSize();
+    // Recomposes the whole view, or only a rectangle of it after a brush segment.
+    void UpdateView();
+    void UpdateView(const Rect& rect);
+    // The overlay preview of the areas window's current event.
+    void DrawOverlay();
+    // The image control drops its picture and shows nothing.
+    void ReleasePicture();
+    ViewMode Mode() const { return m_viewMode; }
+    void SetViewMode(ViewMode mode);
+
+    // The mouse over the picture, in picture pixels; buttons are those held at the moment.
+    void ImageMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+    void ImageMouseMove(Qt::MouseButtons buttons, int x, int y);
+    void ImageMouseUp();
+    void WheelTurned(int delta);
+    void StartTimerFired();
+
+    // The menu commands.
+    void NewClick();
+    void OpenClick();
+    void SaveClick();
+    void SaveAsClick();
+    void OpenPictureClick();
+    void N39Click();
+    void N41Click();
+    void ExitClick();
+    void UndoClick();
+    void RedoClick();
+    void ClearMapClick();
+    void AttributesClick();
+    void GridClick();
+    void MusicClick();
+    void N68Click();
+
+    QLabel* Panel(int index) const { return m_panels[index]; }
+    PictureView* Image() const { return m_image; }
+    PictureScrollArea* ScrollArea() const { return m_scroll; }
+    QTimer* StartTimer() const { return m_startTimer; }
+    const Bitmap& View() const { return m_view; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildStatusBar();
+    void OpenOutput();
+    void RegisterAssociation();
+    void SetProjectCaption();
+    // The shared first steps of New and Open when a project is open: save, close, forget.
+    void SaveAndCloseProject();
+    // Exit and the close query: the map and the pending edits are written, the file closed.
+    void FinishProject();
+    void ShowAttributesWindow();
+    void Beep();
+    void Message(const char* text);
+    bool AttributesVisible() const;
+
+    Editor& m_editor;
+    QString m_programFolder;
+    // The two connections outlive COMMON_DATA, which only points at them.
+    DbConnection m_projectDb;
+    DbConnection m_sourceDb;
+    std::unique_ptr<COMMON_DATA> m_data;
+    std::unique_ptr<AreaMap> m_areaMap;
+    Bitmap m_view;
+    ViewMode m_viewMode = ViewMode::PictureAndMask;
+
+    PictureScrollArea* m_scroll = nullptr;
+    PictureView* m_image = nullptr;
+    std::array<QLabel*, 4> m_panels{};
+    QActionGroup* m_viewGroup = nullptr;
+    QTimer* m_startTimer = nullptr;
+};
+
+}  // namespace velmora

@@ -1,0 +1,251 @@
+// The main window's menu commands: the project's life cycle, the edit and view menus and the
+// tool windows.
+#include <QCoreApplication>
+#include <QTimer>
+
+#include "canvas/draw_history.h"
+#include "store/common_data.h"
+#include "store/files.h"
+#include "store/paths.h"
+#include "ui/areas/areas_window.h"
+#include "ui/areas/grid_dialog.h"
+#include "ui/areas/music_dialog.h"
+#include "ui/common/file_filters.h"
+#include "ui/common/text.h"
+#include "ui/main/editor.h"
+#include "ui/main/main_window.h"
+#include "ui/main/merge_window.h"
+#include "ui/main/project_copy.h"
+
+namespace velmora {
+
+namespace {
+
+const char* const kOpenProjectFailed = "Ошибка открытия проекта!";
+
+}  // namespace
+
+void TForm1::SaveAndCloseProject() {
+    COMMON_DATA& data = *m_data;
+    if (!data.ProjectOpen) {
+        return;
+    }
+    SaveClick();
+    data.CloseProject();
+    data.DeleteAllAreas();
+    ReleasePicture();
+}
+
+void TForm1::FinishProject() {
+    COMMON_DATA& data = *m_data;
+    if (!data.ProjectOpen) {
+        return;
+    }
+    data.SaveMap();
+    data.WritePendingAttributes();
+    data.CloseProject();
+}
+
+void TForm1::NewClick() {
+    COMMON_DATA& data = *m_data;
+    const auto chosen =
+        m_editor.GetPorts().fileDialogs.SaveFile("Новый проект", ToQtFilter(kProjectFilter));
+    if (!chosen) {
+        return;
+    }
+    SaveAndCloseProject();
+    setWindowTitle(Q(kMainCaption));
+    const std::string path = EnsureExtension(*chosen, ".vlm");
+    if (FileExists(path)) {
+        const Answer answer = m_editor.GetPorts().prompter.Ask("Файл уже существует. Удалить его?",
+                                                               kConfirmCaption, Buttons::YesNo);
+        if (answer != Answer::Yes) {
+            return;
+        }
+        if (!DeleteFileIfPresent(path)) {
+            Message("Ошибка удаления файла!");
+            return;
+        }
+    }
+    data.CreateProject(path);
+    if (AttributesVisible()) {
+        m_editor.Form4().UpdateFieldsList();
+    } else {
+        m_editor.Form4().show();
+    }
+    SetProjectCaption();
+}
+
+void TForm1::OpenClick() {
+    COMMON_DATA& data = *m_data;
+    const auto chosen =
+        m_editor.GetPorts().fileDialogs.OpenFile("Открыть проект", ToQtFilter(kProjectFilter));
+    if (!chosen) {
+        return;
+    }
+    SaveAndCloseProject();
+    setWindowTitle(Q(kMainCaption));
+    if (!data.OpenProject(*chosen)) {
+        return;
+    }
+    if (data.LoadPicture()) {
+        RecountFormSize();
+        m_editor.History().Reset(data.Map);
+    }
+    SetProjectCaption();
+    ShowAttributesWindow();
+    m_editor.Form4().UpdateFieldsList();
+    m_editor.Form4().PageControl1Change();
+}
+
+void TForm1::SaveClick() {
+    COMMON_DATA& data = *m_data;
+    if (!data.ProjectOpen) {
+        Beep();
+        return;
+    }
+    data.SaveMap();
+    data.WritePendingAttributes();
+}
+
+void TForm1::SaveAsClick() {
+    COMMON_DATA& data = *m_data;
+    if (!data.ProjectOpen) {
+        Beep();
+        return;
+    }
+    const auto chosen = m_editor.GetPorts().fileDialogs.SaveFile("Сохранить проект как",
+                                                                 ToQtFilter(kProjectFilter));
+    if (!chosen) {
+        return;
+    }
+    const std::string path = EnsureExtension(*chosen, ".vlm");
+    // Saving as the open file itself would delete it before copying it: it is a plain save.
+    if (SameFile(path, data.ProjectPath)) {
+        SaveClick();
+        return;
+    }
+    if (FileExists(path)) {
+        const Answer answer = m_editor.GetPorts().prompter.Ask("Файл существует. Перезаписать?",
+                                                               kConfirmCaption, Buttons::YesNo);
+        if (answer != Answer::Yes) {
+            return;
+        }
+        DeleteFileIfPresent(path);
+    }
+    data.SaveMap();
+    const std::string rememberedArea = data.AttributesArea;
+    data.WritePendingAttributes();
+    const std::string oldPath = data.ProjectPath;
+    const std::string oldFolder = data.ProjectFolder;
+    const bool pictureLoaded = data.PictureLoaded;
+    data.CloseProject();
+    CopyFileNoOverwrite(oldPath, path);
+    if (!data.OpenProject(path)) {
+        Message(kOpenProjectFailed);
+        return;
+    }
+    CopyProjectFiles(data, oldFolder);
+    ShowAttributesWindow();
+    // The picture and the map stay in memory as they were; a project without a picture stays
+    // without one.
+    data.PictureLoaded = pictureLoaded;
+    m_editor.Form4().UpdateFieldsList();
+    SetProjectCaption();
+    m_editor.Form4().SelectAreaByName(Q(rememberedArea));
+}
+
+void TForm1::OpenPictureClick() {
+    COMMON_DATA& data = *m_data;
+    if (!data.ProjectOpen) {
+        Message("Сперва создайте новый проект");
+        return;
+    }
+    const auto chosen =
+        m_editor.GetPorts().fileDialogs.OpenFile("Открыть изображение", ToQtFilter(kPictureFilter));
+    if (!chosen) {
+        return;
+    }
+    if (!data.ImportPicture(*chosen)) {
+        Message("Ошибка открытия файла!");
+        return;
+    }
+    RecountFormSize();
+    m_editor.Form4().PageControl1Change();
+    ShowAttributesWindow();
+    m_editor.History().Reset(data.Map);
+}
+
+void TForm1::ExitClick() {
+    FinishProject();
+    QCoreApplication::quit();
+}
+
+void TForm1::UndoClick() {
+    if (!m_editor.History().Undo(m_data->Map)) {
+        Beep();
+    }
+    UpdateView();
+}
+
+void TForm1::RedoClick() {
+    if (!m_editor.History().Redo(m_data->Map)) {
+        Beep();
+    }
+    UpdateView();
+}
+
+void TForm1::ClearMapClick() {
+    m_data->ClearMap();
+    UpdateView();
+    m_editor.History().MarkClear();
+}
+
+void TForm1::AttributesClick() {
+    if (m_data->PictureLoaded) {
+        m_editor.Form4().show();
+        m_editor.Form4().raise();
+    }
+}
+
+void TForm1::GridClick() {
+    if (m_data->PictureLoaded) {
+        m_editor.Form8().exec();
+    }
+}
+
+void TForm1::MusicClick() {
+    if (!m_data->ProjectOpen) {
+        Message("Сначала создайте или откройте проект!");
+        return;
+    }
+    m_editor.Form6().exec();
+}
+
+void TForm1::N68Click() {
+    m_editor.Form7().show();
+    m_editor.Form7().raise();
+}
+
+void TForm1::StartTimerFired() {
+    m_startTimer->stop();
+    const QStringList& arguments = m_editor.Arguments();
+    if (arguments.isEmpty()) {
+        return;
+    }
+    COMMON_DATA& data = *m_data;
+    if (!data.OpenProject(U(arguments.constFirst()))) {
+        Message(kOpenProjectFailed);
+        return;
+    }
+    if (data.LoadPicture()) {
+        RecountFormSize();
+        m_editor.History().Reset(data.Map);
+    }
+    SetProjectCaption();
+    ShowAttributesWindow();
+    m_editor.Form4().UpdateFieldsList();
+    m_editor.Form4().PageControl1Change();
+}
+
+}  // namespace velmora

@@ -1,0 +1,39 @@
+// The export commands of the main window: the page where the user chooses, and the page in
+// the project's HTML folder opened in the browser.
+#include "export/export_commands.h"
+#include "store/common_data.h"
+#include "ui/areas/areas_window.h"
+#include "ui/common/file_filters.h"
+#include "ui/common/text.h"
+#include "ui/main/editor.h"
+#include "ui/main/main_window.h"
+
+namespace velmora {
+
+void TForm1::N39Click() {
+    COMMON_DATA& data = *m_data;
+    // Without a project or picture the export refuses with its message before any dialog.
+    if (!data.ProjectOpen || !data.PictureLoaded) {
+        ExportToHtml(data, std::string(), U(m_programFolder));
+        return;
+    }
+    const auto chosen =
+        m_editor.GetPorts().fileDialogs.SaveFile("Экспорт в HTML", ToQtFilter(kPageFilter));
+    if (!chosen) {
+        return;
+    }
+    ExportToHtml(data, *chosen, U(m_programFolder));
+    // The data script leaves the records of another area loaded.
+    m_editor.Form4().ListBox1Click();
+}
+
+void TForm1::N41Click() {
+    COMMON_DATA& data = *m_data;
+    const ExportOutcome outcome =
+        TestInBrowser(data, U(m_programFolder), m_editor.GetPorts().shell);
+    if (!outcome.pagePath.empty()) {
+        m_editor.Form4().ListBox1Click();
+    }
+}
+
+}  // namespace velmora

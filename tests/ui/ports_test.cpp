@@ -1,0 +1,163 @@
+// The Qt side of the ports: dialog filters, the file association and the error report.
+#include <QDir>
+#include <QFile>
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <stdexcept>
+
+#include "support/test_support.h"
+#include "ui/common/editor_application.h"
+#include "ui/common/file_filters.h"
+#include "ui/common/qt_ports.h"
+#include "ui/common/text.h"
+#include "ui/main/file_association.h"
+
+using namespace velmora;
+
+namespace {
+
+QString ReadText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// An object whose event handler fails, as a core operation may.
+class Failing : public QObject {
+public:
+    bool event(QEvent*) override { throw std::runtime_error("Диск переполнен"); }
+};
+
+}  // namespace
+
+class PortsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void filtersKeepDescriptionsAndPatterns_data();
+    void filtersKeepDescriptionsAndPatterns();
+    void associationIsWrittenOnceAndQuoted();
+    void associationFailureIsReported();
+    void errorsEscapingHandlersAreShown();
+    void messageBoxesHaveTheRussianButtons_data();
+    void messageBoxesHaveTheRussianButtons();
+};
+
+void PortsTest::filtersKeepDescriptionsAndPatterns_data() {
+    QTest::addColumn<QString>("pairs");
+    QTest::addColumn<QString>("qt");
+    QTest::newRow("project") << Q(kProjectFilter) << Q("Файл проект (*.vlm);;Все файлы (*)");
+    QTest::newRow("picture") << Q(kPictureFilter)
+                             << Q("All (*.gif *.jpg *.jpeg *.png);;GIF Image (*.gif);;"
+                                  "JPEG Image File (*.jpg);;JPEG Image File (*.jpeg);;"
+                                  "Portable Network Graphics (*.png)");
+    QTest::newRow("page") << Q(kPageFilter) << Q("HTML файл (*.html);;Все файлы (*)");
+    QTest::newRow("trailing semicolon")
+        << Q("Pictures|*.gif;*.png;") << Q("Pictures (*.gif *.png)");
+    QTest::newRow("no filter") << QString() << QString();
+}
+
+void PortsTest::filtersKeepDescriptionsAndPatterns() {
+    QFETCH(QString, pairs);
+    QFETCH(QString, qt);
+    QCOMPARE(Q(ToQtFilter(U(pairs))), qt);
+}
+
+void PortsTest::associationIsWrittenOnceAndQuoted() {
+    velmora::test::TempFolder home;
+    const QString dataHome = Q(home.Path());
+    const QString exe = Q("/opt/my \"tools\"/velmora-editor");
+    QVERIFY(RegisterFileType(dataHome, exe));
+
+    const QString desktop = ReadText(dataHome + Q("/applications/velmora-editor.desktop"));
+    QVERIFY2(desktop.contains(Q("Exec=\"/opt/my \\\\\"tools\\\\\"/velmora-editor\" %f\n")),
+             qPrintable(desktop));
+    QVERIFY(desktop.contains(Q("MimeType=application/x-velmora-project;")));
+    const QString mime = ReadText(dataHome + Q("/mime/packages/velmora-editor.xml"));
+    QVERIFY(mime.contains(Q("type=\"application/x-velmora-project\"")));
+    QVERIFY(mime.contains(Q("<glob pattern=\"*.vlm\"/>")));
+    QVERIFY(QFile::exists(dataHome + Q("/icons/hicolor/64x64/apps/velmora-editor.png")));
+
+    // Unchanged content is not written again.
+    const QString entry = dataHome + Q("/applications/velmora-editor.desktop");
+    QFile::setPermissions(entry, QFileDevice::ReadOwner);
+    QVERIFY(RegisterFileType(dataHome, exe));
+    QFile::setPermissions(entry, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+void PortsTest::associationFailureIsReported() {
+    velmora::test::TempFolder home;
+    // A file where the MIME folder should be: nothing can be written under it.
+    velmora::test::WriteFile(home / "mime", "");
+    QVERIFY(!RegisterFileType(Q(home.Path()), Q("/usr/bin/velmora-editor")));
+    QVERIFY(!RegisterFileType(QString(), Q("/usr/bin/velmora-editor")));
+}
+
+void PortsTest::errorsEscapingHandlersAreShown() {
+    auto* application = static_cast<EditorApplication*>(QCoreApplication::instance());
+    velmora::test::ScriptedPrompter prompter;
+    application->SetPrompter(&prompter);
+    Failing failing;
+    QEvent event(QEvent::User);
+    QCOMPARE(QCoreApplication::sendEvent(&failing, &event), false);
+    application->SetPrompter(nullptr);
+    QCOMPARE(prompter.messages, std::vector<std::string>({"Диск переполнен"}));
+}
+
+void PortsTest::messageBoxesHaveTheRussianButtons_data() {
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("clicked");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("yes/no, yes") << int(Buttons::YesNo) << QStringList({Q("Да"), Q("Нет")})
+                                 << Q("Да") << int(Answer::Yes);
+    QTest::newRow("yes/no, no") << int(Buttons::YesNo) << QStringList({Q("Да"), Q("Нет")})
+                                << Q("Нет") << int(Answer::No);
+    QTest::newRow("yes/no/cancel, cancel")
+        << int(Buttons::YesNoCancel) << QStringList({Q("Да"), Q("Нет"), Q("Отмена")})
+        << Q("Отмена") << int(Answer::Cancel);
+    QTest::newRow("ok") << int(Buttons::Ok) << QStringList({Q("OK")}) << Q("OK")
+                        << int(Answer::Ok);
+}
+
+void PortsTest::messageBoxesHaveTheRussianButtons() {
+    QFETCH(int, buttons);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, clicked);
+    QFETCH(int, answer);
+    QStringList seen;
+    QString caption;
+    QString text;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        caption = box->windowTitle();
+        text = box->text();
+        QAbstractButton* target = nullptr;
+        for (QAbstractButton* button : box->buttons()) {
+            seen << button->text();
+            if (button->text() == clicked) {
+                target = button;
+            }
+        }
+        QVERIFY(target);
+        target->click();
+    });
+    QtPrompter prompter;
+    const Answer result = prompter.Ask("Файл уже существует. Перезаписать?", kConfirmCaption,
+                                       static_cast<Buttons>(buttons));
+    seen.sort();
+    expected.sort();
+    QCOMPARE(seen, expected);
+    QCOMPARE(caption, Q("Требуется подтверждение"));
+    QCOMPARE(text, Q("Файл уже существует. Перезаписать?"));
+    QCOMPARE(int(result), answer);
+}
+
+int RunPortsTest(int argc, char** argv) {
+    PortsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "ports_test.moc"

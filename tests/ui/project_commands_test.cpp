@@ -1,0 +1,350 @@
+// The project commands of the main window's menus, with scripted dialogs and questions.
+#include <QAction>
+#include <QKeySequence>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSpinBox>
+#include <QTest>
+#include <filesystem>
+
+#include "canvas/map_ops.h"
+#include "store/common_data.h"
+#include "store/files.h"
+#include "store/image_file.h"
+#include "ui/areas/areas_window.h"
+#include "ui/common/text.h"
+#include "ui/main/main_window.h"
+#include "ui/main/picture_view.h"
+#include "ui_areas_window.h"
+#include "ui_test_support.h"
+
+using namespace velmora;
+using velmora::test::EditorFixture;
+
+namespace {
+
+// What the user sees of a menu: "text\tshortcut" per item, "-" for a separator.
+QStringList MenuItems(QMenu* menu) {
+    QStringList items;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) {
+            items << Q("-");
+        } else {
+            items << action->text() + Q("\t") + action->shortcut().toString();
+        }
+    }
+    return items;
+}
+
+}  // namespace
+
+class ProjectCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void menusHoldEveryItemAndShortcut();
+    void saveAndSaveAsWithoutProjectOnlyBeep();
+    void openPictureWithoutProjectSaysSo();
+    void toolsNeedTheirState();
+    void newOverExistingFileAnsweredNo();
+    void newAppendsTheExtensionOnlyWhenMissing();
+    void saveWritesMapAndPendingEdits();
+    void saveAsCopiesTheWorkingFiles();
+    void saveAsProjectWithoutPictureStaysUnpainted();
+    void exitAndCloseWritePendingEdits_data();
+    void exitAndCloseWritePendingEdits();
+    void clearMapCanBeUndone();
+    void viewModesRecompose();
+    void exportAndBrowserTest();
+};
+
+void ProjectCommandsTest::menusHoldEveryItemAndShortcut() {
+    EditorFixture f;
+    const QList<QAction*> menus = f.form1().menuBar()->actions();
+    QStringList titles;
+    for (QAction* menu : menus) {
+        titles << menu->text();
+    }
+    QCOMPARE(titles, QStringList({Q("Файл"), Q("Редактирование"), Q("Вид"), Q("Инструменты"),
+                                  Q("Медиа контент"), Q("Помощь")}));
+    auto key = [](QKeySequence sequence) { return sequence.toString(); };
+    const QKeySequence ctrl(Qt::CTRL);
+    QCOMPARE(MenuItems(menus[0]->menu()),
+             QStringList(
+                 {Q("Новый\t") + key(QKeySequence(Qt::CTRL | Qt::Key_N)), Q("-"),
+                  Q("Открыть\t") + key(QKeySequence(Qt::CTRL | Qt::Key_O)), Q("-"),
+                  Q("Сохранить\t") + key(QKeySequence(Qt::CTRL | Qt::Key_S)), Q("Сохранить как\t"),
+                  Q("-"), Q("Открыть изображение\t") + key(QKeySequence(Qt::CTRL | Qt::Key_I)),
+                  Q("-"), Q("Экспорт в HTML\t") + key(QKeySequence(Qt::CTRL | Qt::Key_H)), Q("-"),
+                  Q("Протестировать в браузере\t") + key(QKeySequence(Qt::CTRL | Qt::Key_T)),
+                  Q("-"), Q("Выход\t")}));
+    QCOMPARE(MenuItems(menus[1]->menu()),
+             QStringList({Q("Отменить\t") + key(QKeySequence(Qt::CTRL | Qt::Key_Z)),
+                          Q("Повторить\t") + key(QKeySequence(Qt::CTRL | Qt::Key_Y)), Q("-"),
+                          Q("Очистить карту\t") + key(QKeySequence(Qt::CTRL | Qt::Key_Delete))}));
+    QCOMPARE(MenuItems(menus[2]->menu()),
+             QStringList({Q("Исходное изображение\tF2"), Q("Изображение + маска\tF3"),
+                          Q("Изображение + текущий цвет\tF4")}));
+    QCOMPARE(
+        MenuItems(menus[3]->menu()),
+        QStringList(
+            {Q("Атрибуты\t") + key(QKeySequence(Qt::CTRL | Qt::Key_A)), Q("-"),
+             Q("Добавление областей\t") + key(QKeySequence(Qt::CTRL | Qt::Key_D)), Q("-"),
+             Q("Фоновая музыка\t") + key(QKeySequence(Qt::CTRL | Qt::Key_M)), Q("-"),
+             Q("Объединение нескольких файлов в один\t") + key(QKeySequence(Qt::CTRL | Qt::Key_B)),
+             Q("-")}));
+    // The mask view is the one chosen at start.
+    QVERIFY(menus[2]->menu()->actions()[1]->isChecked());
+}
+
+void ProjectCommandsTest::saveAndSaveAsWithoutProjectOnlyBeep() {
+    EditorFixture f;
+    f.Trigger("N6");
+    f.Trigger("N7");
+    QCOMPARE(f.prompter.beeps, 2);
+    QCOMPARE(f.dialogs.asked, 0);
+    QVERIFY(f.prompter.messages.empty());
+}
+
+void ProjectCommandsTest::openPictureWithoutProjectSaysSo() {
+    EditorFixture f;
+    f.form1().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.form1()));
+    QTest::keyClick(&f.form1(), Qt::Key_I, Qt::ControlModifier);
+    QCOMPARE(f.prompter.messages, std::vector<std::string>({"Сперва создайте новый проект"}));
+    QCOMPARE(f.dialogs.asked, 0);
+}
+
+void ProjectCommandsTest::toolsNeedTheirState() {
+    EditorFixture f;
+    f.Trigger("N26");
+    QCOMPARE(f.prompter.messages,
+             std::vector<std::string>({"Сначала создайте или откройте проект!"}));
+    // A project without picture: the attributes window stays as it is.
+    f.dialogs.Answer(f.folder / "bare");
+    f.Trigger("N2");
+    f.form4().hide();
+    f.Trigger("N22");
+    QVERIFY(!f.form4().isVisible());
+}
+
+void ProjectCommandsTest::newOverExistingFileAnsweredNo() {
+    EditorFixture f;
+    const std::string first = f.OpenProjectWithPicture(80, 60, {"A"});
+    FillMapRect(f.data().Map, 0, 0, 20, 20, 1, true);
+    const std::string existing = f.folder / "taken.vlm";
+    velmora::test::WriteFile(existing, "not a project");
+
+    f.dialogs.Answer(existing);
+    f.prompter.Reply(Answer::No);
+    f.Trigger("N2");
+
+    QCOMPARE(f.prompter.questions, std::vector<std::string>({"Файл уже существует. Удалить его?"}));
+    QCOMPARE(f.prompter.captions.back(), std::string("Требуется подтверждение"));
+    QVERIFY(!f.data().ProjectOpen);
+    QCOMPARE(f.form1().windowTitle(), Q("Velmora Editor 4.0"));
+    QCOMPARE(f.form1().Image()->ShownBitmap(), nullptr);
+    QCOMPARE(velmora::test::ReadFile(existing), std::string("not a project"));
+    // The previous project was saved before it was closed.
+    Bitmap savedMap;
+    QVERIFY(LoadImageFile(savedMap, f.folder / "Maps/source.png"));
+    QCOMPARE(AreaAt(savedMap, 5, 5), 1);
+    Q_UNUSED(first);
+}
+
+void ProjectCommandsTest::newAppendsTheExtensionOnlyWhenMissing() {
+    EditorFixture f;
+    f.dialogs.Answer(f.folder / "Hall.VLM");
+    f.Trigger("N2");
+    QCOMPARE(f.data().ProjectPath, f.folder / "Hall.VLM");
+    f.dialogs.Answer(f.folder / "tour");
+    f.Trigger("N2");
+    QCOMPARE(f.data().ProjectPath, f.folder / "tour.vlm");
+    QVERIFY(FileExists(f.folder / "tour.vlm"));
+    QCOMPARE(f.form1().windowTitle(), Q("Velmora Editor 4.0 - ") + Q(f.folder / "tour.vlm"));
+    QVERIFY(f.form4().isVisible());
+}
+
+void ProjectCommandsTest::saveWritesMapAndPendingEdits() {
+    EditorFixture f;
+    const std::string project = f.OpenProjectWithPicture(80, 60, {"A"});
+    FillMapRect(f.data().Map, 10, 10, 5, 5, 1, true);
+    f.form4().Controls().MessageCenterX->setValue(40);
+    f.Trigger("N6");
+    QVERIFY(!f.data().AttributesModified);
+
+    f.dialogs.Answer(project);
+    f.Trigger("N4");  // open it again: what the file holds
+    QVERIFY(f.data().PictureLoaded);
+    QCOMPARE(AreaAt(f.data().Map, 12, 12), 1);
+    QCOMPARE(f.form4().Controls().MessageCenterX->value(), 40);
+}
+
+void ProjectCommandsTest::saveAsCopiesTheWorkingFiles() {
+    EditorFixture f;
+    f.OpenProjectWithPicture(80, 60, {"A", "B"});
+    FillMapRect(f.data().Map, 0, 0, 8, 8, 2, true);
+    velmora::test::WriteFile(f.folder / "Sounds/bell.ogg", "ogg bytes");
+    f.data().Attributes[kClick].sound_file_name = "bell.ogg";
+    f.data().AttributesModified = true;
+    const auto elsewhere = std::filesystem::path(f.folder.Path()) / "copy";
+    std::filesystem::create_directories(elsewhere / "Pictures");
+    // A different file of the same name there is kept when the answer is No.
+    velmora::test::WriteFile((elsewhere / "Pictures/sign.png").string(), "theirs");
+    velmora::test::WriteFile(f.folder / "Pictures/sign.png", "ours");
+    f.data().Attributes[kOver].overlay_file_name = "sign.png";
+
+    f.dialogs.Answer((elsewhere / "second").string());
+    f.prompter.Reply(Answer::No);
+    f.Trigger("N7");
+    QCOMPARE(f.prompter.questions,
+             std::vector<std::string>({"Файл уже существует. Перезаписать?"}));
+    QCOMPARE(velmora::test::ReadFile((elsewhere / "Pictures/sign.png").string()),
+             std::string("theirs"));
+
+    const std::string copy = (elsewhere / "second.vlm").string();
+    QCOMPARE(f.data().ProjectPath, copy);
+    QVERIFY(f.data().PictureLoaded);
+    QCOMPARE(f.form1().windowTitle(), Q("Velmora Editor 4.0 - ") + Q(copy));
+    QVERIFY(FileExists((elsewhere / "Images/source.png").string()));
+    QVERIFY(FileExists((elsewhere / "Maps/source.png").string()));
+    QCOMPARE(velmora::test::ReadFile((elsewhere / "Sounds/bell.ogg").string()),
+             std::string("ogg bytes"));
+    QVERIFY(f.prompter.messages.empty());
+    QCOMPARE(f.data().AttributesArea, std::string("A"));
+
+    // The copy opens on its own, with its picture and its map.
+    EditorFixture g;
+    g.dialogs.Answer(copy);
+    g.Trigger("N4");
+    QVERIFY(g.data().PictureLoaded);
+    QCOMPARE(AreaAt(g.data().Map, 3, 3), 2);
+}
+
+void ProjectCommandsTest::saveAsProjectWithoutPictureStaysUnpainted() {
+    EditorFixture f;
+    f.OpenProjectWithPicture(80, 60, {"A"});
+    // A second project without a picture; the first one's bitmaps stay in memory.
+    f.dialogs.Answer(f.folder / "empty");
+    f.Trigger("N2");
+    QVERIFY(!f.data().PictureLoaded);
+    f.dialogs.Answer(f.folder / "empty2");
+    f.Trigger("N7");
+    QCOMPARE(f.data().ProjectPath, f.folder / "empty2.vlm");
+    QVERIFY(!f.data().PictureLoaded);
+    QTest::mousePress(f.form1().Image(), Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mouseMove(f.form1().Image(), QPoint(20, 20));
+    QCOMPARE(f.form1().Image()->ShownBitmap(), nullptr);
+
+    // Saving as the open file itself is a plain save and loses nothing.
+    f.dialogs.Answer(f.folder / "empty2.vlm");
+    f.Trigger("N7");
+    QVERIFY(f.prompter.questions.empty());
+    QVERIFY(f.data().ProjectOpen);
+    QVERIFY(FileExists(f.folder / "empty2.vlm"));
+}
+
+void ProjectCommandsTest::exitAndCloseWritePendingEdits_data() {
+    QTest::addColumn<bool>("byMenu");
+    QTest::newRow("Выход") << true;
+    QTest::newRow("close box") << false;
+}
+
+void ProjectCommandsTest::exitAndCloseWritePendingEdits() {
+    QFETCH(bool, byMenu);
+    EditorFixture f;
+    const std::string project = f.OpenProjectWithPicture(80, 60, {"A"});
+    FillMapRect(f.data().Map, 0, 0, 4, 4, 1, true);
+    f.form4().Controls().PicturePointerX->setValue(77);
+    if (byMenu) {
+        f.Trigger("N11");
+    } else {
+        QVERIFY(f.form1().close());
+    }
+    QVERIFY(!f.data().ProjectOpen);
+    QVERIFY(f.prompter.questions.empty());
+
+    EditorFixture g;
+    g.dialogs.Answer(project);
+    g.Trigger("N4");
+    QCOMPARE(g.form4().Controls().PicturePointerX->value(), 77);
+    QCOMPARE(AreaAt(g.data().Map, 2, 2), 1);
+}
+
+void ProjectCommandsTest::clearMapCanBeUndone() {
+    EditorFixture f;
+    f.OpenProjectWithPicture(80, 60, {"A"});
+    f.Trigger("N13");
+    QCOMPARE(f.prompter.beeps, 1);  // nothing to undo yet
+
+    QTest::mousePress(f.form1().Image(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    QTest::mouseMove(f.form1().Image(), QPoint(40, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(40, 12), QPointF(), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(f.form1().Image(), &move);
+    QTest::mouseRelease(f.form1().Image(), Qt::LeftButton, Qt::NoModifier, QPoint(40, 12));
+    QCOMPARE(AreaAt(f.data().Map, 30, 11), 1);
+
+    f.Trigger("N16");
+    QCOMPARE(AreaAt(f.data().Map, 30, 11), 0);
+    f.Trigger("N13");
+    QCOMPARE(AreaAt(f.data().Map, 30, 11), 1);
+    f.Trigger("N14");
+    QCOMPARE(AreaAt(f.data().Map, 30, 11), 0);
+    f.Trigger("N14");
+    QCOMPARE(f.prompter.beeps, 2);
+}
+
+void ProjectCommandsTest::viewModesRecompose() {
+    EditorFixture f;
+    f.OpenProjectWithPicture(80, 60, {"A", "B"});
+    FillMapRect(f.data().Map, 0, 0, 10, 10, 2, true);
+    const std::uint8_t plain = f.data().Picture.Pixel(5, 5)[2];
+    const int masked = (plain + PaletteRed(f.data().Palette[2])) / 2;
+    struct Case {
+        const char* action;
+        int expected;
+    };
+    // The current area is A (1): only the mask view tints B's pixels.
+    for (const Case& c : {Case{"N18", plain}, Case{"N19", masked}, Case{"N20", plain}}) {
+        f.Trigger(c.action);
+        QCOMPARE(int(f.form1().View().Pixel(5, 5)[2]), c.expected);
+        QVERIFY(f.form1().findChild<QAction*>(Q(c.action))->isChecked());
+    }
+    f.data().CurrentArea = 2;
+    f.Trigger("N20");
+    QCOMPARE(int(f.form1().View().Pixel(5, 5)[2]), masked);
+}
+
+void ProjectCommandsTest::exportAndBrowserTest() {
+    EditorFixture f;
+    f.Trigger("N39");
+    QCOMPARE(f.prompter.messages,
+             std::vector<std::string>({"Сначала создайте или откройте проект!"}));
+    QCOMPARE(f.dialogs.asked, 0);
+    f.prompter.messages.clear();
+
+    const std::string project = f.OpenProjectWithPicture(80, 60, {"A"});
+    FillMapRect(f.data().Map, 0, 0, 10, 10, 1, true);
+    std::filesystem::create_directory(f.folder / "site");
+    f.dialogs.Answer(f.folder / "site/demo");
+    f.Trigger("N39");
+    QVERIFY(FileExists(f.folder / "site/demo.html"));
+    QVERIFY(FileExists(f.folder / "site/VLM/demo.js"));
+    QVERIFY(FileExists(f.folder / "site/source.png"));
+    QCOMPARE(f.data().AttributesArea, std::string("A"));
+
+    f.Trigger("N41");
+    QCOMPARE(f.shell.opened, std::vector<std::string>({f.folder / "HTML/tour.html"}));
+    QVERIFY(FileExists(f.folder / "HTML/VLM/tour.js"));
+    QVERIFY(f.prompter.messages.empty());
+    Q_UNUSED(project);
+}
+
+int RunProjectCommandsTest(int argc, char** argv) {
+    ProjectCommandsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "project_commands_test.moc"
