@@ -120,14 +120,13 @@ private slots:
         int aboutShown = 0;
         FillLinkMenus(media, help, shell, Q("/nowhere"), [&aboutShown] { ++aboutShown; });
         QCOMPARE(Items(help),
-                 (QStringList{Q("Справка\tF1"), Q("-"), Q("Сетевая справка (обновляется)\tShift+F1"),
-                              Q("-"), Q("О программе\tCtrl+F1"), Q("-"), Q("Примеры"), Q("-"),
-                              Q("Видео работы с программой"), Q("-"),
-                              Q("Сообщить об ошибке в программе"),
-                              Q("Оставить отзыв о программе"), Q("-"),
-                              Q("Написать автору программы"),
-                              Q("Отправить сообщение через сайт"), Q("-"),
-                              Q("Заказать разработку ПО через Skype")}));
+                 (QStringList{
+                     Q("Справка\tF1"), Q("-"), Q("Сетевая справка (обновляется)\tShift+F1"), Q("-"),
+                     Q("О программе\tCtrl+F1"), Q("-"), Q("Примеры"), Q("-"),
+                     Q("Видео работы с программой"), Q("-"), Q("Сообщить об ошибке в программе"),
+                     Q("Оставить отзыв о программе"), Q("-"), Q("Написать автору программы"),
+                     Q("Отправить сообщение через сайт"), Q("-"),
+                     Q("Заказать разработку ПО через Skype")}));
         Find(help, "О программе")->trigger();
         QCOMPARE(aboutShown, 1);
         QVERIFY(shell.opened.empty());
@@ -160,6 +159,32 @@ private slots:
         FillLinkMenus(media, help, shell, Q(root / "empty/bin"), [] {});
         Find(help, "Справка")->trigger();
         QCOMPARE(shell.opened, std::vector<std::string>{root / "empty/bin/VelmoraEditor.html"});
+    }
+
+    // The main window's own menus, with or without a project.
+    void MainWindowMenus() {
+        EditorFixture fixture;
+        QMenu* help = fixture.form1().findChild<QMenu*>(Q("N31"));
+        QMenu* media = fixture.form1().findChild<QMenu*>(Q("N30"));
+        QVERIFY(help && media);
+        QCOMPARE(media->actions().size(), 7);
+        Find(*help, "Справка")->trigger();
+        QCOMPARE(fixture.shell.opened, std::vector<std::string>{U(fixture.form1().ProgramFolder()) +
+                                                                "/VelmoraEditor.html"});
+        QVERIFY(fixture.prompter.messages.empty());
+
+        TAboutBox& box = fixture.editor().AboutBox();
+        QTimer::singleShot(0, &box, [&box] {
+            QVERIFY(box.isVisible());
+            QVERIFY(box.isModal());
+            box.OkButton()->click();
+        });
+        Find(*help, "О программе")->trigger();
+        QVERIFY(!box.isVisible());
+
+        fixture.OpenProjectWithPicture(40, 30, {});
+        Find(*help, "Примеры")->trigger();
+        QCOMPARE(fixture.shell.opened.size(), std::size_t(2));
     }
 
     void MediaMenuHasFourSubmenus() {

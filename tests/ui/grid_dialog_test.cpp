@@ -26,7 +26,9 @@ void Choose(TForm8& dialog, int columns, int rows) {
     dialog.RowsList()->setCurrentIndex(rows - 1);
 }
 
-int MapAt(COMMON_DATA& data, int x, int y) { return data.Map.Pixel(x, y)[0]; }
+int MapAt(COMMON_DATA& data, int x, int y) {
+    return data.Map.Pixel(x, y)[0];
+}
 
 QStringList ListedAreas(EditorFixture& fixture) {
     QStringList names;
@@ -100,8 +102,8 @@ private slots:
         dialog.show();
         Choose(dialog, columns, rows);
         dialog.OkClick();
-        QCOMPARE(ListedAreas(fixture), (QStringList{Q("Область_1"), Q("Область_2"),
-                                                    Q("Область_3"), Q("Область_4")}));
+        QCOMPARE(ListedAreas(fixture),
+                 (QStringList{Q("Область_1"), Q("Область_2"), Q("Область_3"), Q("Область_4")}));
         // The fourth strip lies at the far end: bottom for rows, right for columns.
         QCOMPARE(MapAt(fixture.data(), 79 * (columns > 1), 39 * (rows > 1)), 4);
         QCOMPARE(MapAt(fixture.data(), 0, 0), 1);
@@ -162,9 +164,8 @@ private slots:
         TForm8& dialog = fixture.editor().Form8();
         Choose(dialog, 2, 2);
         dialog.OverwriteBox()->setChecked(true);
-        QTimer::singleShot(0, &dialog, [&dialog] {
-            QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
-        });
+        QTimer::singleShot(0, &dialog,
+                           [&dialog] { QTest::mouseClick(dialog.OkButton(), Qt::LeftButton); });
         fixture.Trigger("N24");
         COMMON_DATA& data = fixture.data();
         QCOMPARE(data.AreaCount, 4);

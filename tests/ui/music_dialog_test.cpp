@@ -124,8 +124,7 @@ private slots:
         TForm6& dialog = fixture.editor().Form6();
         dialog.show();
         QTest::mouseClick(dialog.PlayButton(), Qt::LeftButton);
-        QCOMPARE(fixture.prompter.messages,
-                 std::vector<std::string>{"Сперва выберите файл!"});
+        QCOMPARE(fixture.prompter.messages, std::vector<std::string>{"Сперва выберите файл!"});
         dialog.hide();
     }
 

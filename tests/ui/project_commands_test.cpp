@@ -190,9 +190,11 @@ void ProjectCommandsTest::saveAsCopiesTheWorkingFiles() {
     f.data().AttributesModified = true;
     const auto elsewhere = std::filesystem::path(f.folder.Path()) / "copy";
     std::filesystem::create_directories(elsewhere / "Pictures");
-    // A different file of the same name there is kept when the answer is No.
-    velmora::test::WriteFile((elsewhere / "Pictures/sign.png").string(), "theirs");
-    velmora::test::WriteFile(f.folder / "Pictures/sign.png", "ours");
+    // A different file of the same name there is kept when the answer is No. Both are real
+    // pictures, since the overlay page shows the one it names.
+    SaveImageFile(Bitmap(3, 3), (elsewhere / "Pictures/sign.png").string());
+    SaveImageFile(Bitmap(5, 5), f.folder / "Pictures/sign.png");
+    const std::string theirs = velmora::test::ReadFile((elsewhere / "Pictures/sign.png").string());
     f.data().Attributes[kOver].overlay_file_name = "sign.png";
 
     f.dialogs.Answer((elsewhere / "second").string());
@@ -200,8 +202,7 @@ void ProjectCommandsTest::saveAsCopiesTheWorkingFiles() {
     f.Trigger("N7");
     QCOMPARE(f.prompter.questions,
              std::vector<std::string>({"Файл уже существует. Перезаписать?"}));
-    QCOMPARE(velmora::test::ReadFile((elsewhere / "Pictures/sign.png").string()),
-             std::string("theirs"));
+    QCOMPARE(velmora::test::ReadFile((elsewhere / "Pictures/sign.png").string()), theirs);
 
     const std::string copy = (elsewhere / "second.vlm").string();
     QCOMPARE(f.data().ProjectPath, copy);

@@ -1,5 +1,5 @@
-// Runs the QtTest classes of the music, grid, merging and about windows and the link menus;
-// with a class name as first argument only that one.
+// Runs the QtTest classes of the effect pages, the music, grid, merging and about windows and
+// the link menus; with a class name as first argument only that one.
 #include <QStandardPaths>
 #include <cstring>
 #include <vector>
@@ -10,8 +10,12 @@ int RunMusicDialogTest(int argc, char** argv);
 int RunGridDialogTest(int argc, char** argv);
 int RunMergeWindowTest(int argc, char** argv);
 int RunAboutBoxTest(int argc, char** argv);
+int RunEffectPagesTest(int argc, char** argv);
+int RunAuthoringTest(int argc, char** argv);
 
-static void InitResources() { Q_INIT_RESOURCE(resources); }
+static void InitResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 int main(int argc, char** argv) {
     // Nothing a test does may touch the real user profile.
@@ -25,10 +29,10 @@ int main(int argc, char** argv) {
         const char* name;
         int (*run)(int, char**);
     };
-    const Suite suites[] = {{"MusicDialogTest", RunMusicDialogTest},
-                            {"GridDialogTest", RunGridDialogTest},
-                            {"MergeWindowTest", RunMergeWindowTest},
-                            {"AboutBoxTest", RunAboutBoxTest}};
+    const Suite suites[] = {
+        {"MusicDialogTest", RunMusicDialogTest}, {"GridDialogTest", RunGridDialogTest},
+        {"MergeWindowTest", RunMergeWindowTest}, {"AboutBoxTest", RunAboutBoxTest},
+        {"EffectPagesTest", RunEffectPagesTest}, {"AuthoringTest", RunAuthoringTest}};
     const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
     std::vector<char*> arguments(argv, argv + argc);
     if (only) {

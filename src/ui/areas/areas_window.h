@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "store/attributes.h"
 
@@ -50,6 +51,17 @@ public:
     void ClearEventsClick();
     void CopyToEventClick(int target);
 
+    // The effect pages' buttons: the page-wise copy, paste and clear, the image boxes, the sound
+    // and the link.
+    void PageCopyClick();
+    void PagePasteClick();
+    void PageClearClick();
+    void ChoosePicture(int page);
+    void SoundChooseClick();
+    void SoundPlayClick();
+    void LinkPasteClick();
+    void LinkCopyClick();
+
     // Coordinate entry with Ctrl and a click on the picture: writes (x, y) into the pair of
     // fields that the active page and the button choose; false when the pair is none.
     bool EnterCoordinates(Qt::MouseButton button, int x, int y);
@@ -84,6 +96,15 @@ private:
     // The change handler of a number field: stores value into the field of the current
     // event's record unless the window is filling its controls or no area is selected.
     void StoreNumber(std::int32_t ATTRIBUTES::*field, int value);
+    // Whether a change handler may store: the window is not filling its controls and an
+    // area is selected.
+    bool CanStore() const;
+    // Fills the controls of one effect page from record. A list whose text names no item
+    // keeps its choice when keepUnknownListText, else shows no item.
+    void FillPage(int page, const ATTRIBUTES& record, bool keepUnknownListText);
+    // Shows the picture of that name from the project's Pictures folder, or nothing; a file
+    // that cannot be loaded is reported.
+    void ShowPicture(QLabel* box, const std::string& name);
     void UpdateMainView();
 
     Editor& m_editor;

@@ -101,7 +101,9 @@ TForm6::TForm6(Editor& editor) : m_editor(editor) {
     connect(m_field, &QSpinBox::valueChanged, this, [this](int value) { VolumeChanged(value); });
 }
 
-COMMON_DATA& TForm6::Data() { return m_editor.Data(); }
+COMMON_DATA& TForm6::Data() {
+    return m_editor.Data();
+}
 
 void TForm6::showEvent(QShowEvent* event) {
     COMMON_DATA& data = Data();
@@ -165,7 +167,9 @@ void TForm6::PlayClick() {
     PreviewSound(data.WorkFilePath("Sounds", data.BackgroundSound), data.BackgroundVolume);
 }
 
-void TForm6::StopClick() { StopPreview(); }
+void TForm6::StopClick() {
+    StopPreview();
+}
 
 void TForm6::OkClick() {
     StopPreview();

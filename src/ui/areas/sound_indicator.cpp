@@ -32,8 +32,7 @@ QImage DrawSoundIndicator() {
         const double level = 0.25 + 0.2 * std::sin(i * 0.7) + 0.15 * std::cos(i * 1.9);
         const double height = level * kHeight * 0.6;
         QColor colour = QColor::fromHsvF(static_cast<float>(i) / bars, 0.55f, 0.35f);
-        painter.fillRect(QRectF(i * barWidth + 2, kHeight - height, barWidth - 4, height),
-                         colour);
+        painter.fillRect(QRectF(i * barWidth + 2, kHeight - height, barWidth - 4, height), colour);
     }
 
     // Five sine waves in the colours of a rainbow, each a little shifted and damped at the ends.
@@ -75,8 +74,8 @@ SoundIndicator::SoundIndicator(QWidget* parent) : QLabel(parent) {
 
 void SoundIndicator::resizeEvent(QResizeEvent* event) {
     QLabel::resizeEvent(event);
-    setPixmap(QPixmap::fromImage(SoundIndicatorImage().scaled(
-        event->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    setPixmap(QPixmap::fromImage(SoundIndicatorImage().scaled(event->size(), Qt::KeepAspectRatio,
+                                                              Qt::SmoothTransformation)));
 }
 
 }  // namespace velmora

@@ -116,7 +116,9 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void TAboutBox::CommentsClick() { m_editor.GetPorts().shell.Open(MakerSiteAddress()); }
+void TAboutBox::CommentsClick() {
+    m_editor.GetPorts().shell.Open(MakerSiteAddress());
+}
 
 int TAboutBox::PictureFor(QPoint pointer, QPoint corner) {
     const int column = Side(pointer.x(), corner.x() + kPictureLeft, kPictureSide);
@@ -124,7 +126,9 @@ int TAboutBox::PictureFor(QPoint pointer, QPoint corner) {
     return (row + 1) * 3 + (column + 1) + 1;
 }
 
-void TAboutBox::Timer1Timer() { ShowPictureFor(QCursor::pos()); }
+void TAboutBox::Timer1Timer() {
+    ShowPictureFor(QCursor::pos());
+}
 
 void TAboutBox::ShowPictureFor(QPoint pointer) {
     const int shown = PictureFor(pointer, frameGeometry().topLeft());

@@ -48,8 +48,8 @@ QString HelpFilePath(const QString& programFolder) {
     if (QFileInfo::exists(beside)) {
         return beside;
     }
-    const QString installed = QDir::cleanPath(programFolder + Q("/../share/velmora-editor/") +
-                                              Q(kHelpFileName));
+    const QString installed =
+        QDir::cleanPath(programFolder + Q("/../share/velmora-editor/") + Q(kHelpFileName));
     return QFileInfo::exists(installed) ? installed : beside;
 }
 

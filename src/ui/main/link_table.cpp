@@ -5,36 +5,40 @@ namespace velmora {
 
 namespace {
 
-constexpr const char* kMakerSite = "https://velmora.example/";
+constexpr const char* kMakerSite = "https://dorvan-software.example/";
 
-LinkItem Separator() { return {nullptr, nullptr, LinkAction::Separator}; }
+LinkItem Separator() {
+    return {nullptr, nullptr, LinkAction::Separator};
+}
 
 }  // namespace
 
-const char* MakerSiteAddress() { return kMakerSite; }
+const char* MakerSiteAddress() {
+    return kMakerSite;
+}
 
 const std::vector<LinkItem>& HelpLinks() {
     static const std::vector<LinkItem> items = {
         {"Справка", kHelpFileName, LinkAction::HelpFile, QKeySequence(Qt::Key_F1)},
         Separator(),
-        {"Сетевая справка (обновляется)", "https://velmora.example/editor/help/",
+        {"Сетевая справка (обновляется)", "https://dorvan-software.example/editor/help/",
          LinkAction::Address, QKeySequence(Qt::SHIFT | Qt::Key_F1)},
         Separator(),
         {"О программе", nullptr, LinkAction::AboutBox, QKeySequence(Qt::CTRL | Qt::Key_F1)},
         Separator(),
-        {"Примеры", "https://velmora.example/service/examples/"},
+        {"Примеры", "https://dorvan-software.example/service/examples/"},
         Separator(),
         {"Видео работы с программой",
          "https://www.youtube.com/results?search_query=Velmora+Editor"},
         Separator(),
         {"Сообщить об ошибке в программе",
-         "https://velmora.example/bugreport/?product=17&version=4.0"},
-        {"Оставить отзыв о программе", "https://velmora.example/editor/#comments"},
+         "https://dorvan-software.example/bugreport/?product=17&version=4.0"},
+        {"Оставить отзыв о программе", "https://dorvan-software.example/editor/#comments"},
         Separator(),
-        {"Написать автору программы", "mailto:support@velmora.example"},
-        {"Отправить сообщение через сайт", "https://velmora.example/contact/"},
+        {"Написать автору программы", "mailto:support@dorvan-software.example"},
+        {"Отправить сообщение через сайт", "https://dorvan-software.example/contact/"},
         Separator(),
-        {"Заказать разработку ПО через Skype", "Skype:velmora.studio?chat"},
+        {"Заказать разработку ПО через Skype", "Skype:dorvan.software?chat"},
     };
     return items;
 }
@@ -53,10 +57,12 @@ const std::vector<LinkSubmenu>& MediaLinks() {
              {"Авто", "https://unsplash.com/s/photos/car"},
              {"Города", "https://unsplash.com/s/photos/city"},
              {"Девушки", "https://commons.wikimedia.org/wiki/Category:Portrait_photographs"},
-             {"Танки", "https://www.iwm.org.uk/collections/search?query=tank&filters%5B"
-                       "webCategory%5D%5BPhotographs%5D=on"},
-             {"Космос", "https://www.pexels.com/ru-ru/search/"
-                        "%D0%BA%D0%BE%D1%81%D0%BC%D0%BE%D1%81/"},
+             {"Танки",
+              "https://www.iwm.org.uk/collections/search?query=tank&filters%5B"
+              "webCategory%5D%5BPhotographs%5D=on"},
+             {"Космос",
+              "https://www.pexels.com/ru-ru/search/"
+              "%D0%BA%D0%BE%D1%81%D0%BC%D0%BE%D1%81/"},
              {"Микромир", "https://www.bbc.com/news/in_pictures"},
          }},
         {"Картинки и иконки",

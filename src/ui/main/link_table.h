@@ -29,7 +29,7 @@ const std::vector<LinkSubmenu>& MediaLinks();
 
 // The maker's web site, as the about box shows it.
 const char* MakerSiteAddress();
-inline constexpr const char* kMakerLine = "© 2016–2026 Студия «Велмора», Томск";
+inline constexpr const char* kMakerLine = "© 2016–2026 Dorvan Software, Томск";
 
 // The file name of the help page beside the program.
 inline constexpr const char* kHelpFileName = "VelmoraEditor.html";

@@ -21,8 +21,10 @@
 #include "ui/common/app_icon.h"
 #include "ui/common/editor_application.h"
 #include "ui/common/text.h"
+#include "ui/main/about_box.h"
 #include "ui/main/editor.h"
 #include "ui/main/file_association.h"
+#include "ui/main/link_menus.h"
 #include "ui/main/picture_view.h"
 
 namespace velmora {
@@ -218,9 +220,12 @@ void TForm1::BuildMenus() {
         &TForm1::N68Click);
     tools->addSeparator();
 
-    // Their items come with the help and resource links.
-    menuBar()->addMenu(Q("Медиа контент"))->setObjectName(Q("N30"));
-    menuBar()->addMenu(Q("Помощь"))->setObjectName(Q("N31"));
+    QMenu* media = menuBar()->addMenu(Q("Медиа контент"));
+    media->setObjectName(Q("N30"));
+    QMenu* help = menuBar()->addMenu(Q("Помощь"));
+    help->setObjectName(Q("N31"));
+    FillLinkMenus(*media, *help, m_editor.GetPorts().shell, m_programFolder,
+                  [this] { m_editor.AboutBox().exec(); });
 }
 
 void TForm1::SetViewMode(ViewMode mode) {

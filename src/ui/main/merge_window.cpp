@@ -91,7 +91,9 @@ void TForm7::RemoveClick() {
     delete selected.constFirst();
 }
 
-void TForm7::ClearClick() { m_list->clear(); }
+void TForm7::ClearClick() {
+    m_list->clear();
+}
 
 void TForm7::SaveClick() {
     const std::vector<std::string> paths = Paths();
