@@ -51,9 +51,9 @@ TEST(PathFunctions, PlainFileNamesNeverLeaveTheirFolder) {
     for (const char* good : {"hall.jpg", "Зал 1.png", "a..b", "...", "-x"}) {
         EXPECT_TRUE(IsPlainFileName(good)) << good;
     }
-    for (const std::string bad : {std::string(), std::string("."), std::string(".."),
-                                  std::string("../x.png"), std::string("a/b"), std::string("a\\b"),
-                                  std::string("/etc/passwd"), std::string("x\0y", 3)}) {
+    for (const std::string& bad : {std::string(), std::string("."), std::string(".."),
+                                   std::string("../x.png"), std::string("a/b"), std::string("a\\b"),
+                                   std::string("/etc/passwd"), std::string("x\0y", 3)}) {
         EXPECT_FALSE(IsPlainFileName(bad)) << bad;
     }
 }

@@ -10,8 +10,7 @@
 
 namespace velmora::test {
 
-Answer ScriptedPrompter::Ask(const std::string& text, const std::string& caption,
-                             Buttons buttons) {
+Answer ScriptedPrompter::Ask(const std::string& text, const std::string& caption, Buttons buttons) {
     questions.push_back(text);
     captions.push_back(caption);
     if (!answers.empty()) {

@@ -3,12 +3,12 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QScreen>
 #include <QTimer>
 #include <QWheelEvent>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // The Qt side of the ports: dialog filters, the file association and the error report.
+#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
-#include <QAbstractButton>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -115,10 +115,9 @@ void PortsTest::messageBoxesHaveTheRussianButtons_data() {
     QTest::newRow("yes/no, no") << int(Buttons::YesNo) << QStringList({Q("Да"), Q("Нет")})
                                 << Q("Нет") << int(Answer::No);
     QTest::newRow("yes/no/cancel, cancel")
-        << int(Buttons::YesNoCancel) << QStringList({Q("Да"), Q("Нет"), Q("Отмена")})
-        << Q("Отмена") << int(Answer::Cancel);
-    QTest::newRow("ok") << int(Buttons::Ok) << QStringList({Q("OK")}) << Q("OK")
-                        << int(Answer::Ok);
+        << int(Buttons::YesNoCancel) << QStringList({Q("Да"), Q("Нет"), Q("Отмена")}) << Q("Отмена")
+        << int(Answer::Cancel);
+    QTest::newRow("ok") << int(Buttons::Ok) << QStringList({Q("OK")}) << Q("OK") << int(Answer::Ok);
 }
 
 void PortsTest::messageBoxesHaveTheRussianButtons() {

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/common/dialog_frame.h"
 #include "ui/common/text.h"
 
 namespace velmora {
@@ -24,15 +25,9 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent) {
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(m_edit);
 
-    m_add = new QPushButton(Q("Добавить"), this);
-    m_add->setObjectName(Q("Button1"));
-    m_rename = new QPushButton(Q("Переименовать"), this);
-    m_rename->setObjectName(Q("Button2"));
-    m_close = new QPushButton(Q("Закрыть"), this);
-    m_close->setObjectName(Q("Button3"));
-    for (QPushButton* button : {m_add, m_rename, m_close}) {
-        button->setAutoDefault(false);
-    }
+    m_add = MakeButton("Button1", "Добавить", this);
+    m_rename = MakeButton("Button2", "Переименовать", this);
+    m_close = MakeButton("Button3", "Закрыть", this);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

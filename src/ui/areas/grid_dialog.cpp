@@ -85,12 +85,8 @@ TForm8::TForm8(Editor& editor) : m_editor(editor) {
     m_ok = new QPushButton(Q("OK"), this);
     m_ok->setObjectName(Q("Button1"));
     m_ok->setDefault(true);
-    m_cancel = new QPushButton(Q("Отмена"), this);
-    m_cancel->setObjectName(Q("Button2"));
-    m_cancel->setAutoDefault(false);
-    m_defaults = new QPushButton(Q("Значения по умолчанию"), this);
-    m_defaults->setObjectName(Q("Button3"));
-    m_defaults->setAutoDefault(false);
+    m_cancel = MakeButton("Button2", "Отмена", this);
+    m_defaults = MakeButton("Button3", "Значения по умолчанию", this);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_defaults);
     buttons->addStretch(1);

@@ -22,19 +22,6 @@
 
 namespace velmora {
 
-namespace {
-
-constexpr const char* kSoundFilter = "Аудио файлы (*.mp3;*.ogg)|*.mp3;*.ogg";
-
-QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
-    auto* button = new QPushButton(Q(caption), parent);
-    button->setObjectName(Q(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-}  // namespace
-
 TForm6::TForm6(Editor& editor) : m_editor(editor) {
     SetUpFixedDialog(*this, "Form6", "Фоновая музыка", 347, 412, true);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPushButton>
 
 #include "ui/common/text.h"
 
@@ -15,6 +16,14 @@ inline void SetUpFixedDialog(QDialog& dialog, const char* objectName, const char
                           Qt::WindowCloseButtonHint);
     dialog.setModal(modal);
     dialog.setFixedSize(width, height);
+}
+
+// A named push button that Enter does not press: only the dialog's default button takes Enter.
+inline QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
+    auto* button = new QPushButton(Q(caption), parent);
+    button->setObjectName(Q(name));
+    button->setAutoDefault(false);
+    return button;
 }
 
 }  // namespace velmora

@@ -11,6 +11,7 @@ inline constexpr const char* kPictureFilter =
     "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|"
     "Portable Network Graphics (*.png)|*.png";
 inline constexpr const char* kPageFilter = "HTML файл (*.html)|*.html|Все файлы (*.*)|*.*";
+inline constexpr const char* kSoundFilter = "Аудио файлы (*.mp3;*.ogg)|*.mp3;*.ogg";
 
 // Turns "A (*.x)|*.x|B (*.y;*.z)|*.y;*.z" into Qt's "A (*.x);;B (*.y *.z)": the same
 // descriptions and patterns, the patterns in Qt's place. "*.*" becomes "*", since names without

@@ -20,6 +20,16 @@ QString BoxCaption() {
     return QGuiApplication::applicationDisplayName();
 }
 
+// Our own (not the desktop's) file dialog, whose patterns match without regard to case, so
+// "HALL.JPG" shows under "*.jpg".
+void SetUpFileDialog(QFileDialog& dialog, QFileDialog::AcceptMode acceptMode,
+                     QFileDialog::FileMode fileMode) {
+    dialog.setAcceptMode(acceptMode);
+    dialog.setFileMode(fileMode);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+}
+
 }  // namespace
 
 void QtPrompter::Message(const std::string& text) {
@@ -63,11 +73,7 @@ void QtPrompter::Beep() {
 std::optional<std::string> QtFileDialogs::OpenFile(const std::string& caption,
                                                    const std::string& filter) {
     QFileDialog dialog(QApplication::activeWindow(), Q(caption), QString(), Q(filter));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    // Patterns match without regard to case, so "HALL.JPG" shows under "*.jpg".
-    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    SetUpFileDialog(dialog, QFileDialog::AcceptOpen, QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
@@ -77,10 +83,7 @@ std::optional<std::string> QtFileDialogs::OpenFile(const std::string& caption,
 std::vector<std::string> QtFileDialogs::OpenFiles(const std::string& caption,
                                                   const std::string& filter) {
     QFileDialog dialog(QApplication::activeWindow(), Q(caption), QString(), Q(filter));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    SetUpFileDialog(dialog, QFileDialog::AcceptOpen, QFileDialog::ExistingFiles);
     std::vector<std::string> paths;
     if (dialog.exec() == QDialog::Accepted) {
         for (const QString& path : dialog.selectedFiles()) {
@@ -93,12 +96,9 @@ std::vector<std::string> QtFileDialogs::OpenFiles(const std::string& caption,
 std::optional<std::string> QtFileDialogs::SaveFile(const std::string& caption,
                                                    const std::string& filter) {
     QFileDialog dialog(QApplication::activeWindow(), Q(caption), QString(), Q(filter));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    SetUpFileDialog(dialog, QFileDialog::AcceptSave, QFileDialog::AnyFile);
     // The commands ask their own questions about an existing file.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }

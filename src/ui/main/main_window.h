@@ -93,6 +93,9 @@ private:
     void SaveAndCloseProject();
     // Exit and the close query: the map and the pending edits are written, the file closed.
     void FinishProject();
+    // After Open and the start-up argument have opened a project: its picture, the caption
+    // and the areas window.
+    void ShowOpenedProject();
     void ShowAttributesWindow();
     void Beep();
     void Message(const char* text);

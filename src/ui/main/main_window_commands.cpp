@@ -88,6 +88,11 @@ void TForm1::OpenClick() {
     if (!data.OpenProject(*chosen)) {
         return;
     }
+    ShowOpenedProject();
+}
+
+void TForm1::ShowOpenedProject() {
+    COMMON_DATA& data = *m_data;
     if (data.LoadPicture()) {
         RecountFormSize();
         m_editor.History().Reset(data.Map);
@@ -238,14 +243,7 @@ void TForm1::StartTimerFired() {
         Message(kOpenProjectFailed);
         return;
     }
-    if (data.LoadPicture()) {
-        RecountFormSize();
-        m_editor.History().Reset(data.Map);
-    }
-    SetProjectCaption();
-    ShowAttributesWindow();
-    m_editor.Form4().UpdateFieldsList();
-    m_editor.Form4().PageControl1Change();
+    ShowOpenedProject();
 }
 
 }  // namespace velmora

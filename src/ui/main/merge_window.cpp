@@ -19,13 +19,6 @@ namespace {
 
 constexpr const char* kMergeFilter = "HTML файлы (*.html)|*.html";
 
-QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
-    auto* button = new QPushButton(Q(caption), parent);
-    button->setObjectName(Q(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
 }  // namespace
 
 TForm7::TForm7(Editor& editor) : m_editor(editor) {
