@@ -158,6 +158,10 @@ BmpHeader ReadHeader(const ByteReader& in) {
     } else {
         throw ImageDefect("этот вид сжатия BMP не поддерживается");
     }
+    // Pixels that start inside the headers would show the headers themselves as a picture.
+    if (h.pixelOffset < h.paletteOffset) {
+        throw ImageDefect("данные точек BMP начинаются внутри заголовка");
+    }
 
     switch (h.bitCount) {
         case 1:

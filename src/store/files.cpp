@@ -22,7 +22,11 @@ std::string SystemError(int code) {
     return std::strerror(code);
 }
 
-// Closes a descriptor and removes the temporary file unless it was committed.
+// The file a write goes to before it is renamed over its target. Where the system allows, it is
+// created without a name (O_TMPFILE), so a crash or a kill in the middle of writing leaves
+// nothing behind; it is given a hidden name beside the target only for the instant before the
+// rename. Elsewhere it is a hidden named file from the start. Closes its descriptor and removes
+// the file unless it was committed.
 class TempFile {
 public:
     explicit TempFile(const std::string& target) {
@@ -31,8 +35,19 @@ public:
             folder = "/";
         }
         const std::string prefix = folder.empty() ? std::string() : folder + kSeparator;
-        m_path = prefix + "." + ExtractName(target) + ".XXXXXX";
-        std::vector<char> pattern(m_path.begin(), m_path.end());
+        m_pattern = prefix + "." + ExtractName(target) + ".XXXXXX";
+#ifdef O_TMPFILE
+        // Naming an unnamed file later goes through /proc/self/fd.
+        if (::access("/proc/self/fd", X_OK) == 0) {
+            m_fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC,
+                          0644);
+            if (m_fd >= 0) {
+                ::fchmod(m_fd, 0644);
+                return;
+            }
+        }
+#endif
+        std::vector<char> pattern(m_pattern.begin(), m_pattern.end());
         pattern.push_back('\0');
         m_fd = ::mkstemp(pattern.data());
         if (m_fd < 0) {
@@ -45,7 +60,7 @@ public:
         if (m_fd >= 0) {
             ::close(m_fd);
         }
-        if (!m_committed) {
+        if (!m_committed && !m_path.empty()) {
             ::unlink(m_path.c_str());
         }
     }
@@ -69,19 +84,48 @@ public:
     }
 
     void Commit(const std::string& target) {
-        if (::fsync(m_fd) != 0 || ::close(m_fd) != 0) {
-            const int code = errno;
-            m_fd = -1;
-            throw FileError("Ошибка записи файла " + target + ": " + SystemError(code));
+        if (::fsync(m_fd) != 0) {
+            throw FileError("Ошибка записи файла " + target + ": " + SystemError(errno));
         }
-        m_fd = -1;
+        if (m_path.empty()) {
+            GiveName(target);
+        }
+        // Renamed at once after the naming and closed afterwards, so that the name exists for as
+        // short a time as possible.
         if (::rename(m_path.c_str(), target.c_str()) != 0) {
             throw FileError("Ошибка записи файла " + target + ": " + SystemError(errno));
         }
         m_committed = true;
+        const int closed = ::close(m_fd);
+        m_fd = -1;
+        if (closed != 0) {
+            throw FileError("Ошибка записи файла " + target + ": " + SystemError(errno));
+        }
     }
 
 private:
+    // Links the unnamed file under a fresh hidden name from the pattern.
+    void GiveName(const std::string& target) {
+        static unsigned counter = 0;
+        const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            unsigned value = static_cast<unsigned>(::getpid()) * 2654435761u + ++counter * 40503u;
+            std::string name = m_pattern;
+            for (std::size_t i = name.size() - 6; i < name.size(); ++i, value /= 36) {
+                name[i] = "0123456789abcdefghijklmnopqrstuvwxyz"[value % 36];
+            }
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                m_path = name;
+                return;
+            }
+            if (errno != EEXIST) {
+                break;
+            }
+        }
+        throw FileError("Ошибка записи файла " + target + ": " + SystemError(errno));
+    }
+
+    std::string m_pattern;
     std::string m_path;
     int m_fd = -1;
     bool m_committed = false;

@@ -1,0 +1,135 @@
+// Writes the seed corpora: small valid inputs for every fuzz target, made by the system's own
+// writers, into one folder per target under the folder given as the only argument.
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "export/data_script.h"
+#include "export/page.h"
+#include "fuzz/fuzz_support.h"
+#include "store/files.h"
+#include "store/image_file.h"
+#include "store/paths.h"
+
+namespace {
+
+using namespace velmora;
+
+Bitmap Pattern(int width, int height, int colours) {
+    Bitmap bitmap(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int c = (x / 3 + y) % colours;
+            std::uint8_t* p = bitmap.Pixel(x, y);
+            p[0] = static_cast<std::uint8_t>(c * 50);
+            p[1] = static_cast<std::uint8_t>(255 - c * 30);
+            p[2] = static_cast<std::uint8_t>(c * 90 + x);
+        }
+    }
+    return bitmap;
+}
+
+void ImageSeeds(const std::string& root) {
+    const struct {
+        const char* folder;
+        ImageFormat format;
+    } formats[] = {{"image_png", ImageFormat::Png},
+                   {"image_jpeg", ImageFormat::Jpeg},
+                   {"image_gif", ImageFormat::Gif},
+                   {"image_bmp", ImageFormat::Bmp}};
+    const Bitmap pictures[] = {Pattern(1, 1, 1), Pattern(7, 5, 4), Pattern(33, 17, 200)};
+    for (const auto& f : formats) {
+        const std::string folder = JoinPath(root, f.folder);
+        fuzz::MakeFolders(folder);
+        int i = 0;
+        for (const Bitmap& picture : pictures) {
+            fuzz::WriteBytes(JoinPath(folder, "seed" + std::to_string(i++)),
+                             EncodeImage(picture, f.format));
+        }
+    }
+}
+
+void ProjectSeeds(const std::string& root, const std::string& work) {
+    const std::string project = JoinPath(root, "project");
+    const std::string import = JoinPath(root, "import");
+    fuzz::MakeFolders(project);
+    fuzz::MakeFolders(import);
+    const struct {
+        bool picture;
+        int areas;
+    } cases[] = {{false, 0}, {true, 0}, {true, 2}, {false, 3}};
+    int i = 0;
+    for (const auto& c : cases) {
+        const std::string path = JoinPath(work, "seed.vlm");
+        fuzz::MakeSampleProject(path, c.picture, c.areas);
+        const std::string bytes = ReadWholeFile(path);
+        const std::string name = "seed" + std::to_string(i++);
+        fuzz::WriteBytes(JoinPath(project, name), bytes);
+        fuzz::WriteBytes(JoinPath(import, name), bytes);
+    }
+}
+
+void MergeSeeds(const std::string& root, const std::string& work) {
+    const std::string merge = JoinPath(root, "merge");
+    fuzz::MakeFolders(merge);
+    const std::string path = JoinPath(work, "seed.vlm");
+    fuzz::MakeSampleProject(path, true, 2);
+    std::string pieces[2][2];
+    for (int p = 0; p < 2; ++p) {
+        fuzz::Session session;
+        COMMON_DATA& data = session.data;
+        data.OpenProject(path);
+        data.LoadPicture();
+        data.ListAreas();
+        data.PageId = DrawPageId(data.PageId);
+        const std::string page = JoinPath(work, "page.html");
+        fuzz::MakeFolders(JoinPath(work, "VLM"));
+        WritePage(data, page);
+        WriteDataScript(data, JoinPath(work, "VLM/page.js"));
+        pieces[p][0] = ReadWholeFile(page);
+        pieces[p][1] = ReadWholeFile(JoinPath(work, "VLM/page.js"));
+    }
+    const std::string mark(fuzz::kPieceMark);
+    fuzz::WriteBytes(JoinPath(merge, "seed0"), pieces[0][0] + mark + pieces[0][1] + mark +
+                                                   pieces[1][0] + mark + pieces[1][1]);
+    // Pages without a picture line and scripts without an object.
+    fuzz::WriteBytes(JoinPath(merge, "seed1"), "<html>" + mark + "let VLM_DATA=[];" + mark +
+                                                   pieces[1][0] + mark + pieces[1][1]);
+}
+
+void MapTextSeeds(const std::string& root) {
+    const std::string folder = JoinPath(root, "map_text");
+    fuzz::MakeFolders(folder);
+    const std::vector<std::string> seeds = {
+        std::string("\x07\x00\x05\x00\x02\x03\x00\x02\x05\x05", 10),
+        std::string("\x2c\x02\x04\x00\x05\x3f", 6),
+        std::string("\x58\x02\x03\x85\x00\x3f\x07\x00", 8),
+        std::string("\x01\x00\x01\x00\x01\x00", 6),
+    };
+    for (std::size_t i = 0; i < seeds.size(); ++i) {
+        fuzz::WriteBytes(JoinPath(folder, "seed" + std::to_string(i)), seeds[i]);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_seeds FOLDER\n");
+        return 2;
+    }
+    const std::string root = argv[1];
+    try {
+        const std::string work = JoinPath(fuzz::ScratchFolder(), "seeds");
+        fuzz::MakeFolders(work);
+        ImageSeeds(root);
+        ProjectSeeds(root, work);
+        MergeSeeds(root, work);
+        MapTextSeeds(root);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "make_seeds: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
