@@ -158,11 +158,11 @@ function preload(src) {
     if (src && !preloaded.has(src)) preloaded.set(src, Object.assign(new Image(), { src }));
 }
 
-function pixelFilter(spec) {
-    const b = clamp(Math.round(num(spec.brightness, 0)), -127, 127);
-    const k = clamp(Math.round(num(spec.contrast, 0)), -127, 127);
-    const g = clamp(num(spec.gamma, 1), 0.01, 5);
-    const grey = [true, 'true', 1].includes(spec.grayscale);
+function pixelFilter(opts) {
+    const b = clamp(Math.round(num(opts.brightness, 0)), -127, 127);
+    const k = clamp(Math.round(num(opts.contrast, 0)), -127, 127);
+    const g = clamp(num(opts.gamma, 1), 0.01, 5);
+    const grey = [true, 'true', 1].includes(opts.grayscale);
     if (!b && !k && g === 1 && !grey) return '';
     const key = [b, k, g, grey].join();
     if (filterIds.has(key)) return filterIds.get(key);
@@ -188,8 +188,8 @@ function pixelFilter(spec) {
 
 // The filtered copy of the picture, clipped to the area (or to everything but it). For the
 // area it sits in a box around the area, so that the filter works on those pixels only.
-function pixelEffect(pic, spec, area, outside) {
-    const filter = pixelFilter(spec || {});
+function pixelEffect(pic, opts, area, outside) {
+    const filter = pixelFilter(opts || {});
     if (!filter) return null;
     const box = el('div', 'vlm4-pixels' + (outside ? ' vlm4-background' : ''), pic.layer);
     const copy = el('img', '', box);
@@ -309,9 +309,9 @@ function drawBalloon(svg, shapes, line, w, h, tx, ty, over) {
 
 // Places a balloon's box centred on (x1, y1) of the picture, moved inside the viewport,
 // and redraws its pointer to (x2, y2).
-function placeBalloon(root, svg, kind, f, spec, w, h) {
+function placeBalloon(root, svg, kind, f, opts, w, h) {
     const line = parseFloat(getComputedStyle(root).getPropertyValue('--vlm4-line-width')) || 2;
-    const [cx, cy, px, py] = [spec.x1 * f.sx, spec.y1 * f.sy, spec.x2 * f.sx, spec.y2 * f.sy].map((v) => num(v, 0));
+    const [cx, cy, px, py] = [opts.x1 * f.sx, opts.y1 * f.sy, opts.x2 * f.sx, opts.y2 * f.sy].map((v) => num(v, 0));
     const { over } = balloonShapes(kind, w, h, 0, 0, line);
     const reach = over + line + kMargin;
     const { clientWidth: vw, clientHeight: vh } = document.documentElement;
@@ -323,10 +323,10 @@ function placeBalloon(root, svg, kind, f, spec, w, h) {
     drawBalloon(svg, shaped.shapes, line, w, h, px - left, py - top, shaped.over);
 }
 
-function message(pic, spec) {
-    const text = lines(spec.text);
-    const type = kMessageTypes.includes(spec.type) ? spec.type : 'speech';
-    const root = el('div', `${styleClasses(spec.style, 'vlm4-bubble')} vlm4-${type}`, pic.layer);
+function message(pic, opts) {
+    const text = lines(opts.text);
+    const type = kMessageTypes.includes(opts.type) ? opts.type : 'speech';
+    const root = el('div', `${styleClasses(opts.style, 'vlm4-bubble')} vlm4-${type}`, pic.layer);
     root.id = `vlm4-b${++uid}`;
     root.setAttribute('role', 'tooltip');
     const svg = svgEl('svg', { class: 'vlm4-shape', 'aria-hidden': 'true' }, root);
@@ -339,7 +339,7 @@ function message(pic, spec) {
         node: root,
         place(f) {
             size = size || [body.offsetWidth, body.offsetHeight];
-            placeBalloon(root, svg, type, f, spec, size[0], size[1]);
+            placeBalloon(root, svg, type, f, opts, size[0], size[1]);
         },
         stop() {
             if (pic.img.getAttribute('aria-describedby') === root.id) pic.img.removeAttribute('aria-describedby');
@@ -347,13 +347,13 @@ function message(pic, spec) {
     };
 }
 
-function popupPicture(pic, spec) {
-    const type = spec.type === 'pointer' ? 'pointer' : 'circle';
-    const root = el('div', `${styleClasses(spec.style, 'vlm4-popup')} vlm4-${type}`, pic.layer);
+function popupPicture(pic, opts) {
+    const type = opts.type === 'pointer' ? 'pointer' : 'circle';
+    const root = el('div', `${styleClasses(opts.style, 'vlm4-popup')} vlm4-${type}`, pic.layer);
     const svg = svgEl('svg', { class: 'vlm4-shape', 'aria-hidden': 'true' }, root);
     const image = el('img', '', root);
     image.alt = '';
-    image.src = spec.src;
+    image.src = opts.src;
     let ready = false;
     let last = null;
     const place = (f) => {
@@ -368,29 +368,29 @@ function popupPicture(pic, spec) {
         const pad = parseFloat(getComputedStyle(root).getPropertyValue('--vlm4-frame')) || 4;
         Object.assign(image.style, { width: `${w}px`, height: `${h}px` });
         root.classList.add('vlm4-ready');
-        placeBalloon(root, svg, type === 'pointer' ? 'arrow' : 'ellipse', f, spec, w + 2 * pad, h + 2 * pad);
+        placeBalloon(root, svg, type === 'pointer' ? 'arrow' : 'ellipse', f, opts, w + 2 * pad, h + 2 * pad);
     };
     ready = image.complete && image.naturalWidth > 0;
     image.onload = () => (ready = true) && last && place(pic.frame());
-    image.onerror = () => report('picture missing', spec.src);
+    image.onerror = () => report('picture missing', opts.src);
     return { node: root, place };
 }
 
-function overlay(pic, spec) {
+function overlay(pic, opts) {
     const image = el('img', 'vlm4-overlay', pic.layer);
     image.alt = '';
-    image.src = spec.src;
+    image.src = opts.src;
     let last = null;
     const place = (f) => {
         last = f;
         if (!image.naturalWidth) return;
-        const [left, top, width, height] = [num(spec.x, 0) * f.sx, num(spec.y, 0) * f.sy,
+        const [left, top, width, height] = [num(opts.x, 0) * f.sx, num(opts.y, 0) * f.sy,
             image.naturalWidth * f.sx, image.naturalHeight * f.sy].map((v) => `${v}px`);
         Object.assign(image.style, { left, top, width, height });
         image.classList.add('vlm4-ready');
     };
     image.onload = () => last && place(pic.frame());
-    image.onerror = () => report('picture missing', spec.src);
+    image.onerror = () => report('picture missing', opts.src);
     return { node: image, place };
 }
 
@@ -421,15 +421,15 @@ function runCode(code) {
 
 const sounds = new Map();
 
-function playSound(spec) {
-    const src = String(spec.src || '');
+function playSound(opts) {
+    const src = String(opts.src || '');
     let audio = sounds.get(src);
     if (!audio) {
         audio = new Audio(src);
         audio.onerror = () => report('sound missing', src);
         sounds.set(src, audio);
     }
-    audio.volume = clamp(num(spec.volume, 1), 0, 1);
+    audio.volume = clamp(num(opts.volume, 1), 0, 1);
     audio.pause();
     audio.currentTime = 0;
     audio.play().catch((e) => report(`sound ${src} not played`, e.name));

@@ -222,7 +222,9 @@ std::string COMMON_DATA::UniqueAreaName(const std::string& name) const {
             return candidate;
         }
     }
-    return "XXX";
+    // Every numbered name is taken: the fallback is three capital X, which may be taken too,
+    // in which case AddArea refuses it.
+    return std::string(3, 'X');
 }
 
 }  // namespace velmora
