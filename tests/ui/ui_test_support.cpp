@@ -1,15 +1,44 @@
 #include "ui_test_support.h"
 
 #include <QAction>
+#include <QStandardPaths>
 #include <QTest>
+#include <cstring>
 
 #include "store/common_data.h"
 #include "store/image_file.h"
 #include "ui/areas/areas_window.h"
+#include "ui/common/editor_application.h"
 #include "ui/common/text.h"
 #include "ui/main/main_window.h"
 
+static void InitResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace velmora::test {
+
+int RunQtSuites(int argc, char** argv, const std::vector<QtSuite>& suites) {
+    // Nothing a test does may touch the real user profile.
+    QStandardPaths::setTestModeEnabled(true);
+    EditorApplication application(argc, argv);
+    InitResources();
+    application.setQuitOnLastWindowClosed(false);
+    application.setFont(EditorFont());
+
+    const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
+    std::vector<char*> arguments(argv, argv + argc);
+    if (only) {
+        arguments.erase(arguments.begin() + 1);
+    }
+    int failures = 0;
+    for (const QtSuite& suite : suites) {
+        if (!only || std::strcmp(only, suite.name) == 0) {
+            failures += suite.run(static_cast<int>(arguments.size()), arguments.data());
+        }
+    }
+    return failures;
+}
 
 std::optional<std::string> ScriptedFileDialogs::Next(const std::string& filter) {
     ++asked;

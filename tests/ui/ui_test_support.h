@@ -15,6 +15,16 @@
 
 namespace velmora::test {
 
+// One QtTest class of a test program: its name and the function that runs it.
+struct QtSuite {
+    const char* name;
+    int (*run)(int, char**);
+};
+
+// The main of a QtTest program: sets up the editor's application in test mode and runs every
+// suite, or only the one named by the first argument. Returns the number of failures.
+int RunQtSuites(int argc, char** argv, const std::vector<QtSuite>& suites);
+
 // File dialogs that answer from a script and record what they were asked. A dialog with no
 // scripted answer is cancelled.
 class ScriptedFileDialogs : public FileDialogs {
