@@ -10,9 +10,11 @@ int RunEffectPagesTest(int argc, char** argv);
 int RunAuthoringTest(int argc, char** argv);
 
 int main(int argc, char** argv) {
-    return velmora::test::RunQtSuites(
-        argc, argv,
-        {{"MusicDialogTest", RunMusicDialogTest}, {"GridDialogTest", RunGridDialogTest},
-         {"MergeWindowTest", RunMergeWindowTest}, {"AboutBoxTest", RunAboutBoxTest},
-         {"EffectPagesTest", RunEffectPagesTest}, {"AuthoringTest", RunAuthoringTest}});
+    return velmora::test::RunQtSuites(argc, argv,
+                                      {{"MusicDialogTest", RunMusicDialogTest},
+                                       {"GridDialogTest", RunGridDialogTest},
+                                       {"MergeWindowTest", RunMergeWindowTest},
+                                       {"AboutBoxTest", RunAboutBoxTest},
+                                       {"EffectPagesTest", RunEffectPagesTest},
+                                       {"AuthoringTest", RunAuthoringTest}});
 }
