@@ -1,10 +1,11 @@
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QStringList>
+#include <QTimer>
 #include <QTranslator>
 #include <exception>
 #include <memory>
 
+#include "app/command_line.h"
 #include "canvas/draw_history.h"
 #include "ui/common/editor_application.h"
 #include "ui/common/qt_ports.h"
@@ -43,11 +44,16 @@ int main(int argc, char** argv) {
         // The title the desktop shows for the program; the window captions stay as they are.
         application.setApplicationName(velmora::Q("Velmora Editor"));
         application.setDesktopFileName(velmora::Q("velmora-editor"));
-        QStringList arguments = application.arguments();
-        arguments.removeFirst();
+        application.setApplicationVersion(velmora::Q("4.0"));
+        const velmora::EditorCommandLine commandLine = velmora::ParseCommandLine(application);
         editor = std::make_unique<velmora::Editor>(
-            velmora::Ports{prompter, fileDialogs, shell, clipboard}, *history, arguments);
+            velmora::Ports{prompter, fileDialogs, shell, clipboard}, *history,
+            commandLine.projects);
         editor->Form1().show();
+        if (commandLine.quitAfter) {
+            velmora::TForm1* window = &editor->Form1();
+            QTimer::singleShot(*commandLine.quitAfter, window, [window] { window->close(); });
+        }
     } catch (const std::exception& error) {
         velmora::ReportError(&prompter, error.what());
         return 1;

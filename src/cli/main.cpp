@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
     CLI::App app{"Velmora Editor 4.0 — project operations from the command line"};
     app.require_subcommand(1);
     app.set_help_all_flag("--help-all", "print help for every verb");
+    app.set_version_flag("--version", "velmora-cli 4.0", "print the version and exit");
     Context context;
     for (VerbAdder add : VerbAdders()) {
         add(app, context);

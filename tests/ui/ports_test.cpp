@@ -39,6 +39,8 @@ private slots:
     void filtersKeepDescriptionsAndPatterns();
     void associationIsWrittenOnceAndQuoted();
     void associationFailureIsReported();
+    void installedAssociationIsFound_data();
+    void installedAssociationIsFound();
     void errorsEscapingHandlersAreShown();
     void messageBoxesHaveTheRussianButtons_data();
     void messageBoxesHaveTheRussianButtons();
@@ -92,6 +94,44 @@ void PortsTest::associationFailureIsReported() {
     velmora::test::WriteFile(home / "mime", "");
     QVERIFY(!RegisterFileType(Q(home.Path()), Q("/usr/bin/velmora-editor")));
     QVERIFY(!RegisterFileType(QString(), Q("/usr/bin/velmora-editor")));
+}
+
+void PortsTest::installedAssociationIsFound_data() {
+    QTest::addColumn<QString>("programFolder");
+    QTest::addColumn<bool>("shareListed");
+    QTest::addColumn<bool>("mimeType");
+    QTest::addColumn<bool>("desktopEntry");
+    QTest::addColumn<bool>("installed");
+    QTest::newRow("installed") << Q("usr/bin") << true << true << true << true;
+    QTest::newRow("share not read by the desktop")
+        << Q("usr/bin") << false << true << true << false;
+    QTest::newRow("no MIME type") << Q("usr/bin") << true << false << true << false;
+    QTest::newRow("no desktop entry") << Q("usr/bin") << true << true << false << false;
+    QTest::newRow("build folder") << Q("build/bin") << true << true << true << false;
+}
+
+void PortsTest::installedAssociationIsFound() {
+    QFETCH(QString, programFolder);
+    QFETCH(bool, shareListed);
+    QFETCH(bool, mimeType);
+    QFETCH(bool, desktopEntry);
+    QFETCH(bool, installed);
+    velmora::test::TempFolder root;
+    const std::string share = root / "usr/share";
+    if (mimeType) {
+        QVERIFY(QDir().mkpath(Q(share + "/mime/packages")));
+        velmora::test::WriteFile(share + "/mime/packages/velmora-editor.xml", "<mime-info/>");
+    }
+    if (desktopEntry) {
+        QVERIFY(QDir().mkpath(Q(share + "/applications")));
+        velmora::test::WriteFile(share + "/applications/velmora-editor.desktop", "[Desktop Entry]");
+    }
+    QStringList dataFolders{Q(root / "home/.local/share")};
+    if (shareListed) {
+        // Written the way $XDG_DATA_DIRS often is: with a trailing slash.
+        dataFolders << Q(share) + Q("/");
+    }
+    QCOMPARE(AssociationInstalled(Q(root.Path()) + Q("/") + programFolder, dataFolders), installed);
 }
 
 void PortsTest::errorsEscapingHandlersAreShown() {

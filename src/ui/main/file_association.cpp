@@ -1,8 +1,11 @@
 #include "ui/main/file_association.h"
 
+#include <algorithm>
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -74,6 +77,19 @@ bool RefreshCache(const QString& tool, const QString& folder) {
 }
 
 }  // namespace
+
+bool AssociationInstalled(const QString& programFolder, const QStringList& dataFolders) {
+    const QString share = QDir::cleanPath(programFolder + Q("/../share"));
+    const bool listed =
+        std::any_of(dataFolders.begin(), dataFolders.end(),
+                    [&share](const QString& folder) { return QDir::cleanPath(folder) == share; });
+    return listed && QFileInfo::exists(share + Q("/mime/packages/velmora-editor.xml")) &&
+           QFileInfo::exists(share + Q("/applications/velmora-editor.desktop"));
+}
+
+QStringList DesktopDataFolders() {
+    return QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+}
 
 QString UserDataHome() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);

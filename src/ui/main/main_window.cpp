@@ -128,6 +128,9 @@ void TForm1::OpenOutput() {
 }
 
 void TForm1::RegisterAssociation() {
+    if (AssociationInstalled(QCoreApplication::applicationDirPath(), DesktopDataFolders())) {
+        return;
+    }
     if (!RegisterFileType(UserDataHome(), QCoreApplication::applicationFilePath())) {
         Message("Проблема с записью в реестр!");
     }
