@@ -57,8 +57,9 @@ def main():
         out.append(f'.SS "{roff(" ".join(verb.path))}"')
         out.append(f"\\fB{roff(' '.join(['velmora-cli'] + verb.path))}\\fR "
                    + roff(verb.usage.split(" ", len(verb.path) + 1)[-1]))
-        out.append(".PP")
-        out.append(roff(verb.summary[:1].upper() + verb.summary[1:]) + ".")
+        if verb.summary:
+            out.append(".PP")
+            out.append(roff(verb.summary[:1].upper() + verb.summary[1:].rstrip(".")) + ".")
         if verb.positionals or verb.options:
             out.append(".RS")
             items(out, verb.positionals + verb.options)
