@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "ui/common/text.h"
 
@@ -17,6 +18,20 @@ namespace {
 }
 
 }  // namespace
+
+bool OnlyPrintsText(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--") {
+            return false;
+        }
+        if (argument == "-h" || argument == "--help" || argument == "--help-all" ||
+            argument == "-v" || argument == "--version") {
+            return true;
+        }
+    }
+    return false;
+}
 
 EditorCommandLine ParseCommandLine(const QCoreApplication& application) {
     QCommandLineParser parser;

@@ -15,6 +15,9 @@ struct EditorCommandLine {
     std::optional<int> quitAfter;
 };
 
+// True when the command line asks only for the help or the version text, which need no display.
+bool OnlyPrintsText(int argc, const char* const* argv);
+
 // Reads the command line; --help and --version print their text and end the program, a wrong
 // call prints what is wrong and ends it with status 2.
 EditorCommandLine ParseCommandLine(const QCoreApplication& application);

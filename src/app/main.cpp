@@ -22,6 +22,10 @@ int main(int argc, char** argv) {
     // The drawing history exists before any window and outlives them all.
     auto history = std::make_unique<velmora::DRAW_HISTORY>();
 
+    // The help and the version are printed even where there is no display.
+    if (velmora::OnlyPrintsText(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     velmora::EditorApplication application(argc, argv);
     InitResources();
     velmora::QtPrompter prompter;
