@@ -17,9 +17,17 @@
  * A copy of the picture above it carries an SVG filter with exactly these steps and is clipped
  * to the area's samples: pixels of a picture opened from file:// cannot be read back from a
  * canvas, but they can be filtered, and the copy shows in the very next frame.
+ *
+ * Effects live in a layer inside a zero-size anchor placed right after the picture, so they
+ * scroll, clip and stack with it wherever the page puts it; the layer works in its own CSS
+ * pixels, measured against the viewport, so zoom and transforms of ancestors place it right.
+ * Every area with effects gets a focusable element there: Tab reaches the areas in reading
+ * order, focus runs "over", Enter or Space "click", Shift+Enter "dblclick", Esc hides.
  */
 (function () {
 'use strict';
+// A page that includes the runtime twice runs it once.
+if (window.vlm4) return;
 
 const kSvg = 'http://www.w3.org/2000/svg';
 const kColours = ['blue', 'yellow', 'gray', 'black', 'green', 'red'];
@@ -191,7 +199,7 @@ function pixelFilter(opts) {
 function pixelEffect(pic, opts, area, outside) {
     const filter = pixelFilter(opts || {});
     if (!filter) return null;
-    const box = el('div', 'vlm4-pixels' + (outside ? ' vlm4-background' : ''), pic.layer);
+    const box = el('div', 'vlm4-pixels' + (outside ? ' vlm4-background' : ''), pic.clip);
     const copy = el('img', '', box);
     copy.alt = '';
     copy.src = pic.img.currentSrc || pic.img.src;
@@ -307,23 +315,25 @@ function drawBalloon(svg, shapes, line, w, h, tx, ty, over) {
     }
 }
 
-// Places a balloon's box centred on (x1, y1) of the picture, moved inside the viewport,
+// Places a balloon's box centred on (x1, y1) of the picture, moved inside the visible bounds,
 // and redraws its pointer to (x2, y2).
 function placeBalloon(root, svg, kind, f, opts, w, h) {
-    const line = parseFloat(getComputedStyle(root).getPropertyValue('--vlm4-line-width')) || 2;
+    const line = lineWidth(root);
     const [cx, cy, px, py] = [opts.x1 * f.sx, opts.y1 * f.sy, opts.x2 * f.sx, opts.y2 * f.sy].map((v) => num(v, 0));
     const { over } = balloonShapes(kind, w, h, 0, 0, line);
     const reach = over + line + kMargin;
-    const { clientWidth: vw, clientHeight: vh } = document.documentElement;
-    const left = clamp(f.left + cx - w / 2, reach, Math.max(reach, vw - w - reach)) - f.left;
-    const top = clamp(f.top + cy - h / 2, reach, Math.max(reach, vh - h - reach)) - f.top;
+    const b = f.bounds;
+    const left = clamp(cx - w / 2, b.left + reach, Math.max(b.left + reach, b.right - w - reach));
+    const top = clamp(cy - h / 2, b.top + reach, Math.max(b.top + reach, b.bottom - h - reach));
     root.style.left = `${left}px`;
     root.style.top = `${top}px`;
     const shaped = balloonShapes(kind, w, h, px - left, py - top, line);
     drawBalloon(svg, shaped.shapes, line, w, h, px - left, py - top, shaped.over);
 }
 
-function message(pic, opts) {
+const lineWidth = (root) => parseFloat(getComputedStyle(root).getPropertyValue('--vlm4-line-width')) || 2;
+
+function message(pic, opts, area) {
     const text = lines(opts.text);
     const type = kMessageTypes.includes(opts.type) ? opts.type : 'speech';
     const root = el('div', `${styleClasses(opts.style, 'vlm4-bubble')} vlm4-${type}`, pic.layer);
@@ -332,17 +342,31 @@ function message(pic, opts) {
     const svg = svgEl('svg', { class: 'vlm4-shape', 'aria-hidden': 'true' }, root);
     const body = el('div', 'vlm4-text', root);
     body.textContent = text;
-    pic.img.setAttribute('aria-describedby', root.id);
+    // A text taller than the window scrolls inside the bubble; the pointer may move onto it
+    // without leaving the area.
+    body.addEventListener('pointerleave', (e) => e.relatedTarget !== pic.img && pic.leave());
+    const described = [pic.img, pic.areaElements.get(area)].filter(Boolean);
+    for (const e of described) e.setAttribute('aria-describedby', root.id);
     announce(text.replace(/\n/g, ' '));
     let size = null;
+    let room = -1;
     return {
         node: root,
         place(f) {
-            size = size || [body.offsetWidth, body.offsetHeight];
+            // The shape reaches out of the text box: by the line and margin, and for an ellipse
+            // or a cloud by a share of the box's height.
+            const [grow, extra] = { circle: [1.81, 0], think: [1.55, 44] }[type] || [1, 0];
+            const max = Math.max(24, (f.bounds.bottom - f.bounds.top - 2 * (lineWidth(root) + kMargin) - extra) / grow);
+            if (max !== room) {
+                room = max;
+                body.style.maxHeight = `${max}px`;
+                size = [body.offsetWidth, body.offsetHeight];
+                root.classList.toggle('vlm4-scroll', body.scrollHeight > body.clientHeight + 1);
+            }
             placeBalloon(root, svg, type, f, opts, size[0], size[1]);
         },
         stop() {
-            if (pic.img.getAttribute('aria-describedby') === root.id) pic.img.removeAttribute('aria-describedby');
+            for (const e of described) if (e.getAttribute('aria-describedby') === root.id) e.removeAttribute('aria-describedby');
         },
     };
 }
@@ -361,8 +385,8 @@ function popupPicture(pic, opts) {
         if (!ready) return;
         const nw = image.naturalWidth * f.sx;
         const nh = image.naturalHeight * f.sy;
-        const { clientWidth: vw, clientHeight: vh } = document.documentElement;
-        const fit = Math.min(1, (vw * 0.9) / nw, (vh * 0.9) / nh);
+        const b = f.bounds;
+        const fit = Math.min(1, ((b.right - b.left) * 0.9) / nw, ((b.bottom - b.top) * 0.9) / nh);
         const w = Math.max(1, Math.round(nw * fit));
         const h = Math.max(1, Math.round(nh * fit));
         const pad = parseFloat(getComputedStyle(root).getPropertyValue('--vlm4-frame')) || 4;
@@ -371,13 +395,14 @@ function popupPicture(pic, opts) {
         placeBalloon(root, svg, type === 'pointer' ? 'arrow' : 'ellipse', f, opts, w + 2 * pad, h + 2 * pad);
     };
     ready = image.complete && image.naturalWidth > 0;
-    image.onload = () => (ready = true) && last && place(pic.frame());
+    image.onload = () => (ready = true) && last && place(pic.placeLayer());
     image.onerror = () => report('picture missing', opts.src);
     return { node: root, place };
 }
 
+// Cut at the picture's edges, as the editor's preview shows it.
 function overlay(pic, opts) {
-    const image = el('img', 'vlm4-overlay', pic.layer);
+    const image = el('img', 'vlm4-overlay', pic.clip);
     image.alt = '';
     image.src = opts.src;
     let last = null;
@@ -389,7 +414,7 @@ function overlay(pic, opts) {
         Object.assign(image.style, { left, top, width, height });
         image.classList.add('vlm4-ready');
     };
-    image.onload = () => last && place(pic.frame());
+    image.onload = () => last && place(pic.placeLayer());
     image.onerror = () => report('picture missing', opts.src);
     return { node: image, place };
 }
@@ -421,6 +446,10 @@ function runCode(code) {
 
 const sounds = new Map();
 
+// A sound started again restarts: the play() it interrupts ends with an AbortError, which is
+// no fault.
+const played = (what) => (e) => e.name !== 'AbortError' && report(`${what} not played`, e.name);
+
 function playSound(opts) {
     const src = String(opts.src || '');
     let audio = sounds.get(src);
@@ -432,10 +461,43 @@ function playSound(opts) {
     audio.volume = clamp(num(opts.volume, 1), 0, 1);
     audio.pause();
     audio.currentTime = 0;
-    audio.play().catch((e) => report(`sound ${src} not played`, e.name));
+    audio.play().catch(played(`sound ${src}`));
 }
 
-const openLink = (url) => window.open(String(url), '_blank', 'noopener');
+// Only web, mail and relative addresses open; the scheme is read as a browser reads it, with
+// surrounding controls and spaces and inner tabs and line breaks dropped.
+function openLink(url) {
+    const text = String(url);
+    const scheme = /^([a-z][a-z0-9+.-]*):/i.exec(text.replace(/^[\0- ]+/, '').replace(/[\t\n\r]/g, ''));
+    if (scheme && !['http', 'https', 'mailto'].includes(scheme[1].toLowerCase())) {
+        report('link not opened, only http, https, mailto and relative addresses are', text);
+    } else {
+        window.open(text, '_blank', 'noopener');
+    }
+}
+
+// The outline of an area's samples, in sample units: every edge between a sample of the area
+// and one outside it, joined into runs.
+function outlinePath(map, area) {
+    const [x0, y0, x1, y1] = map.boxes.subarray(area * 4, area * 4 + 4);
+    const inside = (x, y) => x >= x0 && x <= x1 && y >= y0 && y <= y1 && map.cells[y * map.cols + x] === area;
+    let d = '';
+    const runs = (a0, a1, b0, b1, edge, piece) => {
+        for (let b = b0; b <= b1; b++) {
+            for (let a = a0; a <= a1; a++) {
+                if (!edge(a, b)) continue;
+                const start = a;
+                while (a + 1 <= a1 && edge(a + 1, b)) a++;
+                d += piece(start, b, a + 1 - start);
+            }
+        }
+    };
+    runs(x0, x1, y0, y1 + 1, (x, y) => inside(x, y - 1) !== inside(x, y), (x, y, n) => `M${x} ${y}h${n}`);
+    runs(y0, y1, x0, x1 + 1, (y, x) => inside(x - 1, y) !== inside(x, y), (y, x, n) => `M${x} ${y}v${n}`);
+    return d;
+}
+
+const kDoubleClickMs = 500;
 
 class Picture {
     constructor(img, data) {
@@ -443,12 +505,16 @@ class Picture {
         this.map = decodeMap(data.Map);
         this.areas = new Map();
         this.clips = new Map();
+        this.areaElements = new Map();
         // over and clicked: the running effects { area, effects } of each kind of event.
-        Object.assign(this, { over: null, clicked: null, inside: false, touchHover: false, layer: null, music: null });
+        Object.assign(this, { over: null, clicked: null, inside: false, touchHover: false, music: null,
+            pending: 0, warned: new Set() });
+        const names = new Map();
         for (const c of Array.isArray(data.colors) ? data.colors : []) {
             const area = c && Number(c.color);
             if (area >= 1 && area <= 255 && c.properties && typeof c.properties === 'object') {
                 this.areas.set(area, c.properties);
+                if (typeof c.name === 'string' && c.name) names.set(area, c.name);
                 for (const e of kEvents) {
                     for (const k of ['overlay', 'picture']) preload(((c.properties[e] || {})[k] || {}).src);
                 }
@@ -461,10 +527,56 @@ class Picture {
             this.music.onerror = () => report('background music missing', data.audio.src);
         }
         img.classList.add('vlm4-picture');
+        if (!img.hasAttribute('alt')) img.alt = 'Интерактивное изображение';
         const on = { pointerenter: this.onEnter, pointermove: this.onMove, pointerdown: this.onDown,
             pointerleave: this.onLeave, click: this.onClick, dblclick: this.onDoubleClick,
             dragstart: (e) => e.preventDefault() };
         for (const type in on) img.addEventListener(type, on[type].bind(this));
+        // The anchor follows the picture in the flow: what is inside scrolls, is clipped and
+        // stacks with the picture, and its focusable areas come right after it in tab order.
+        this.anchor = document.createElement('span');
+        this.anchor.className = 'vlm4-anchor';
+        if (getComputedStyle(img).display !== 'inline') this.anchor.classList.add('vlm4-block');
+        img.after(this.anchor);
+        this.layer = el('div', 'vlm4-layer', this.anchor);
+        this.clip = el('div', 'vlm4-clip', this.layer);
+        this.addAreaElements(names);
+        this.placeLayer();
+    }
+
+    // One focusable element per area with effects, in reading order (by the area's first
+    // sample from the top left), over the area's bounding box.
+    addAreaElements(names) {
+        const m = this.map;
+        const first = (a) => {
+            const y = m.boxes[a * 4 + 1];
+            const row = m.cells.subarray(y * m.cols, (y + 1) * m.cols);
+            return y * m.cols + row.indexOf(a);
+        };
+        const list = [...this.areas.keys()].filter((a) => m.boxes[a * 4 + 2] >= 0 && kEvents.some((e) => has(this.areas.get(a)[e])));
+        list.sort((a, b) => first(a) - first(b));
+        if (!list.length) return;
+        const group = el('div', 'vlm4-areas', this.layer);
+        group.setAttribute('role', 'group');
+        group.setAttribute('aria-label', this.img.alt);
+        for (const area of list) {
+            const p = this.areas.get(area);
+            const e = el('span', 'vlm4-area', group);
+            e.tabIndex = 0;
+            e.setAttribute('role', has(p.click) || has(p.dblclick) ? 'button' : 'img');
+            const said = (k) => ((p[k] || {}).message || {}).text;
+            const link = kEvents.map((k) => (p[k] || {}).link).find((v) => v);
+            e.setAttribute('aria-label', lines(names.get(area) || said('over') || said('click') || link ||
+                `Область ${area}`).replace(/\n/g, ' '));
+            const b = m.boxes.subarray(area * 4, area * 4 + 4);
+            const pc = (v, n) => `${(100 * v) / n}%`;
+            Object.assign(e.style, { left: pc(b[0], m.cols), top: pc(b[1], m.rows),
+                width: pc(b[2] + 1 - b[0], m.cols), height: pc(b[3] + 1 - b[1], m.rows) });
+            e.addEventListener('focus', () => this.focusArea(area));
+            e.addEventListener('blur', () => this.focusArea(0));
+            e.addEventListener('keydown', (k) => this.onKey(area, k));
+            this.areaElements.set(area, e);
+        }
     }
 
     // The picture's content box in the viewport and the shown size per picture pixel.
@@ -472,15 +584,19 @@ class Picture {
         const img = this.img;
         const r = img.getBoundingClientRect();
         const cs = this.style || (this.style = getComputedStyle(img)); // live
+        // Borders and padding are in the picture's own CSS pixels, which zoom and transforms
+        // of ancestors scale.
+        const kx = img.offsetWidth ? r.width / img.offsetWidth : 1;
+        const ky = img.offsetHeight ? r.height / img.offsetHeight : 1;
         const px = (v) => parseFloat(v) || 0;
         // Snapped to device pixels as the browser paints the picture, so that a filtered
         // copy covers exactly the same pixels.
         const dpr = window.devicePixelRatio || 1;
         const snap = (v) => Math.round(v * dpr) / dpr;
-        const left = snap(r.left + px(cs.borderLeftWidth) + px(cs.paddingLeft));
-        const top = snap(r.top + px(cs.borderTopWidth) + px(cs.paddingTop));
-        const w = snap(r.right - px(cs.borderRightWidth) - px(cs.paddingRight)) - left;
-        const h = snap(r.bottom - px(cs.borderBottomWidth) - px(cs.paddingBottom)) - top;
+        const left = snap(r.left + kx * (px(cs.borderLeftWidth) + px(cs.paddingLeft)));
+        const top = snap(r.top + ky * (px(cs.borderTopWidth) + px(cs.paddingTop)));
+        const w = snap(r.right - kx * (px(cs.borderRightWidth) + px(cs.paddingRight))) - left;
+        const h = snap(r.bottom - ky * (px(cs.borderBottomWidth) + px(cs.paddingBottom))) - top;
         const width = img.naturalWidth || Number(img.getAttribute('width')) || this.map.cols * 2 || 1;
         const height = img.naturalHeight || Number(img.getAttribute('height')) || this.map.rows * 2 || 1;
         return { left, top, w, h, sx: w / width, sy: h / height, width, height };
@@ -540,7 +656,8 @@ class Picture {
     }
 
     onLeave(e) {
-        if (e.pointerType !== 'touch') this.leave();
+        // Onto a bubble that scrolls its text is not away from the area.
+        if (e.pointerType !== 'touch' && !this.layer.contains(e.relatedTarget)) this.leave();
     }
 
     leave() {
@@ -550,21 +667,65 @@ class Picture {
         if (this.music) this.music.pause();
     }
 
+    // With double-click effects on the area, a click waits whether a second one follows and
+    // is dropped when it does; without them it answers at once.
     onClick(e) {
-        // The second click of a double click leaves the rest to the dblclick event.
+        clearTimeout(this.pending);
+        this.pending = 0;
         if (e.detail > 1) return;
         const area = this.areaAtClient(e.clientX, e.clientY);
-        this.endClicked();
-        this.clicked = this.startEvent(area, 'click');
+        const p = this.areas.get(area);
+        if (p && has(p.dblclick)) {
+            this.pending = setTimeout(() => {
+                this.pending = 0;
+                this.run(area, 'click');
+            }, kDoubleClickMs);
+        } else {
+            this.run(area, 'click');
+        }
     }
 
     onDoubleClick(e) {
-        const area = this.areaAtClient(e.clientX, e.clientY);
-        const started = this.startEvent(area, 'dblclick');
-        if (started) {
+        clearTimeout(this.pending);
+        this.pending = 0;
+        this.run(this.areaAtClient(e.clientX, e.clientY), 'dblclick');
+    }
+
+    run(area, event) {
+        const started = this.startEvent(area, event);
+        if (started || event === 'click') {
             this.endClicked();
             this.clicked = started;
         }
+    }
+
+    onKey(area, e) {
+        if (e.key === 'Enter' || e.key === ' ') {
+            e.preventDefault();
+            if (!e.repeat) this.run(area, e.key === 'Enter' && e.shiftKey ? 'dblclick' : 'click');
+        }
+    }
+
+    // Focus on an area (0: none) shows its outline and runs it as the pointer would.
+    focusArea(area) {
+        if (!area) {
+            this.outline(0);
+            this.hover(-1);
+            return;
+        }
+        this.outline(area);
+        this.hover(area);
+    }
+
+    outline(area) {
+        if (this.ring) this.ring.remove();
+        this.ring = null;
+        if (!area) return;
+        const f = this.frame();
+        this.ring = svgEl('svg', { class: 'vlm4-focus', 'aria-hidden': 'true', preserveAspectRatio: 'none',
+            viewBox: `0 0 ${f.width / 2} ${f.height / 2}` }, this.layer);
+        const d = outlinePath(this.map, area);
+        for (const c of ['vlm4-ring-under', 'vlm4-ring']) svgEl('path', { d, class: c }, this.ring);
     }
 
     hover(area) {
@@ -574,6 +735,12 @@ class Picture {
         this.over = this.startEvent(area, 'over') || { area, effects: [] };
         const p = this.areas.get(area);
         this.img.classList.toggle('vlm4-clickable', !!p && (has(p.click) || has(p.dblclick)));
+    }
+
+    // Esc: what shows goes away; the pointer or focus in the same area does not bring it back.
+    hide() {
+        this.endClicked();
+        this.end(this.over);
     }
 
     endClicked() {
@@ -606,30 +773,54 @@ class Picture {
                 report(what, e);
             }
         };
-        if (!this.layer) this.layer = el('div', 'vlm4-layer', document.body);
         // Lowest first; a link last, as its window may take the focus.
         const shaped = { background: (v) => pixelEffect(this, v, area, true),
             area: (v) => pixelEffect(this, v, area, false),
-            overlay: (v) => overlay(this, v), picture: (v) => popupPicture(this, v), message: (v) => message(this, v) };
-        const instant = { audio: playSound, copytext: copyText, jscode: runCode, link: openLink };
+            overlay: (v) => overlay(this, v), picture: (v) => popupPicture(this, v), message: (v) => message(this, v, area) };
+        const instant = { audio: playSound, copytext: copyText, jscode: runCode, link: (v) => this.link(v, area, event) };
         for (const k in shaped) if (p[k]) attempt(k, () => shaped[k](p[k]));
-        const f = this.placeLayer();
-        for (const fx of group.effects) fx.place(f);
+        if (group.effects.length) {
+            const f = this.placeLayer();
+            for (const fx of group.effects) fx.place(f);
+        }
         for (const k in instant) if (p[k]) attempt(k, () => void instant[k](p[k]));
         return group;
     }
 
-    // Lays the layer over the picture's content box. It is moved by what it is off, so that
-    // any positioned ancestor of the layer is accounted for.
+    // Browsers open windows only on a click: a link on "over" would be blocked without a word.
+    link(url, area, event) {
+        if (event !== 'over') openLink(url);
+        else if (!this.warned.has(area)) {
+            this.warned.add(area);
+            report(`link on "over" of area ${area} not opened, browsers open windows only on a click`, url);
+        }
+    }
+
+    // Lays the layer over the picture's content box and returns the frame effects are placed
+    // in, in the layer's own CSS pixels: its size, the size of a picture pixel, and the bounds
+    // within which the viewport and every clipping ancestor leave it visible.
     placeLayer() {
         const f = this.frame();
         const s = this.layer.style;
-        const r = this.layer.getBoundingClientRect();
-        s.left = `${(parseFloat(s.left) || 0) + f.left - r.left}px`;
-        s.top = `${(parseFloat(s.top) || 0) + f.top - r.top}px`;
-        s.width = `${f.w}px`;
-        s.height = `${f.h}px`;
-        return f;
+        Object.assign(s, { left: '0px', top: '0px', width: '100px', height: '100px' });
+        const o = this.layer.getBoundingClientRect();
+        const kx = o.width / 100 || 1;
+        const ky = o.height / 100 || 1;
+        const px = (v) => `${v}px`;
+        Object.assign(s, { left: px((f.left - o.left) / kx), top: px((f.top - o.top) / ky), width: px(f.w / kx),
+            height: px(f.h / ky) });
+        const root = document.documentElement;
+        let b = { left: 0, top: 0, right: root.clientWidth, bottom: root.clientHeight };
+        for (let e = this.anchor.parentElement; e && e !== document.body && e !== root; e = e.parentElement) {
+            const cs = getComputedStyle(e);
+            if (cs.overflowX === 'visible' && cs.overflowY === 'visible') continue;
+            const r = e.getBoundingClientRect();
+            b = { left: Math.max(b.left, r.left), top: Math.max(b.top, r.top), right: Math.min(b.right, r.right),
+                bottom: Math.min(b.bottom, r.bottom) };
+        }
+        const bounds = { left: (b.left - f.left) / kx, top: (b.top - f.top) / ky, right: (b.right - f.left) / kx,
+            bottom: (b.bottom - f.top) / ky };
+        return { w: f.w / kx, h: f.h / ky, sx: f.sx / kx, sy: f.sy / ky, width: f.width, height: f.height, bounds };
     }
 
     replace() {
@@ -644,7 +835,7 @@ class Picture {
         if (!music || !music.paused) return;
         music.play().catch((e) => {
             if (e.name === 'NotAllowedError') waitingForGesture.add(this);
-            else report('background music not played', e.name);
+            else played('background music')(e);
         });
     }
 }
@@ -669,10 +860,37 @@ function replaceAll() {
     });
 }
 
+function listen() {
+    for (const type of ['pointerup', 'keydown', 'click', 'touchend']) document.addEventListener(type, onGesture, true);
+    document.addEventListener('keydown', (e) => {
+        if (e.key === 'Escape') for (const p of pictures) p.hide();
+    });
+    // A tap outside every picture ends what a tap showed.
+    document.addEventListener('pointerdown', (e) => {
+        if (e.pointerType !== 'touch') return;
+        for (const p of pictures) if (p.touchHover && e.target !== p.img) p.leave();
+    }, true);
+    const relayout = () => {
+        for (const p of pictures) p.placeLayer();
+        replaceAll();
+    };
+    window.addEventListener('resize', relayout);
+    window.addEventListener('scroll', replaceAll, { capture: true, passive: true });
+    if (window.ResizeObserver) resizes = new ResizeObserver(relayout);
+}
+
+let taken = 0;
+let resizes = null;
+
+// Pairs the entries of VLM_DATA that arrived since the last call with their pictures. The
+// scripts may come in either order and with defer or async: this runs once the document is
+// parsed and again whenever a script has loaded.
 function start() {
-    const list = typeof VLM_DATA === 'undefined' ? [] : VLM_DATA;
-    const seen = new Map();
-    for (const entry of Array.isArray(list) ? list : []) {
+    if (document.readyState === 'loading') return;
+    const list = typeof VLM_DATA === 'undefined' ? [] : VLM_DATA; // eslint-disable-line no-undef
+    if (!Array.isArray(list)) return;
+    for (; taken < list.length; taken++) {
+        const entry = list[taken];
         let data;
         try {
             data = typeof entry === 'string' ? JSON.parse(entry) : entry;
@@ -681,31 +899,21 @@ function start() {
             continue;
         }
         if (!data || typeof data.id !== 'string') continue;
-        const n = seen.get(data.id) || 0;
-        seen.set(data.id, n + 1);
+        const n = pictures.filter((p) => p.img.id === data.id).length;
         const img = Array.from(document.images).filter((i) => i.id === data.id)[n];
-        if (img) pictures.push(new Picture(img, data));
-        else report('no img of id', data.id);
-    }
-    if (!pictures.length) return;
-    for (const type of ['pointerup', 'keydown', 'click', 'touchend']) document.addEventListener(type, onGesture, true);
-    document.addEventListener('keydown', (e) => {
-        if (e.key === 'Escape') for (const p of pictures) p.endClicked();
-    });
-    // A tap outside every picture ends what a tap showed.
-    document.addEventListener('pointerdown', (e) => {
-        if (e.pointerType !== 'touch') return;
-        for (const p of pictures) if (p.touchHover && e.target !== p.img) p.leave();
-    }, true);
-    window.addEventListener('resize', replaceAll);
-    window.addEventListener('scroll', replaceAll, { capture: true, passive: true });
-    if (window.ResizeObserver) {
-        const ro = new ResizeObserver(replaceAll);
-        for (const p of pictures) ro.observe(p.img);
+        if (!img) {
+            report('no img of id', data.id);
+            continue;
+        }
+        if (!pictures.length) listen();
+        const pic = new Picture(img, data);
+        pictures.push(pic);
+        if (resizes) resizes.observe(img);
     }
 }
 
 window.vlm4 = { decodeMap, pictures };
-if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', start);
-else start();
+document.addEventListener('DOMContentLoaded', start);
+document.addEventListener('load', (e) => e.target.tagName === 'SCRIPT' && start(), true);
+start();
 })();

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_app.h"
+#include "export/link_rules.h"
 #include "store/files.h"
 #include "store/paths.h"
 
@@ -232,6 +233,9 @@ void AddSetGet(CLI::App& app, Context& context) {
         }
         data.AttributesModified = true;
         session.Finish();
+        if (const std::string warning = LinkWarning(e, data.Attributes[e].link); !warning.empty()) {
+            std::cerr << warning << '\n';
+        }
     });
 
     auto* get = app.add_subcommand("get", "print an area's record for one event as JSON");

@@ -4,6 +4,7 @@
 
 #include "export/export_messages.h"
 #include "export/export_paths.h"
+#include "export/merge_assets.h"
 #include "export/page.h"
 #include "export/web_escape.h"
 #include "export/web_text.h"
@@ -22,80 +23,33 @@ std::string DataScriptOf(const std::string& pagePath) {
     return JoinPath(JoinPath(FolderOfPath(pagePath), "VLM"), PageName(pagePath) + ".js");
 }
 
-// One input page as the merge needs it.
-struct InputPage {
-    std::string path;
-    std::string imageLine;  // empty when the page has no "<img" line
-    std::vector<std::string> objectLines;
-};
-
-InputPage ReadInput(const std::string& path) {
-    InputPage input;
+// A page's image lines and its data script's object blocks. A merged page holds several
+// pictures: when its script carries more than one block, each of its image lines counts.
+MergeInput ReadInput(const std::string& path) {
+    MergeInput input;
     input.path = path;
+    std::vector<std::string> imageLines;
     for (std::string& line : SplitTextLines(ReadWholeFile(path))) {
         if (line.find("<img") != std::string::npos) {
-            input.imageLine = std::move(line);
-            break;
+            imageLines.push_back(std::move(line));
         }
     }
     bool copying = false;
     for (std::string& line : SplitTextLines(ReadWholeFile(DataScriptOf(path)))) {
-        if (line.find("`{") != std::string::npos) {
+        if (!copying && line.find("`{") != std::string::npos) {
             copying = true;
+            input.blocks.emplace_back();
         }
         if (copying) {
-            const bool closes = line.find("}`") != std::string::npos;
-            input.objectLines.push_back(std::move(line));
-            copying = !closes;
+            copying = line.find("}`") == std::string::npos;
+            input.blocks.back().push_back(std::move(line));
         }
     }
+    if (input.blocks.size() < 2 && imageLines.size() > 1) {
+        imageLines.resize(1);
+    }
+    input.imageLines = std::move(imageLines);
     return input;
-}
-
-// The picture file an image line names, as a bare name; empty when it names none or names
-// something outside the page's folder.
-std::string PictureOfImageLine(const std::string& line) {
-    const std::string key = "src=\"";
-    const auto start = line.find(key);
-    if (start == std::string::npos) {
-        return {};
-    }
-    const auto end = line.find('"', start + key.size());
-    if (end == std::string::npos) {
-        return {};
-    }
-    const std::string name =
-        DecodePercent(UnescapeHtml(line.substr(start + key.size(), end - start - key.size())));
-    return IsPlainFileName(name) ? name : std::string();
-}
-
-void CopyWhenMissing(const std::string& source, const std::string& target) {
-    if (FileExists(source) && !fs::exists(fs::u8path(target))) {
-        CopyFileNoOverwrite(source, target);
-    }
-}
-
-// Brings what a page from another folder needs beside the merged page.
-void BringAssets(const InputPage& input, const std::string& mergedFolder,
-                 const std::string& mergedScriptName) {
-    const std::string inputFolder = FolderOfPath(input.path);
-    if (SameFile(inputFolder, mergedFolder)) {
-        return;
-    }
-    if (const std::string picture = PictureOfImageLine(input.imageLine); !picture.empty()) {
-        CopyWhenMissing(JoinPath(inputFolder, picture), JoinPath(mergedFolder, picture));
-    }
-    // The input's own data script is merged, not needed beside the merged page.
-    const std::string inputScriptName = PageName(input.path) + ".js";
-    const fs::path vlm = fs::u8path(JoinPath(inputFolder, "VLM"));
-    std::error_code ec;
-    for (fs::directory_iterator it(vlm, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name == mergedScriptName || name == inputScriptName || !it->is_regular_file(ec)) {
-            continue;
-        }
-        CopyWhenMissing(it->path().string(), JoinPath(JoinPath(mergedFolder, "VLM"), name));
-    }
 }
 
 }  // namespace
@@ -122,35 +76,42 @@ MergeResult MergePages(const std::vector<std::string>& pagePaths, const std::str
         return MergeResult::Declined;
     }
 
-    std::vector<InputPage> inputs;
+    std::vector<MergeInput> inputs;
     inputs.reserve(pagePaths.size());
     for (const std::string& path : pagePaths) {
         inputs.push_back(ReadInput(path));
     }
 
+    const std::string mergedFolder = FolderOfPath(mergedPath);
+    const std::string vlmFolder = JoinPath(mergedFolder, "VLM");
+    CreateFolderPath(vlmFolder);
+    for (MergeInput& input : inputs) {
+        BringUsedFiles(input, mergedFolder);
+    }
+
     std::vector<std::string> page = PageOpeningLines(mergedName);
     std::vector<std::string> script = {"'use strict;'", "let VLM_DATA=["};
-    for (const InputPage& input : inputs) {
-        if (!input.imageLine.empty()) {
+    for (const MergeInput& input : inputs) {
+        for (const std::string& imageLine : input.imageLines) {
             page.push_back("\t\t\t<p>");
-            page.push_back(input.imageLine);
+            page.push_back(imageLine);
         }
-        script.insert(script.end(), input.objectLines.begin(), input.objectLines.end());
-        script.push_back(",");
+        // Every block is followed by its comma: blocks back to back would read as a tagged
+        // template and break the whole script.
+        for (const auto& block : input.blocks) {
+            script.insert(script.end(), block.begin(), block.end());
+            script.push_back(",");
+        }
+        if (input.blocks.empty()) {
+            script.push_back(",");
+        }
     }
     script.push_back("];");
     for (std::string& line : PageClosingLines()) {
         page.push_back(std::move(line));
     }
 
-    const std::string mergedFolder = FolderOfPath(mergedPath);
-    const std::string vlmFolder = JoinPath(mergedFolder, "VLM");
-    CreateFolderPath(vlmFolder);
     const std::string scriptName = mergedName + ".js";
-    for (const InputPage& input : inputs) {
-        BringAssets(input, mergedFolder, scriptName);
-    }
-
     WriteFileAtomically(mergedPath, JoinWebLines(page));
     WriteFileAtomically(JoinPath(vlmFolder, scriptName), JoinWebLines(script));
     prompter.Message(msg::kMergeDone);

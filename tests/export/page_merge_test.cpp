@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include <nlohmann/json.hpp>
 
 #include "export/data_script.h"
@@ -76,6 +79,86 @@ TEST_F(PageMergeTest, MergedPageFromOtherFoldersWorksWhereItLies) {
     }
     EXPECT_EQ(scriptIds, imageIds);
     EXPECT_EQ(entries[1]["colors"][0]["properties"]["click"]["audio"]["src"], "VLM/ding.mp3");
+}
+
+// Only what the merged pages use is brought from another folder; two different files of one
+// name get two names, and the merged page names each where it uses it.
+TEST_F(PageMergeTest, ForeignFilesAreBroughtOnlyWhenUsedAndNeverMixedUp) {
+    AddArea("Door");
+    EditRecord("Door", kClick, [](ATTRIBUTES& a) { a.sound_file_name = "ding #1.mp3"; });
+    PutWorkFile("Sounds", "ding #1.mp3", "ding");
+    const std::string a = ExportedPage(folder / "one", "a", "vlm_1111");
+    const std::string b = ExportedPage(folder / "two", "b", "vlm_2222");
+    // The second page shows a picture of the same name as the first.
+    {
+        const std::string own = "src=\"b.png\"";
+        std::string page = ReadFile(b);
+        page.replace(page.find(own), own.size(), "src=\"a.png\"");
+        WriteFile(b, page);
+    }
+    WriteFile(folder / "one/a.png", "picture of one");
+    WriteFile(folder / "two/a.png", "picture of two");
+    WriteFile(folder / "one/VLM/ding #1.mp3", "ding of one");
+    WriteFile(folder / "two/VLM/ding #1.mp3", "ding of two");
+    WriteFile(folder / "one/VLM/unused.png", "not used by a");
+    WriteFile(folder / "one/VLM/other.js", "// another page's data");
+    WriteFile(folder / "one/VLM/vlm4.js", "// runtime\n");
+    WriteFile(folder / "one/VLM/vlm4.css", "/* style */\n");
+
+    ASSERT_EQ(MergePages({a, b, a}, folder / "all/m", prompter), MergeResult::Merged);
+
+    std::vector<std::string> brought;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder / "all")) {
+        if (entry.is_regular_file()) {
+            brought.push_back(std::filesystem::relative(entry.path(), folder / "all").string());
+        }
+    }
+    std::sort(brought.begin(), brought.end());
+    EXPECT_EQ(brought, (std::vector<std::string>{"VLM/ding #1-2.mp3", "VLM/ding #1.mp3",
+                                                 "VLM/m.js", "VLM/vlm4.css", "VLM/vlm4.js",
+                                                 "a-2.png", "a.png", "m.html"}));
+    EXPECT_EQ(ReadFile(folder / "all/a.png"), "picture of one");
+    EXPECT_EQ(ReadFile(folder / "all/a-2.png"), "picture of two");
+    EXPECT_EQ(ReadFile(folder / "all/VLM/ding #1.mp3"), "ding of one");
+    EXPECT_EQ(ReadFile(folder / "all/VLM/ding #1-2.mp3"), "ding of two");
+
+    const std::string page = ReadFile(folder / "all/m.html");
+    EXPECT_NE(page.find("<img src=\"a.png\" id=\"vlm_1111\""), std::string::npos);
+    EXPECT_NE(page.find("<img src=\"a-2.png\" id=\"vlm_2222\""), std::string::npos);
+    if (!NodeAvailable()) {
+        GTEST_SKIP() << "node is not installed";
+    }
+    const auto entries =
+        nlohmann::json::parse(RunNode("read_data_script.mjs", {folder / "all/VLM/m.js"}));
+    ASSERT_EQ(entries.size(), 3u);
+    const char* sounds[] = {"VLM/ding %231.mp3", "VLM/ding %231-2.mp3", "VLM/ding %231.mp3"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(entries[i]["colors"][0]["properties"]["click"]["audio"]["src"], sounds[i]) << i;
+    }
+}
+
+// A merged page merged again, and again: every picture keeps its data and its image.
+TEST_F(PageMergeTest, MergedPagesMergeAgain) {
+    const std::string a = ExportedPage(folder.Path(), "a", "vlm_1111");
+    const std::string b = ExportedPage(folder.Path(), "b", "vlm_2222");
+    const std::string c = ExportedPage(folder / "other", "c", "vlm_3333");
+    ASSERT_EQ(MergePages({a, b}, folder / "ab", prompter), MergeResult::Merged);
+    ASSERT_EQ(MergePages({folder / "ab.html", c}, folder / "abc", prompter), MergeResult::Merged);
+    ASSERT_EQ(MergePages({folder / "abc.html", folder / "ab.html"}, folder / "other/all", prompter),
+              MergeResult::Merged);
+    const std::vector<std::string> ids = {"vlm_1111", "vlm_2222", "vlm_3333", "vlm_1111",
+                                          "vlm_2222"};
+    EXPECT_EQ(ImageIds(ReadFile(folder / "other/all.html")), ids);
+    if (!NodeAvailable()) {
+        GTEST_SKIP() << "node is not installed";
+    }
+    const auto entries =
+        nlohmann::json::parse(RunNode("read_data_script.mjs", {folder / "other/VLM/all.js"}));
+    std::vector<std::string> scriptIds;
+    for (const auto& entry : entries) {
+        scriptIds.push_back(entry["id"]);
+    }
+    EXPECT_EQ(scriptIds, ids);
 }
 
 TEST_F(PageMergeTest, PageWithoutImageAndScriptWithoutObject) {

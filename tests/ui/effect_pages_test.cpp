@@ -349,6 +349,41 @@ private slots:
         QCOMPARE(Record(fixture).link, std::string());
     }
 
+    // The warning under the URL follows the text and the event tab.
+    void LinkWarnings() {
+        EditorFixture fixture;
+        fixture.OpenProjectWithPicture(60, 40, {"A"});
+        const Ui::TForm4& c = Controls(fixture);
+        fixture.form4().show();
+        ShowPage(fixture, 6);
+        const struct {
+            int event;
+            const char* link;
+            const char* warning;
+        } cases[] = {
+            {1, "https://example.org/", ""},
+            {1, "javascript:alert(1)", "Страница открывает только адреса http"},
+            {0, "https://example.org/", "ссылка на событии «Над областью» не откроется"},
+            {0, "", ""},
+            {2, "page.html", ""},
+            {2, "data:text/html,x", "Страница открывает только адреса http"},
+        };
+        for (const auto& k : cases) {
+            c.TabControl1->setCurrentIndex(k.event);
+            c.LinkUrl->setText(Q(k.link));
+            QCOMPARE(c.LinkWarning->isVisible(), *k.warning != '\0');
+            QVERIFY2(c.LinkWarning->text().contains(Q(k.warning)), k.link);
+        }
+        // The same address on two events: the text does not change, the warning follows the tab.
+        c.TabControl1->setCurrentIndex(1);
+        c.LinkUrl->setText(Q("https://example.org/"));
+        fixture.data().Attributes[0].link = "https://example.org/";
+        c.TabControl1->setCurrentIndex(0);
+        QVERIFY(c.LinkWarning->isVisible());
+        c.TabControl1->setCurrentIndex(1);
+        QVERIFY(!c.LinkWarning->isVisible());
+    }
+
     // Ctrl with the left button on the picture, as the main window passes it on.
     void CtrlPickOnTheOverlayPage() {
         EditorFixture fixture;

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -13,6 +14,7 @@
 #include <utility>
 
 #include "audio/audio_output.h"
+#include "export/link_rules.h"
 #include "store/common_data.h"
 #include "ui/areas/areas_effect_fields.h"
 #include "ui/areas/areas_window.h"
@@ -136,6 +138,9 @@ void TForm4::ConnectEffectPages() {
     connect(m_ui->SoundChoose, &QPushButton::clicked, this, [this] { SoundChooseClick(); });
     connect(m_ui->SoundPlay, &QPushButton::clicked, this, [this] { SoundPlayClick(); });
     connect(m_ui->SoundStop, &QPushButton::clicked, this, [] { StopPreview(); });
+    connect(m_ui->LinkUrl, &QLineEdit::textChanged, this, [this] { UpdateLinkWarning(); });
+    m_ui->LinkWarning->setStyleSheet(QStringLiteral("color: #b3261e;"));
+    m_ui->LinkWarning->hide();
     connect(m_ui->LinkPaste, &QPushButton::clicked, this, [this] { LinkPasteClick(); });
     connect(m_ui->LinkCopy, &QPushButton::clicked, this, [this] { LinkCopyClick(); });
     connect(m_ui->LinkDelete, &QPushButton::clicked, this, [this] { m_ui->LinkUrl->clear(); });
@@ -162,6 +167,12 @@ void TForm4::StoreNumber(std::int32_t ATTRIBUTES::*field, int value) {
 void TForm4::LinkPasteClick() {
     m_ui->LinkUrl->selectAll();
     m_ui->LinkUrl->insert(Q(m_editor.GetPorts().clipboard.Text()));
+}
+
+void TForm4::UpdateLinkWarning() {
+    const QString warning = Q(LinkWarning(CurrentEvent(), U(m_ui->LinkUrl->text())));
+    m_ui->LinkWarning->setText(warning);
+    m_ui->LinkWarning->setVisible(!warning.isEmpty());
 }
 
 void TForm4::LinkCopyClick() {

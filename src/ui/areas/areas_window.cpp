@@ -125,6 +125,7 @@ void TForm4::ConnectControls() {
     connect(m_ui->TabControl1, &QTabBar::currentChanged, this, [this](int) {
         UpdateAttributes();
         PageControl1Change();
+        UpdateLinkWarning();
     });
     connect(m_ui->PageControl1, &QTabWidget::currentChanged, this,
             [this](int) { PageControl1Change(); });

@@ -61,6 +61,9 @@ public:
     void SoundPlayClick();
     void LinkPasteClick();
     void LinkCopyClick();
+    // Shows under the URL what the page will do otherwise than the author may expect: a link
+    // on "over" or of an unsafe scheme is not opened.
+    void UpdateLinkWarning();
 
     // Coordinate entry with Ctrl and a click on the picture: writes (x, y) into the pair of
     // fields that the active page and the button choose; false when the pair is none.

@@ -114,9 +114,10 @@ export async function openPage(context, file) {
 }
 
 // The viewport position of picture pixel (x, y) of the n-th picture, at the pixel's centre.
+// The runtime's own images (overlays, popups) sit beside the pictures and are not counted.
 export async function pixelPoint(page, x, y, n = 0) {
     return page.evaluate(([x, y, n]) => {
-        const img = document.images[n];
+        const img = [...document.images].filter((i) => !i.closest('.vlm4-anchor'))[n];
         const r = img.getBoundingClientRect();
         const cs = getComputedStyle(img);
         const side = (s) => parseFloat(cs[`border${s}Width`]) + parseFloat(cs[`padding${s}`]);
