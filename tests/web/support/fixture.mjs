@@ -9,6 +9,8 @@ import { encodePng } from './png.mjs';
 
 const repo = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../..');
 export const cli = process.env.VELMORA_CLI || path.join(repo, 'build/bin/velmora-cli');
+// The bundled example project that the build makes.
+export const exampleProject = process.env.VELMORA_EXAMPLE || path.join(repo, 'build/examples/lakeside.vlm');
 export const chromiumPath = process.env.VELMORA_CHROMIUM || '/usr/bin/chromium';
 
 // Why the page tests cannot run here, or '' when they can.
