@@ -26,17 +26,27 @@ GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridReque
         data.UserPrompter().Message(kGridLimitMessage);
         return result;
     }
+    // The new areas, their rows and the painted cells are one change. The areas are all
+    // registered before a pixel is painted, so that only a failing commit has cells to take
+    // back; the map is then rebuilt from the history as it was before the grid.
     data.BeginTransaction();
+    bool painted = false;
     try {
         for (int column = 0; column < request.columns; ++column) {
             for (int row = 0; row < request.rows; ++row) {
                 const int value = data.AddArea(
                     GridCellName(request.prefix, request.columns, request.rows, column, row), true);
-                if (value < 1) {
-                    result.cellValues.push_back(kSkippedCell);
+                result.cellValues.push_back(value < 1 ? kSkippedCell : value);
+            }
+        }
+        painted = true;
+        std::size_t index = 0;
+        for (int column = 0; column < request.columns; ++column) {
+            for (int row = 0; row < request.rows; ++row) {
+                const int value = result.cellValues[index++];
+                if (value == kSkippedCell) {
                     continue;
                 }
-                result.cellValues.push_back(value);
                 const Rect cell = GridCellRect(data.Width, data.Height, request.columns,
                                                request.rows, column, row);
                 result.touched = result.touched.United(
@@ -44,18 +54,20 @@ GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridReque
                                 static_cast<std::uint8_t>(value), request.overwrite));
             }
         }
+        data.SaveMap();
+        data.CommitTransaction();
     } catch (...) {
-        // Areas registered so far stay registered in memory: committing keeps the file in step
-        // with them and never leaves the connection inside an open transaction, and the cells
-        // painted so far become an undoable step. The first failure is the one reported.
-        try {
-            data.CommitTransaction();
-        } catch (...) {
+        data.RollbackChange();
+        data.ListAreas();
+        if (painted) {
+            Bitmap before;
+            history.Replay(before, history.UndoCount());
+            if (before.Width() == data.Map.Width() && before.Height() == data.Map.Height()) {
+                data.Map = std::move(before);
+            }
         }
-        history.RecordGrid(request.columns, request.rows, request.overwrite, result.cellValues);
         throw;
     }
-    data.CommitTransaction();
     history.RecordGrid(request.columns, request.rows, request.overwrite, result.cellValues);
     result.done = true;
     return result;

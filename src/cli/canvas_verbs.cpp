@@ -212,7 +212,7 @@ void AddView(CLI::App& app, Context& context) {
         if (AsciiLower(ExtractExtension(*output)) != ".png") {
             throw Exit{kUsage, "Вид записывается только в PNG (.png): " + *output};
         }
-        Session session(context.prompter, *project);
+        Session session(context.prompter, *project, ProjectAccess::Read);
         COMMON_DATA& data = session.Data();
         RequirePicture(data);
         const ViewMode viewMode = *mode == "picture"   ? ViewMode::Picture

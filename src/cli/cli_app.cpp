@@ -24,31 +24,48 @@ void CliPrompter::Beep() {
     std::cerr << '\a' << std::flush;
 }
 
-Session::Session(CliPrompter& prompter, const std::string& projectPath) : m_data(prompter) {
+Session::Session(CliPrompter& prompter, const std::string& projectPath, ProjectAccess access)
+    : m_data(prompter) {
     m_data.ProjectDb = &m_projectDb;
     m_data.SourceDb = &m_sourceDb;
-    if (!m_data.OpenProject(projectPath)) {
+    m_data.Holder = LockHolder::Command;
+    if (!m_data.OpenProject(projectPath, access)) {
         throw Exit{kFailed, ""};
     }
     m_data.LoadPicture();
-    m_data.ListAreas();
+    // An empty registry read from a file that failed to answer would make every area look
+    // missing.
+    if (!m_data.ListAreas()) {
+        throw Exit{kFailed, "Ошибка чтения списка областей проекта"};
+    }
+    if (access == ProjectAccess::Write) {
+        m_data.BeginChange();
+    }
 }
 
 Session::~Session() {
     if (!m_finished && m_data.ProjectOpen) {
         try {
+            m_data.RollbackChange();
             m_data.CloseProject();
         } catch (...) {
-            // Leaving through an error already reported; the file stays as it is.
+            // Leaving through an error already reported; the file stays as it was.
         }
     }
 }
 
 void Session::Finish() {
     m_finished = true;
-    m_data.WritePendingAttributes();
-    if (m_mapChanged) {
-        m_data.SaveMap();
+    try {
+        m_data.WritePendingAttributes();
+        if (m_mapChanged) {
+            m_data.SaveMap();
+        }
+        m_data.CommitChange();
+    } catch (...) {
+        m_data.RollbackChange();
+        m_data.CloseProject();
+        throw;
     }
     m_data.CloseProject();
 }

@@ -37,11 +37,14 @@ private:
     Answer m_answer = Answer::Cancel;
 };
 
-// An open project for the length of one verb: OpenProject then LoadPicture on construction;
-// Finish() saves the map when it changed and closes the project (compacting the file).
+// An open project for the length of one verb: OpenProject then LoadPicture on construction.
+// A writing verb is one change of the project: Finish() commits it together with the map when
+// the map changed, and leaving without Finish() (an error) takes all of it back. A reading
+// verb shares the project with its writer and changes nothing.
 class Session {
 public:
-    Session(CliPrompter& prompter, const std::string& projectPath);
+    Session(CliPrompter& prompter, const std::string& projectPath,
+            ProjectAccess access = ProjectAccess::Write);
     ~Session();
 
     COMMON_DATA& Data() { return m_data; }

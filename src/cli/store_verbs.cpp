@@ -32,6 +32,12 @@ void AddNew(CLI::App& app, Context& context) {
             if (!*force) {
                 throw Exit{kFailed, "Файл уже существует: " + file + " (--force удаляет его)"};
             }
+            // A project another program has open is never deleted from under it.
+            ProjectLock probe;
+            if (probe.Take(file, LockHolder::Command, 0) == ProjectLock::Result::HeldElsewhere) {
+                throw Exit{kFailed, HeldElsewhereMessage(probe.Owner())};
+            }
+            probe.Release();
             if (!DeleteFileIfPresent(file)) {
                 throw Exit{kFailed, "Ошибка удаления файла!"};
             }
@@ -39,6 +45,7 @@ void AddNew(CLI::App& app, Context& context) {
         DbConnection projectDb;
         COMMON_DATA data(context.prompter);
         data.ProjectDb = &projectDb;
+        data.Holder = LockHolder::Command;
         if (!data.CreateProject(file)) {
             throw Exit{kFailed, ""};
         }
@@ -134,7 +141,7 @@ void AddAreaVerbs(CLI::App& app, Context& context) {
     auto* list = area->add_subcommand("list", "print NUMBER<TAB>NAME lines in number order");
     list->add_option("project", *project)->required();
     list->callback([&context, project] {
-        Session session(context.prompter, *project);
+        Session session(context.prompter, *project, ProjectAccess::Read);
         PrintAreas(session.Data());
         session.Finish();
     });
@@ -244,7 +251,7 @@ void AddSetGet(CLI::App& app, Context& context) {
     get->add_option("event", *event, "over, click or dblclick")->required();
     get->callback([&context, project, area, event] {
         const int e = RequireEvent(*event);
-        Session session(context.prompter, *project);
+        Session session(context.prompter, *project, ProjectAccess::Read);
         session.RequireArea(*area);
         COMMON_DATA& data = session.Data();
         data.ReadAttributes(*area);
@@ -322,7 +329,7 @@ void AddInfo(CLI::App& app, Context& context) {
     auto project = std::make_shared<std::string>();
     verb->add_option("project", *project)->required();
     verb->callback([&context, project] {
-        Session session(context.prompter, *project);
+        Session session(context.prompter, *project, ProjectAccess::Read);
         COMMON_DATA& data = session.Data();
         std::array<long long, 256> pixels{};
         if (data.PictureLoaded) {

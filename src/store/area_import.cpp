@@ -1,3 +1,5 @@
+#include <unordered_map>
+
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
@@ -9,6 +11,18 @@
 #include "store/store_messages.h"
 
 namespace velmora {
+
+namespace {
+
+// The record's own strings outlive the insert, so they are bound without a copy.
+void BindValue(SQLite::Statement& statement, int slot, const std::string& text) {
+    statement.bindNoCopy(slot, text);
+}
+void BindValue(SQLite::Statement& statement, int slot, std::int32_t number) {
+    statement.bind(slot, number);
+}
+
+}  // namespace
 
 bool COMMON_DATA::ImportAreas(const std::string& source) {
     if (!ProjectOpen) {
@@ -68,7 +82,17 @@ bool COMMON_DATA::ImportAreas(const std::string& source) {
         return false;
     }
 
-    ImportRowsFrom(from, sourceNames, newNames, noted);
+    // Every row of the import is one change: a failure or a kill leaves the project as it was.
+    BeginChange();
+    try {
+        ImportRowsFrom(from, sourceNames, newNames, noted);
+        CommitChange();
+    } catch (...) {
+        RollbackChange();
+        ListAreas();
+        from.Disconnect();
+        throw;
+    }
     from.Disconnect();
     return true;
 }
@@ -76,33 +100,80 @@ bool COMMON_DATA::ImportAreas(const std::string& source) {
 bool COMMON_DATA::ImportRowsFrom(DbConnection& source,
                                  const std::array<std::string, 256>& sourceNames,
                                  const std::array<std::string, 256>& newNames, int noted) {
+    // Source name -> index among the noted names; the new name's number is looked up once.
+    std::unordered_map<std::string, int> indexOf;
+    std::array<int, 256> numbers{};
+    for (int index = 0; index < noted; ++index) {
+        indexOf.emplace(sourceNames[index], index);
+        numbers[index] = FindArea(newNames[index]);
+    }
+    std::array<std::array<bool, kEventCount>, 256> imported{};
+
     SQLite::Statement rows(source.Db(), sql::kImportRows);
     if (!rows.executeStep()) {
         ShowMessage(msg::kNothingToImport);
         return false;
     }
+    SQLite::Statement insert(Project().Db(), sql::kImportInsert);
+    // Parameters are looked up by name once: per row, 33 name look-ups cost more than the
+    // insert itself.
+    const int fieldSlot = insert.getIndex(":FIELD");
+    const int colorSlot = insert.getIndex(":COLOR");
+    const int eventSlot = insert.getIndex(":EVENT");
+    std::array<int, kAttributeFieldCount> slots{};
+    for (int i = 0; i < kAttributeFieldCount; ++i) {
+        slots[i] = insert.getIndex(AttributeFields()[i].parameter);
+    }
     ATTRIBUTES record;
     do {
-        const std::string field = rows.getColumn(0).getString();
-        int index = 0;
-        while (index < noted && sourceNames[index] != field) {
-            ++index;
-        }
-        if (index == noted) {
+        const auto found = indexOf.find(rows.getColumn(0).getString());
+        if (found == indexOf.end()) {
             continue;
         }
-        const int number = FindArea(newNames[index]);
-        if (number == 0) {
+        const int index = found->second;
+        if (numbers[index] == 0) {
             continue;
         }
+        const std::string event = rows.getColumn(2).getString();
         ReadAttributesRow(rows, 3, record);
-        SQLite::Statement insert(Project().Db(), sql::kImportInsert);
-        insert.bind(":FIELD", newNames[index]);
-        insert.bind(":COLOR", number);
-        insert.bind(":EVENT", rows.getColumn(2).getString());
-        BindAttributes(insert, record);
+        insert.reset();
+        insert.bindNoCopy(fieldSlot, newNames[index]);
+        insert.bind(colorSlot, numbers[index]);
+        insert.bindNoCopy(eventSlot, event);
+        for (int i = 0; i < kAttributeFieldCount; ++i) {
+            std::visit([&](auto member) { BindValue(insert, slots[i], record.*member); },
+                       AttributeFields()[i].member);
+        }
         insert.exec();
+        if (const auto kind = EventFromName(event)) {
+            imported[index][*kind] = true;
+        }
     } while (rows.executeStep());
+
+    // A source area that lacked a row arrives whole, the missing rows with their defaults.
+    std::string completed;
+    for (int index = 0; index < noted; ++index) {
+        bool any = false;
+        for (int event = 0; event < kEventCount; ++event) {
+            any = any || imported[index][event];
+        }
+        if (!any || numbers[index] == 0) {
+            continue;
+        }
+        bool healed = false;
+        for (int event = 0; event < kEventCount; ++event) {
+            if (!imported[index][event]) {
+                InsertAreaRows(newNames[index], numbers[index], EventName(event));
+                healed = true;
+            }
+        }
+        if (healed) {
+            completed += (completed.empty() ? "" : ", ") + newNames[index];
+        }
+    }
+    if (!completed.empty()) {
+        ShowMessage(msg::kAreasHealed + completed + ".");
+    }
     return true;
 }
 

@@ -2,6 +2,7 @@
 #include <SQLiteCpp/Statement.h>
 
 #include "store/common_data.h"
+#include "store/map_pixels.h"
 #include "store/project_sql.h"
 #include "store/record_io.h"
 #include "store/store_messages.h"
@@ -32,12 +33,31 @@ bool COMMON_DATA::ListAreas() {
 }
 
 void COMMON_DATA::DeleteAllAreas() {
+    if (!ProjectOpen) {
+        AreaCount = 0;
+        AreaNames.fill(std::string());
+        ClearMap();
+        if (AreasRemoved) {
+            AreasRemoved();
+        }
+        return;
+    }
+    // The rows and the emptied map are one change; should it fail, the areas and their
+    // pixels are all still there, in the file and on screen.
+    Bitmap previous = std::move(Map);
+    BeginChange();
+    try {
+        Project().Execute(sql::kDeleteAllAreas);
+        ClearMap();
+        SaveMap();
+        CommitChange();
+    } catch (...) {
+        RollbackChange();
+        Map = std::move(previous);
+        throw;
+    }
     AreaCount = 0;
     AreaNames.fill(std::string());
-    if (ProjectOpen) {
-        Project().Execute(sql::kDeleteAllAreas);
-    }
-    ClearMap();
     if (AreasRemoved) {
         AreasRemoved();
     }
@@ -63,8 +83,18 @@ int COMMON_DATA::AddArea(const std::string& name, bool withRows) {
     AreaNames[number] = name;
     ++AreaCount;
     if (withRows) {
-        for (int event = 0; event < kEventCount; ++event) {
-            InsertAreaRows(name, number, EventName(event));
+        // The three rows exist together or not at all.
+        BeginChange();
+        try {
+            for (int event = 0; event < kEventCount; ++event) {
+                InsertAreaRows(name, number, EventName(event));
+            }
+            CommitChange();
+        } catch (...) {
+            RollbackChange();
+            AreaNames[number].clear();
+            --AreaCount;
+            throw;
         }
     }
     return number;
@@ -95,14 +125,16 @@ bool COMMON_DATA::RenameArea(const std::string& oldName, const std::string& newN
         ShowMessage(msg::kAreaNotFound);
         return false;
     }
+    {
+        SQLite::Statement update(Project().Db(), sql::kRenameArea);
+        update.bind(":FIELD", oldName);
+        update.bind(":NEWFIELD", newName);
+        update.exec();
+    }
     AreaNames[number] = newName;
     if (AttributesArea == oldName) {
         AttributesArea = newName;
     }
-    SQLite::Statement update(Project().Db(), sql::kRenameArea);
-    update.bind(":FIELD", oldName);
-    update.bind(":NEWFIELD", newName);
-    update.exec();
     return true;
 }
 
@@ -116,33 +148,40 @@ bool COMMON_DATA::DeleteArea(const std::string& name) {
         ShowMessage(msg::kAreaNotFound);
         return false;
     }
+    // The rows and the area's pixels go in one change: pixels left behind on disk would pass
+    // to the next area given this number.
+    std::vector<PixelRun> erased;
+    BeginChange();
+    try {
+        {
+            SQLite::Statement remove(Project().Db(), sql::kDeleteArea);
+            remove.bind(":FIELD", name);
+            remove.exec();
+        }
+        erased = EraseAreaPixels(Map, number);
+        SaveMap();
+        CommitChange();
+    } catch (...) {
+        RollbackChange();
+        RestoreAreaPixels(Map, erased, number);
+        throw;
+    }
     AreaNames[number].clear();
     --AreaCount;
-    {
-        SQLite::Statement remove(Project().Db(), sql::kDeleteArea);
-        remove.bind(":FIELD", name);
-        remove.exec();
-    }
-    for (int y = 0; y < Map.Height(); ++y) {
-        std::uint8_t* p = Map.Row(y);
-        for (int x = 0; x < Map.Width(); ++x, p += 3) {
-            if (p[0] == number) {
-                p[0] = p[1] = p[2] = 0;
-            }
-        }
-    }
     if (AreasRemoved) {
         AreasRemoved();
     }
     return true;
 }
 
+// The grid's transaction pair is a change like any other, so that it nests inside a
+// command's own change.
 void COMMON_DATA::BeginTransaction() {
-    Project().Execute(sql::kBeginTransaction);
+    BeginChange();
 }
 
 void COMMON_DATA::CommitTransaction() {
-    Project().Execute(sql::kCommit);
+    CommitChange();
 }
 
 bool COMMON_DATA::ReadAttributes(const std::string& name) {
@@ -160,12 +199,27 @@ bool COMMON_DATA::ReadAttributes(const std::string& name) {
 }
 
 bool COMMON_DATA::WriteAttributes(const std::string& name) {
-    for (int event = 0; event < kEventCount; ++event) {
-        SQLite::Statement update(Project().Db(), sql::kUpdateRecord);
-        BindAttributes(update, Attributes[event]);
-        update.bind(":FIELD", name);
-        update.bind(":EVENT", EventName(event));
-        update.exec();
+    BeginChange();
+    try {
+        for (int event = 0; event < kEventCount; ++event) {
+            const auto update = [&] {
+                SQLite::Statement statement(Project().Db(), sql::kUpdateRecord);
+                BindAttributes(statement, Attributes[event]);
+                statement.bind(":FIELD", name);
+                statement.bind(":EVENT", EventName(event));
+                return statement.exec();
+            };
+            // A registered area that lacks the row gets it back: an edit is never reported as
+            // stored while it went nowhere.
+            if (update() == 0 && FindArea(name) != 0) {
+                InsertAreaRows(name, FindArea(name), EventName(event));
+                update();
+            }
+        }
+        CommitChange();
+    } catch (...) {
+        RollbackChange();
+        throw;
     }
     AttributesModified = false;
     return true;

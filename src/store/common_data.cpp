@@ -1,5 +1,6 @@
 #include "store/common_data.h"
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <SQLiteCpp/Database.h>
@@ -98,6 +99,11 @@ bool COMMON_DATA::CreateProject(const std::string& path) {
     DbConnection& db = Project();
     try {
         db.Connect(path, DbConnection::Mode::Create);
+        if (!TakeLock(path, ProjectAccess::Write, db)) {
+            db.Disconnect();
+            AttributesModified = false;
+            return false;
+        }
         for (const char* statement : sql::kCreateProject) {
             db.Execute(statement);
         }
@@ -114,7 +120,9 @@ bool COMMON_DATA::CreateProject(const std::string& path) {
         Height = 0;
     } catch (const std::exception&) {
         db.Disconnect();
+        m_lock.Release();
         m_projectVerified = false;
+        m_writable = false;
         ProjectOpen = false;
         ProjectPath.clear();
         ShowMessage(msg::kCreateFailed);
@@ -123,13 +131,21 @@ bool COMMON_DATA::CreateProject(const std::string& path) {
     return ProjectOpen;
 }
 
-bool COMMON_DATA::OpenProject(const std::string& path) {
+bool COMMON_DATA::OpenProject(const std::string& path, ProjectAccess access) {
     ProjectPath.clear();
     ProjectOpen = false;
     m_projectVerified = false;
+    HeldElsewhere = false;
     DbConnection& db = Project();
     try {
         db.Connect(path, DbConnection::Mode::OpenExisting);
+        // Locked before the first read: a writer must never repair or read a file while
+        // another writer is half-way through a change of it.
+        if (!TakeLock(path, access, db)) {
+            db.Disconnect();
+            AttributesModified = false;
+            return false;
+        }
         std::string version = sql::kProjectVersion;
         {
             SQLite::Statement query(db.Db(), sql::kSelectVersion);
@@ -144,12 +160,21 @@ bool COMMON_DATA::OpenProject(const std::string& path) {
             return false;
         }
         ProjectFolder = FolderOfProject(path);
-        CreateWorkFolders(ProjectFolder);
+        if (m_writable) {
+            CreateWorkFolders(ProjectFolder);
+            RepairPendingMap();
+            HealAreas();
+        }
         ProjectOpen = true;
         ProjectPath = path;
-    } catch (const std::exception&) {
-        ShowMessage(msg::kOpenFailed);
+    } catch (const std::exception& e) {
+        // Waiting for another program's transaction ran out: the file is busy, not damaged.
+        const auto* sqlite = dynamic_cast<const SQLite::Exception*>(&e);
+        const int code = sqlite ? sqlite->getErrorCode() & 0xff : SQLITE_ERROR;
+        ShowMessage(code == SQLITE_BUSY || code == SQLITE_LOCKED ? msg::kProjectBusy
+                                                                 : msg::kOpenFailed);
         ProjectPath.clear();
+        m_projectVerified = false;
         CloseProject();
     }
     AttributesModified = false;
@@ -158,22 +183,31 @@ bool COMMON_DATA::OpenProject(const std::string& path) {
 
 void COMMON_DATA::CloseProject() {
     DbConnection& db = Project();
-    const bool compact = db.Connected() && m_projectVerified;
+    // A change still open here was cut short by an error: nothing of it is kept.
+    if (m_changeDepth > 0) {
+        RollbackNow();
+    }
+    if (db.Connected()) {
+        CompactIfAlone();
+    }
     m_projectVerified = false;
+    m_writable = false;
     ProjectOpen = false;
     PictureLoaded = false;
-    if (!compact) {
-        // A file that never proved to be a project is closed untouched.
-        db.Disconnect();
-        return;
-    }
+    db.Disconnect();
+    m_lock.Release();
+}
+
+void COMMON_DATA::SaveProject() {
+    BeginChange();
     try {
-        db.Execute(sql::kVacuum);
+        SaveMap();
+        WritePendingAttributes();
+        CommitChange();
     } catch (...) {
-        db.Disconnect();
+        RollbackChange();
         throw;
     }
-    db.Disconnect();
 }
 
 bool COMMON_DATA::ImportPicture(const std::string& source) {
@@ -182,33 +216,40 @@ bool COMMON_DATA::ImportPicture(const std::string& source) {
         return false;
     }
     PictureLoaded = false;
-    PictureFileName = ExtractName(source);
-    if (CopyIntoWorkFolder(source, "Images").empty()) {
-        return false;
-    }
-    const std::string target = WorkFilePath("Images", PictureFileName);
-
-    if (!LoadImageFile(Picture, target)) {
-        return false;
-    }
-    Width = Picture.Width();
-    Height = Picture.Height();
-    MapFileName = StripExtension(PictureFileName) + ".png";
-    ClearMap();
-    if (const std::string mapPath = WorkFilePath("Maps", MapFileName); !mapPath.empty()) {
-        SaveImageFile(Map, mapPath);
-    }
-
+    // The pictures row and the new empty map are one change: a kill leaves the old picture
+    // with its map, or the new one with an empty map.
+    BeginChange();
     try {
-        SQLite::Statement update(Project().Db(), sql::kUpdatePicture);
-        update.bind(":PICTURE", PictureFileName);
-        update.bind(":MAP", MapFileName);
-        update.bind(":WIDTH", Width);
-        update.bind(":HEIGHT", Height);
-        update.exec();
-    } catch (const std::exception&) {
-        ShowMessage(msg::kWriteFailed);
-        return false;
+        PictureFileName = ExtractName(source);
+        if (CopyIntoWorkFolder(source, "Images").empty()) {
+            RollbackChange();
+            return false;
+        }
+        if (!LoadImageFile(Picture, WorkFilePath("Images", PictureFileName))) {
+            RollbackChange();
+            return false;
+        }
+        Width = Picture.Width();
+        Height = Picture.Height();
+        MapFileName = StripExtension(PictureFileName) + ".png";
+        ClearMap();
+        m_changeHasMap = true;
+        try {
+            SQLite::Statement update(Project().Db(), sql::kUpdatePicture);
+            update.bind(":PICTURE", PictureFileName);
+            update.bind(":MAP", MapFileName);
+            update.bind(":WIDTH", Width);
+            update.bind(":HEIGHT", Height);
+            update.exec();
+        } catch (const std::exception&) {
+            RollbackChange();
+            ShowMessage(msg::kWriteFailed);
+            return false;
+        }
+        CommitChange();
+    } catch (...) {
+        RollbackChange();
+        throw;
     }
     PictureLoaded = true;
     CurrentArea = 1;
@@ -229,9 +270,21 @@ bool COMMON_DATA::SaveMap() {
     if (!PictureLoaded || Map.Empty()) {
         return true;
     }
-    const std::string path = WorkFilePath("Maps", MapFileName);
-    if (!path.empty()) {
-        SaveImageFile(Map, path);
+    if (WorkFilePath("Maps", MapFileName).empty()) {
+        return true;
+    }
+    // Inside a change the map is written by its commit; alone it is a change of its own.
+    if (InChange()) {
+        m_changeHasMap = true;
+        return true;
+    }
+    BeginChange();
+    m_changeHasMap = true;
+    try {
+        CommitChange();
+    } catch (...) {
+        RollbackChange();
+        throw;
     }
     return true;
 }
@@ -269,7 +322,10 @@ bool COMMON_DATA::LoadPicture() {
     // The decoded picture decides the size; the stored numbers may be stale or damaged.
     Width = Picture.Width();
     Height = Picture.Height();
-    if (!LoadImageFile(Map, mapPath)) {
+    // A committed change whose map has not been renamed yet: its staged map is the map.
+    const std::string staged = StagedMapPath();
+    const bool loaded = !staged.empty() && MapCommitPending() && LoadImageFile(Map, staged);
+    if (!loaded && !LoadImageFile(Map, mapPath)) {
         return false;
     }
     FitMapToPicture();

@@ -9,9 +9,14 @@
 #include "store/attributes.h"
 #include "store/bitmap.h"
 #include "store/db_connection.h"
+#include "store/project_lock.h"
 #include "store/prompter.h"
 
 namespace velmora {
+
+// How a command uses a project. Any number of readers share a project with its one writer;
+// a reader that finds the project free also repairs and compacts it.
+enum class ProjectAccess { Read, Write };
 
 inline constexpr int kMaxAreas = 255;
 
@@ -41,13 +46,17 @@ public:
     // Creates every missing working folder under folder; true when all six exist.
     bool CreateWorkFolders(const std::string& folder);
     bool CreateProject(const std::string& path);
-    bool OpenProject(const std::string& path);
+    // Opens for writing unless told otherwise. A writer is refused, with a message, while
+    // another program holds the project or when the file or its folder is read-only.
+    bool OpenProject(const std::string& path, ProjectAccess access = ProjectAccess::Write);
     void CloseProject();
     bool ImportPicture(const std::string& source);
     void ClearMap();
     bool LoadPicture();
     bool SaveMap();
     bool SaveBackgroundSound();
+    // Save: the map and the pending records in one change.
+    void SaveProject();
 
     // Full paths of the files a project names; empty when name is not a plain file name
     // (a stored name may never lead outside the working folders).
@@ -71,6 +80,20 @@ public:
     bool InsertAreaRows(const std::string& name, int number, const std::string& event);
     void BeginTransaction();
     void CommitTransaction();
+
+    // --- changes: a command's statements and its map, all of them or none ------------------
+
+    // A change nests: only the outermost commit writes. The map joins the change through
+    // SaveMap (or an operation that rewrites it) and is written with the commit, so that a
+    // kill at any moment leaves the file and the map both old or both new.
+    void BeginChange();
+    void CommitChange();
+    // Takes back the statements of the change; an inner rollback dooms the outer change.
+    void RollbackChange();
+    bool InChange() const { return m_changeDepth > 0; }
+    // The open project may be changed: it was opened for writing, or for reading while nobody
+    // else held it, and neither the file nor its folder is read-only.
+    bool Writable() const { return m_writable; }
     bool ReadAttributes(const std::string& name);
     bool WriteAttributes(const std::string& name);
     bool ResetAttributes(int event);
@@ -119,14 +142,35 @@ public:
     // drawing history restarts from the current map and undo never brings a deleted area back.
     std::function<void()> AreasRemoved;
 
+    // The program that opens projects: the editor, or a command of the CLI, which waits a
+    // while for another command to finish with a project.
+    LockHolder Holder = LockHolder::Editor;
+    // OpenProject or CreateProject was refused because another program holds the project.
+    bool HeldElsewhere = false;
+
 private:
     void ShowMessage(const std::string& text) { m_prompter->Message(text); }
     DbConnection& Project();
     bool ImportRowsFrom(DbConnection& source, const std::array<std::string, 256>& sourceNames,
                         const std::array<std::string, 256>& newNames, int noted);
     void FitMapToPicture();
+    bool TakeLock(const std::string& path, ProjectAccess access, DbConnection& db);
+    void RepairPendingMap();
+    void HealAreas();
+    void CompactIfAlone();
+    void RollbackNow();
+    std::string StagedMapPath() const;
+    bool MapCommitPending();
+    void WriteMapNow();
+    void RestoreNames();
 
     Prompter* m_prompter;
+    ProjectLock m_lock;
+    bool m_writable = false;
+    int m_changeDepth = 0;
+    bool m_changeDoomed = false;
+    bool m_changeHasMap = false;
+    int m_changesAtBegin = 0;
     // The open file passed the version check, so closing it may compact it.
     bool m_projectVerified = false;
 };

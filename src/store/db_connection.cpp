@@ -24,6 +24,7 @@ void DbConnection::Connect(const std::string& path, Mode mode) {
     sqlite3_db_config(handle, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
     // Caps one text or blob, so that a hostile file cannot make us allocate gigabytes.
     sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, 64 * 1024 * 1024);
+    db->setBusyTimeout(kBusyTimeoutMs);
     m_db = std::move(db);
     m_path = path;
 }
@@ -36,6 +37,10 @@ void DbConnection::Disconnect() {
     }
     m_db.reset();
     m_path.clear();
+}
+
+bool DbConnection::ReadOnly() const {
+    return m_db && sqlite3_db_readonly(m_db->getHandle(), "main") == 1;
 }
 
 SQLite::Database& DbConnection::Db() {

@@ -11,7 +11,8 @@ namespace velmora {
 
 // One connection to a project file that can be pointed at a file, connected and disconnected
 // again, as the editor's two long-lived connections are. Every connection is opened in
-// SQLite's defensive mode with untrusted schemas, since project files come from anywhere.
+// SQLite's defensive mode with untrusted schemas, since project files come from anywhere, and
+// waits for a file that another program is writing instead of failing at once.
 class DbConnection {
 public:
     enum class Mode { Create, OpenExisting };
@@ -26,6 +27,8 @@ public:
     void Connect(const std::string& path, Mode mode);
     void Disconnect();
     bool Connected() const { return m_db != nullptr; }
+    // SQLite opened the file for reading only (a read-only file or file system).
+    bool ReadOnly() const;
     const std::string& Path() const { return m_path; }
 
     // The open database; throws velmora::Error when not connected.
@@ -33,6 +36,9 @@ public:
 
     // Runs a statement without parameters (constant SQL only).
     void Execute(const char* sql);
+
+    // How long a statement waits for another program's transaction before it fails.
+    static constexpr int kBusyTimeoutMs = 15000;
 
 private:
     std::unique_ptr<SQLite::Database> m_db;

@@ -23,6 +23,14 @@ inline constexpr const char* kNothingToImport = "Нет полей для имп
 inline constexpr const char* kImportFromItself =
     "Нельзя импортировать области из открытого проекта!";
 
+inline constexpr const char* kReadOnlyProject =
+    "Проект доступен только для чтения: файл проекта или его папка защищены от записи.";
+inline constexpr const char* kProjectBusy =
+    "Проект занят другой программой. Повторите попытку позже.";
+inline const std::string kAreasHealed =
+    "Записи некоторых областей были неполными и восстановлены со значениями по умолчанию: ";
+inline constexpr const char* kChangeNotWritten = "Изменение не записано в проект.";
+
 inline const std::string kBadFileName = "Недопустимое имя файла в проекте: ";
 inline constexpr const char* kMapSizeFitted =
     "Размер карты областей не совпадал с размером изображения: карта подогнана под изображение.";

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <stdexcept>
 
 #include "support/test_support.h"
@@ -33,13 +34,16 @@ namespace {
     if (::chdir(folder.c_str()) != 0) {
         ::_exit(127);
     }
+    // VELMORA_CLI_UNDER_TEST runs the tests against another build, e.g. an older one.
+    const char* env = std::getenv("VELMORA_CLI_UNDER_TEST");
+    const char* program = env && *env ? env : VELMORA_CLI;
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(VELMORA_CLI));
+    argv.push_back(const_cast<char*>(program));
     for (const auto& a : args) {
         argv.push_back(const_cast<char*>(a.c_str()));
     }
     argv.push_back(nullptr);
-    ::execv(VELMORA_CLI, argv.data());
+    ::execv(program, argv.data());
     ::_exit(127);
 }
 

@@ -310,7 +310,11 @@ TEST_F(ProjectTest, ReadOnlyProjectReportsAFailedWrite) {
     ASSERT_TRUE(data.CreateProject(ProjectPath()));
     data.CloseProject();
     ::chmod(ProjectPath().c_str(), 0444);
-    ASSERT_TRUE(data.OpenProject(ProjectPath()));
+    // Refused for writing up front; opened for reading, a write still fails cleanly.
+    EXPECT_FALSE(data.OpenProject(ProjectPath()));
+    EXPECT_EQ(prompter.messages.back(),
+              "Проект доступен только для чтения: файл проекта или его папка защищены от записи.");
+    ASSERT_TRUE(data.OpenProject(ProjectPath(), ProjectAccess::Read));
     data.BackgroundVolume = 10;
     EXPECT_FALSE(data.SaveBackgroundSound());
     EXPECT_EQ(prompter.messages.back(), "Ошибка записи данных в проект!");

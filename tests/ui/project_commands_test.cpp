@@ -8,6 +8,10 @@
 #include <QTest>
 #include <filesystem>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "canvas/map_ops.h"
 #include "store/common_data.h"
 #include "store/files.h"
@@ -50,6 +54,7 @@ private slots:
     void newOverExistingFileAnsweredNo();
     void newAppendsTheExtensionOnlyWhenMissing();
     void saveWritesMapAndPendingEdits();
+    void openProjectHeldElsewhereSaysWhere();
     void saveAsCopiesTheWorkingFiles();
     void saveAsProjectWithoutPictureStaysUnpainted();
     void exitAndCloseWritePendingEdits_data();
@@ -181,6 +186,57 @@ void ProjectCommandsTest::saveWritesMapAndPendingEdits() {
     QCOMPARE(f.form4().Controls().MessageCenterX->value(), 40);
 }
 
+// Another editor has the project open (a second process, as far as the project is concerned):
+// opening it says where, and never calls the file damaged.
+void ProjectCommandsTest::openProjectHeldElsewhereSaysWhere() {
+    EditorFixture f;
+    const std::string project = f.OpenProjectWithPicture(80, 60, {"A"});
+    f.Trigger("N6");
+    f.data().CloseProject();
+    int ready[2];
+    QVERIFY(::pipe(ready) == 0);
+    const pid_t other = ::fork();
+    if (other == 0) {
+        velmora::test::ScriptedPrompter prompter;
+        DbConnection db;
+        COMMON_DATA data(prompter);
+        data.ProjectDb = &db;
+        const char opened = data.OpenProject(project) ? 1 : 0;
+        static_cast<void>(::write(ready[1], &opened, 1));
+        while (true) {
+            ::pause();
+        }
+    }
+    char opened = 0;
+    static_cast<void>(::read(ready[0], &opened, 1));
+    ::close(ready[0]);
+    ::close(ready[1]);
+    QCOMPARE(opened, char(1));
+
+    f.prompter.messages.clear();
+    f.dialogs.Answer(project);
+    f.Trigger("N4");
+    char host[256] = {};
+    ::gethostname(host, sizeof host - 1);
+    QVERIFY(!f.data().ProjectOpen);
+    QCOMPARE(f.prompter.messages.size(), std::size_t(1));
+    const std::string& message = f.prompter.messages.front();
+    QVERIFY2(
+        message.find("открыт в другой программе (Velmora Editor, процесс " + std::to_string(other) +
+                     " на компьютере " + host + ")") != std::string::npos,
+        message.c_str());
+    QCOMPARE(f.form1().windowTitle(), Q("Velmora Editor 4.0"));
+
+    // Once the other editor is gone, even by a crash, the project opens.
+    ::kill(other, SIGKILL);
+    ::waitpid(other, nullptr, 0);
+    f.prompter.messages.clear();
+    f.dialogs.Answer(project);
+    f.Trigger("N4");
+    QVERIFY(f.data().ProjectOpen);
+    QVERIFY(f.prompter.messages.empty());
+}
+
 void ProjectCommandsTest::saveAsCopiesTheWorkingFiles() {
     EditorFixture f;
     f.OpenProjectWithPicture(80, 60, {"A", "B"});
@@ -215,7 +271,9 @@ void ProjectCommandsTest::saveAsCopiesTheWorkingFiles() {
     QVERIFY(f.prompter.messages.empty());
     QCOMPARE(f.data().AttributesArea, std::string("A"));
 
-    // The copy opens on its own, with its picture and its map.
+    // The copy opens on its own, with its picture and its map, once the first editor has let
+    // it go.
+    f.data().CloseProject();
     EditorFixture g;
     g.dialogs.Answer(copy);
     g.Trigger("N4");

@@ -7,6 +7,7 @@
 #include "store/common_data.h"
 #include "store/files.h"
 #include "store/paths.h"
+#include "store/project_lock.h"
 #include "ui/areas/areas_window.h"
 #include "ui/areas/grid_dialog.h"
 #include "ui/areas/music_dialog.h"
@@ -41,8 +42,7 @@ void TForm1::FinishProject() {
     if (!data.ProjectOpen) {
         return;
     }
-    data.SaveMap();
-    data.WritePendingAttributes();
+    data.SaveProject();
     data.CloseProject();
 }
 
@@ -62,6 +62,13 @@ void TForm1::NewClick() {
         if (answer != Answer::Yes) {
             return;
         }
+        // A project that another program has open is never deleted from under it.
+        ProjectLock probe;
+        if (probe.Take(path, LockHolder::Editor, 0) == ProjectLock::Result::HeldElsewhere) {
+            m_editor.GetPorts().prompter.Message(HeldElsewhereMessage(probe.Owner()));
+            return;
+        }
+        probe.Release();
         if (!DeleteFileIfPresent(path)) {
             Message("Ошибка удаления файла!");
             return;
@@ -109,8 +116,7 @@ void TForm1::SaveClick() {
         Beep();
         return;
     }
-    data.SaveMap();
-    data.WritePendingAttributes();
+    data.SaveProject();
 }
 
 void TForm1::SaveAsClick() {
@@ -138,9 +144,8 @@ void TForm1::SaveAsClick() {
         }
         DeleteFileIfPresent(path);
     }
-    data.SaveMap();
     const std::string rememberedArea = data.AttributesArea;
-    data.WritePendingAttributes();
+    data.SaveProject();
     const std::string oldPath = data.ProjectPath;
     const std::string oldFolder = data.ProjectFolder;
     const bool pictureLoaded = data.PictureLoaded;
@@ -240,7 +245,10 @@ void TForm1::StartTimerFired() {
     }
     COMMON_DATA& data = *m_data;
     if (!data.OpenProject(U(arguments.constFirst()))) {
-        Message(kOpenProjectFailed);
+        // A project open in another program has been named in its own message already.
+        if (!data.HeldElsewhere) {
+            Message(kOpenProjectFailed);
+        }
         return;
     }
     ShowOpenedProject();
