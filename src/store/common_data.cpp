@@ -199,6 +199,8 @@ void COMMON_DATA::CloseProject() {
 }
 
 void COMMON_DATA::SaveProject() {
+    // Records written inside a change that then fails are still pending.
+    const bool pending = AttributesModified;
     BeginChange();
     try {
         SaveMap();
@@ -206,6 +208,7 @@ void COMMON_DATA::SaveProject() {
         CommitChange();
     } catch (...) {
         RollbackChange();
+        AttributesModified = pending;
         throw;
     }
 }

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QStatusBar>
 
+#include "canvas/draw_history.h"
 #include "store/common_data.h"
 #include "ui/areas/area_name_dialog.h"
 #include "ui/areas/loading_scope.h"
@@ -340,8 +341,22 @@ void TForm4::ImportReplaceClick() {
     if (answer != Answer::Yes) {
         return;
     }
-    data.DeleteAllAreas();
-    data.ImportAreas(*file);
+    // Removing the old areas and importing the new ones is one change: should the import fail,
+    // the old areas and their pixels are all still there, in the file and on screen.
+    const Bitmap before = data.Map;
+    data.BeginChange();
+    try {
+        data.DeleteAllAreas();
+        data.ImportAreas(*file);
+        data.CommitChange();
+    } catch (...) {
+        data.RollbackChange();
+        data.Map = before;
+        data.ListAreas();
+        m_editor.History().Reset(data.Map);
+        UpdateFieldsList();
+        throw;
+    }
     UpdateFieldsList();
 }
 
