@@ -7,8 +7,17 @@
 #include "canvas/draw_history.h"
 #include "canvas/line_raster.h"
 #include "store/bitmap.h"
+#include "store/prompter.h"
 
 namespace velmora::bench {
+
+// Answers every question with No and shows nothing: benchmarks ask no one.
+class QuietPrompter : public Prompter {
+public:
+    void Message(const std::string&) override {}
+    Answer Ask(const std::string&, const std::string&, Buttons) override { return Answer::No; }
+    void Beep() override {}
+};
 
 inline constexpr int kPictureWidth = 4000;
 inline constexpr int kPictureHeight = 3000;

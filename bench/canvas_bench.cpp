@@ -17,14 +17,6 @@
 namespace velmora::bench {
 namespace {
 
-// Answers every question with No and shows nothing: benchmarks ask no one.
-class QuietPrompter : public Prompter {
-public:
-    void Message(const std::string&) override {}
-    Answer Ask(const std::string&, const std::string&, Buttons) override { return Answer::No; }
-    void Beep() override {}
-};
-
 // One loaded project for all benchmarks of this program.
 struct Scene {
     Scene() : data(prompter) {

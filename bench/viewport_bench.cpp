@@ -23,13 +23,6 @@ constexpr int kHeight = 4000;
 constexpr int kViewWidth = 1600;
 constexpr int kViewHeight = 1000;
 
-class QuietPrompter : public Prompter {
-public:
-    void Message(const std::string&) override {}
-    Answer Ask(const std::string&, const std::string&, Buttons) override { return Answer::No; }
-    void Beep() override {}
-};
-
 struct Scene {
     Scene() : data(prompter) {
         data.Picture = MakeBenchPicture(kWidth, kHeight);

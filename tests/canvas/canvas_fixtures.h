@@ -11,6 +11,18 @@
 
 namespace velmora::test {
 
+// A picture of random bytes, the same for the same seed.
+inline Bitmap Noise(int width, int height, std::uint32_t seed) {
+    Bitmap bitmap(width, height);
+    std::mt19937 random(seed);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width * 3; ++x) {
+            bitmap.Row(y)[x] = static_cast<std::uint8_t>(random());
+        }
+    }
+    return bitmap;
+}
+
 // True when every pixel's blue, green and red bytes are equal.
 inline bool BytesAlike(const Bitmap& map) {
     for (int y = 0; y < map.Height(); ++y) {

@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 
+#include "canvas/canvas_fixtures.h"
 #include "canvas/line_raster.h"
 #include "canvas/map_ops.h"
 #include "canvas/overlay_preview.h"
@@ -26,17 +27,6 @@ void Put(Bitmap& bitmap, int x, int y, Bgr c) {
     for (int i = 0; i < 3; ++i) {
         p[i] = static_cast<std::uint8_t>(c[i]);
     }
-}
-
-Bitmap Noise(int width, int height, std::uint32_t seed) {
-    Bitmap bitmap(width, height);
-    std::mt19937 random(seed);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width * 3; ++x) {
-            bitmap.Row(y)[x] = static_cast<std::uint8_t>(random());
-        }
-    }
-    return bitmap;
 }
 
 // A COMMON_DATA with a picture and map loaded into memory, and the view they compose.

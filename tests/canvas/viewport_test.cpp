@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "canvas/canvas_fixtures.h"
 #include "canvas/line_raster.h"
 #include "canvas/map_ops.h"
 #include "canvas/view_compose.h"
@@ -17,17 +18,6 @@
 
 namespace velmora::test {
 namespace {
-
-Bitmap Noise(int width, int height, std::uint32_t seed) {
-    Bitmap bitmap(width, height);
-    std::mt19937 random(seed);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width * 3; ++x) {
-            bitmap.Row(y)[x] = static_cast<std::uint8_t>(random());
-        }
-    }
-    return bitmap;
-}
 
 std::array<std::uint32_t, 256> TestPalette() {
     std::array<std::uint32_t, 256> palette{};
