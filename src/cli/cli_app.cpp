@@ -30,8 +30,15 @@ Session::Session(CliPrompter& prompter, const std::string& projectPath) : m_data
     if (!m_data.OpenProject(projectPath)) {
         throw Exit{kFailed, ""};
     }
-    m_data.LoadPicture();
+    m_data.LoadPictureRecord();
     m_data.ListAreas();
+}
+
+void Session::NeedPixels() {
+    if (!m_pixelsRead) {
+        m_pixelsRead = true;
+        m_data.LoadPicture();
+    }
 }
 
 Session::~Session() {

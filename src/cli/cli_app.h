@@ -37,14 +37,18 @@ private:
     Answer m_answer = Answer::Cancel;
 };
 
-// An open project for the length of one verb: OpenProject then LoadPicture on construction;
-// Finish() saves the map when it changed and closes the project (compacting the file).
+// An open project for the length of one verb: OpenProject, the picture's record and the area
+// list on construction; the picture and the map are decoded only by NeedPixels(), which the
+// verbs that paint, delete pixels or export call. Finish() saves the map when it changed and
+// closes the project (compacting the file).
 class Session {
 public:
     Session(CliPrompter& prompter, const std::string& projectPath);
     ~Session();
 
     COMMON_DATA& Data() { return m_data; }
+    // Decodes the picture and the map once; PictureLoaded then tells whether they are there.
+    void NeedPixels();
     // Marks the map as changed so that Finish() saves it.
     void MapChanged() { m_mapChanged = true; }
     void Finish();
@@ -57,6 +61,7 @@ private:
     DbConnection m_sourceDb;
     COMMON_DATA m_data;
     bool m_mapChanged = false;
+    bool m_pixelsRead = false;
     bool m_finished = false;
 };
 

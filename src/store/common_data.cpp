@@ -50,6 +50,14 @@ std::string COMMON_DATA::WorkFilePath(const std::string& folder, const std::stri
     return IsPlainFileName(name) ? JoinPath(WorkFolderPath(folder), name) : std::string();
 }
 
+ReadScope COMMON_DATA::ProjectReadScope() const {
+    std::vector<std::string> folders = {ProjectFolder};
+    for (const char* folder : kWorkFolders) {
+        folders.push_back(WorkFolderPath(folder));
+    }
+    return ReadScope(folders);
+}
+
 std::string COMMON_DATA::CopyIntoWorkFolder(const std::string& source, const std::string& folder) {
     const std::string name = ExtractName(source);
     const std::string target = WorkFilePath(folder, name);
@@ -188,7 +196,7 @@ bool COMMON_DATA::ImportPicture(const std::string& source) {
     }
     const std::string target = WorkFilePath("Images", PictureFileName);
 
-    if (!LoadImageFile(Picture, target)) {
+    if (!LoadImageFile(Picture, target, ProjectReadScope())) {
         return false;
     }
     Width = Picture.Width();
@@ -236,7 +244,7 @@ bool COMMON_DATA::SaveMap() {
     return true;
 }
 
-bool COMMON_DATA::LoadPicture() {
+bool COMMON_DATA::LoadPictureRecord() {
     if (!ProjectOpen) {
         ShowMessage(msg::kOpenProjectFirst);
         return false;
@@ -254,7 +262,11 @@ bool COMMON_DATA::LoadPicture() {
         BackgroundSound = query.getColumn(4).getString();
         BackgroundVolume = query.getColumn(5).getInt();
     }
-    if (PictureFileName.empty()) {
+    return !PictureFileName.empty();
+}
+
+bool COMMON_DATA::LoadPicture() {
+    if (!LoadPictureRecord()) {
         return false;
     }
     const std::string picturePath = WorkFilePath("Images", PictureFileName);
@@ -263,13 +275,14 @@ bool COMMON_DATA::LoadPicture() {
         ShowMessage(msg::kBadFileName + (picturePath.empty() ? PictureFileName : MapFileName));
         return false;
     }
-    if (!LoadImageFile(Picture, picturePath)) {
+    const ReadScope scope = ProjectReadScope();
+    if (!LoadImageFile(Picture, picturePath, scope)) {
         return false;
     }
     // The decoded picture decides the size; the stored numbers may be stale or damaged.
     Width = Picture.Width();
     Height = Picture.Height();
-    if (!LoadImageFile(Map, mapPath)) {
+    if (!LoadImageFile(Map, mapPath, scope)) {
         return false;
     }
     FitMapToPicture();
