@@ -52,8 +52,10 @@ std::vector<std::int64_t> ParseNumbers(const std::string& what, const std::strin
     return numbers;
 }
 
-void RequirePicture(const COMMON_DATA& data) {
-    if (!data.PictureLoaded) {
+// Decodes the picture and the map, which every verb here works on.
+void RequirePicture(Session& session) {
+    session.NeedPixels();
+    if (!session.Data().PictureLoaded) {
         throw Exit{kFailed, kNoPicture};
     }
 }
@@ -85,7 +87,7 @@ void AddPaint(CLI::App& app, Context& context) {
         }
         Session session(context.prompter, *project);
         COMMON_DATA& data = session.Data();
-        RequirePicture(data);
+        RequirePicture(session);
         const int value = *area == "0" ? 0 : session.RequireArea(*area);
         if (*brush > 0) {
             data.BrushSize = *brush;
@@ -124,7 +126,7 @@ void AddFill(CLI::App& app, Context& context) {
         const auto box = ParseNumbers("--rect", *rect, 4);
         Session session(context.prompter, *project);
         COMMON_DATA& data = session.Data();
-        RequirePicture(data);
+        RequirePicture(session);
         const int value = session.RequireArea(*area);
         const Rect touched =
             AreaMap(data).FillMapRect(box[0], box[1], box[2], box[3], value, *overwrite);
@@ -153,7 +155,7 @@ void AddGrid(CLI::App& app, Context& context) {
     verb->callback([&context, project, request] {
         Session session(context.prompter, *project);
         COMMON_DATA& data = session.Data();
-        RequirePicture(data);
+        RequirePicture(session);
         DRAW_HISTORY history;
         history.Reset(data.Map);
         const GridResult result = AddAreaGrid(data, history, *request);
@@ -184,7 +186,7 @@ void AddClearMap(CLI::App& app, Context& context) {
     verb->add_option("project", *project)->required();
     verb->callback([&context, project] {
         Session session(context.prompter, *project);
-        RequirePicture(session.Data());
+        RequirePicture(session);
         session.Data().ClearMap();
         session.MapChanged();
         session.Finish();
@@ -214,7 +216,7 @@ void AddView(CLI::App& app, Context& context) {
         }
         Session session(context.prompter, *project, ProjectAccess::Read);
         COMMON_DATA& data = session.Data();
-        RequirePicture(data);
+        RequirePicture(session);
         const ViewMode viewMode = *mode == "picture"   ? ViewMode::Picture
                                   : *mode == "current" ? ViewMode::PictureAndCurrentArea
                                                        : ViewMode::PictureAndMask;

@@ -32,7 +32,7 @@ Session::Session(CliPrompter& prompter, const std::string& projectPath, ProjectA
     if (!m_data.OpenProject(projectPath, access)) {
         throw Exit{kFailed, ""};
     }
-    m_data.LoadPicture();
+    m_data.LoadPictureRecord();
     // An empty registry read from a file that failed to answer would make every area look
     // missing.
     if (!m_data.ListAreas()) {
@@ -40,6 +40,13 @@ Session::Session(CliPrompter& prompter, const std::string& projectPath, ProjectA
     }
     if (access == ProjectAccess::Write) {
         m_data.BeginChange();
+    }
+}
+
+void Session::NeedPixels() {
+    if (!m_pixelsRead) {
+        m_pixelsRead = true;
+        m_data.LoadPicture();
     }
 }
 

@@ -37,10 +37,12 @@ private:
     Answer m_answer = Answer::Cancel;
 };
 
-// An open project for the length of one verb: OpenProject then LoadPicture on construction.
-// A writing verb is one change of the project: Finish() commits it together with the map when
-// the map changed, and leaving without Finish() (an error) takes all of it back. A reading
-// verb shares the project with its writer and changes nothing.
+// An open project for the length of one verb: OpenProject, the picture's record and the area
+// list on construction; the picture and the map are decoded only by NeedPixels(), which the
+// verbs that paint, delete pixels or export call. A writing verb is one change of the project:
+// Finish() commits it together with the map when the map changed, and leaving without Finish()
+// (an error) takes all of it back. A reading verb shares the project with its writer and
+// changes nothing.
 class Session {
 public:
     Session(CliPrompter& prompter, const std::string& projectPath,
@@ -48,6 +50,8 @@ public:
     ~Session();
 
     COMMON_DATA& Data() { return m_data; }
+    // Decodes the picture and the map once; PictureLoaded then tells whether they are there.
+    void NeedPixels();
     // Marks the map as changed so that Finish() saves it.
     void MapChanged() { m_mapChanged = true; }
     void Finish();
@@ -60,6 +64,7 @@ private:
     DbConnection m_sourceDb;
     COMMON_DATA m_data;
     bool m_mapChanged = false;
+    bool m_pixelsRead = false;
     bool m_finished = false;
 };
 
