@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "canvas/grid_geometry.h"
+#include "canvas/line_raster.h"
 #include "canvas/map_ops.h"
 #include "canvas/pen.h"
 
@@ -136,7 +137,11 @@ bool DRAW_HISTORY::Undo(Bitmap& map) {
     if (m_undo.empty()) {
         return false;
     }
+    const Rect whole{0, 0, map.Width(), map.Height()};
     Replay(map, UndoCount() - 1);
+    m_changed = map.Width() == whole.width && map.Height() == whole.height
+                    ? StepReach(m_undo.back(), map.Width(), map.Height())
+                    : Rect{0, 0, map.Width(), map.Height()};
     DRAW_HISTORY_RECORD step = std::move(m_undo.back());
     m_undo.pop_back();
     if (RedoCount() < kStepCapacity) {
@@ -151,11 +156,45 @@ bool DRAW_HISTORY::Redo(Bitmap& map) {
     }
     DRAW_HISTORY_RECORD step = std::move(m_redo.back());
     m_redo.pop_back();
+    const Rect whole{0, 0, map.Width(), map.Height()};
+    Rect reach = StepReach(step, map.Width(), map.Height());
     if (UndoCount() < kStepCapacity) {
         m_undo.push_back(std::move(step));
     }
     Replay(map, UndoCount());
+    m_changed = map.Width() == whole.width && map.Height() == whole.height
+                    ? reach
+                    : Rect{0, 0, map.Width(), map.Height()};
     return true;
+}
+
+Rect DRAW_HISTORY::StepReach(const DRAW_HISTORY_RECORD& step, int width, int height) {
+    const Rect whole{0, 0, width, height};
+    if (step.Color == kClearStepColor || step.Color == kGridStepColor) {
+        return whole;
+    }
+    if (step.Points.size() < 2) {
+        return {};
+    }
+    std::int64_t left = step.Points[0].x, right = left;
+    std::int64_t top = step.Points[0].y, bottom = top;
+    for (const HistoryPoint& p : step.Points) {
+        left = std::min<std::int64_t>(left, p.x);
+        right = std::max<std::int64_t>(right, p.x);
+        top = std::min<std::int64_t>(top, p.y);
+        bottom = std::max<std::int64_t>(bottom, p.y);
+    }
+    // The pen reaches half its width past the points, and a pixel more for even widths.
+    const std::int64_t reach = std::clamp(step.Width, 1, kMaxLineWidth) / 2 + 1;
+    left = std::max<std::int64_t>(left - reach, 0);
+    top = std::max<std::int64_t>(top - reach, 0);
+    right = std::min<std::int64_t>(right + reach + 1, width);
+    bottom = std::min<std::int64_t>(bottom + reach + 1, height);
+    if (right <= left || bottom <= top) {
+        return {};
+    }
+    return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+            static_cast<int>(bottom - top)};
 }
 
 void DRAW_HISTORY::Replay(Bitmap& target, int n) const {

@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "canvas/rect.h"
 #include "store/bitmap.h"
 
 namespace velmora {
@@ -70,12 +71,18 @@ public:
     // target becomes the snapshot with the first n undoable steps painted in.
     void Replay(Bitmap& target, int n) const;
 
+    // The rectangle of the map that the last Undo or Redo may have changed: the reach of the
+    // step it took away or brought back, so that a view redraws only that.
+    const Rect& LastChanged() const { return m_changed; }
+
     int UndoCount() const { return static_cast<int>(m_undo.size()); }
     int RedoCount() const { return static_cast<int>(m_redo.size()); }
     const DRAW_HISTORY_RECORD& UndoStep(int index) const { return m_undo.at(index); }
 
     // Paints one step onto target exactly as live painting did.
     static void ApplyStep(Bitmap& target, const DRAW_HISTORY_RECORD& step);
+    // The rectangle of a map of the size that applying step can change.
+    static Rect StepReach(const DRAW_HISTORY_RECORD& step, int width, int height);
 
 private:
     void Append(DRAW_HISTORY_RECORD step);
@@ -85,6 +92,7 @@ private:
     Bitmap m_snapshot;
     std::vector<DRAW_HISTORY_RECORD> m_undo;
     std::vector<DRAW_HISTORY_RECORD> m_redo;
+    Rect m_changed;
 };
 
 }  // namespace velmora

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -224,6 +226,40 @@ private:
     QuotientTracker m_bandLo, m_bandHi, m_projLo, m_projHi;
 };
 
+// A one-pixel line: one pixel per column, or per row when the line is steep, each the pixel
+// nearest to the exact line (halves round towards the larger coordinate). The ends are
+// ordered along the long axis first, so a line drawn backwards covers the same pixels.
+Rect DrawThinLine(Bitmap& map, i64 x0, i64 y0, i64 x1, i64 y1, std::uint8_t value) {
+    const bool steep = std::abs(y1 - y0) > std::abs(x1 - x0);
+    // (a, b): a runs along the long axis, b across it.
+    i64 a0 = steep ? y0 : x0, b0 = steep ? x0 : y0;
+    i64 a1 = steep ? y1 : x1, b1 = steep ? x1 : y1;
+    if (a1 < a0) {
+        std::swap(a0, a1);
+        std::swap(b0, b1);
+    }
+    const i64 longLimit = (steep ? map.Height() : map.Width()) - 1;
+    const i64 crossLimit = (steep ? map.Width() : map.Height()) - 1;
+    const i64 first = std::max<i64>(a0, 0);
+    const i64 last = std::min<i64>(a1, longLimit);
+    const i64 da = a1 - a0;
+    const i64 db = b1 - b0;
+    Rect touched;
+    for (i64 a = first; a <= last; ++a) {
+        // b = b0 + (a - a0) * db / da rounded half up: floor((2 * da * b0 + 2 * (a - a0) * db
+        // + da) / (2 * da)); every term stays far inside 64 bits at the pen coordinate limit.
+        const i64 b = da == 0 ? b0 : FloorDiv(2 * da * b0 + 2 * (a - a0) * db + da, 2 * da);
+        if (b < 0 || b > crossLimit) {
+            continue;
+        }
+        const int x = static_cast<int>(steep ? b : a);
+        const int y = static_cast<int>(steep ? a : b);
+        std::memset(map.Pixel(x, y), value, 3);
+        touched = touched.United({x, y, 1, 1});
+    }
+    return touched;
+}
+
 }  // namespace
 
 Rect DrawLine(Bitmap& map, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
@@ -232,6 +268,9 @@ Rect DrawLine(Bitmap& map, std::int32_t x0, std::int32_t y0, std::int32_t x1, st
         return {};
     }
     const i64 w = std::clamp(width, 1, kMaxLineWidth);
+    if (w == 1) {
+        return DrawThinLine(map, Clamp(x0), Clamp(y0), Clamp(x1), Clamp(y1), value);
+    }
     const i64 centre = w & 1;
     const i64 ax = 2 * Clamp(x0) + centre;
     const i64 ay = 2 * Clamp(y0) + centre;

@@ -18,6 +18,8 @@ inline constexpr std::int32_t kPenCoordinateLimit = 1 << 24;
 // the rectangle of map pixels it wrote. A pixel is covered when its centre lies within
 // width / 2 of the segment; an odd width centres the pen on the pixel, an even width on the
 // pixel's top-left corner, so that every band is exactly width pixels across.
+// Width 1 is a one-pixel line instead: one pixel per column, or per row when the line is
+// steeper than 45 degrees, the one nearest to the line; it starts and ends on the end points.
 // The whole test is integer arithmetic: live painting and undo replay give the same pixels.
 Rect DrawLine(Bitmap& map, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
               int width, std::uint8_t value);

@@ -16,14 +16,8 @@ constexpr std::uint64_t kEveryByte = 0x0101010101010101ULL;
 #if !defined(__SSE2__)
 constexpr std::uint64_t kHighSevenBits = 0xFEFEFEFEFEFEFEFEULL;
 #endif
-// 48 bytes hold sixteen whole pixels, so a run blends block by block without splitting pixels
-// and the colour pattern lines up with every block.
-constexpr int kPatternBytes = 48;
-
-// A palette colour repeated over sixteen pixels, in the view's byte order blue, green, red.
-struct alignas(16) ColorPattern {
-    std::uint8_t bytes[kPatternBytes];
-};
+constexpr int kPatternBytes = sizeof(TintPattern::bytes);
+using ColorPattern = TintPattern;
 
 ColorPattern MakePattern(std::uint32_t color) {
     ColorPattern p{};
@@ -110,14 +104,19 @@ std::size_t FindOtherByte(const std::uint8_t* p, std::size_t begin, std::size_t 
     return i;
 }
 
+// Composes pixels x0 .. x1 - 1 of a row; src and mapRow start at column 0, dst at column x0.
 void ComposeRow(const std::uint8_t* src, const std::uint8_t* mapRow, int mapWidth, int x0, int x1,
                 ViewMode mode, int currentArea, const ColorPattern* patterns, std::uint8_t* dst) {
     const int mapEnd = std::min(x1, mapWidth);
     // Untinted runs next to each other are copied in one go.
     int copyFrom = x0;
     auto copyUpTo = [&](int x) {
+        if (x <= copyFrom) {
+            return;
+        }
         const std::size_t offset = static_cast<std::size_t>(copyFrom) * 3;
-        std::memcpy(dst + offset, src + offset, static_cast<std::size_t>(x - copyFrom) * 3);
+        std::memcpy(dst + offset - static_cast<std::size_t>(x0) * 3, src + offset,
+                    static_cast<std::size_t>(x - copyFrom) * 3);
     };
     int x = x0;
     while (x < mapEnd) {
@@ -135,7 +134,8 @@ void ComposeRow(const std::uint8_t* src, const std::uint8_t* mapRow, int mapWidt
         if (tinted) {
             copyUpTo(x);
             const std::size_t offset = static_cast<std::size_t>(x) * 3;
-            BlendRun(dst + offset, src + offset, static_cast<std::size_t>(end - x), patterns[v]);
+            BlendRun(dst + offset - static_cast<std::size_t>(x0) * 3, src + offset,
+                     static_cast<std::size_t>(end - x), patterns[v]);
             copyFrom = end;
         }
         x = end;
@@ -144,6 +144,35 @@ void ComposeRow(const std::uint8_t* src, const std::uint8_t* mapRow, int mapWidt
 }
 
 }  // namespace
+
+ViewRowComposer::ViewRowComposer(const std::array<std::uint32_t, 256>& palette, ViewMode mode,
+                                 int currentArea)
+    : m_mode(mode),
+      m_currentArea(currentArea),
+      m_plain(mode == ViewMode::Picture ||
+              (mode == ViewMode::PictureAndCurrentArea && (currentArea < 1 || currentArea > 255))) {
+    if (mode == ViewMode::PictureAndMask) {
+        for (int v = 1; v < 256; ++v) {
+            m_patterns[v] = MakePattern(palette[v]);
+        }
+    } else if (!m_plain) {
+        m_patterns[currentArea] = MakePattern(palette[currentArea]);
+    }
+}
+
+void ViewRowComposer::Compose(const Bitmap& picture, const Bitmap& map, int y, int x0, int x1,
+                              std::uint8_t* dst) const {
+    if (x1 <= x0) {
+        return;
+    }
+    const std::uint8_t* src = picture.Row(y);
+    if (m_plain || y >= map.Height()) {
+        std::memcpy(dst, src + static_cast<std::size_t>(x0) * 3,
+                    static_cast<std::size_t>(x1 - x0) * 3);
+        return;
+    }
+    ComposeRow(src, map.Row(y), map.Width(), x0, x1, m_mode, m_currentArea, m_patterns.data(), dst);
+}
 
 void ComposeView(const Bitmap& picture, const Bitmap& map,
                  const std::array<std::uint32_t, 256>& palette, ViewMode mode, int currentArea,
@@ -156,27 +185,9 @@ void ComposeView(const Bitmap& picture, const Bitmap& map,
     if (area.Empty()) {
         return;
     }
-    ColorPattern patterns[256];
-    if (mode == ViewMode::PictureAndMask) {
-        for (int v = 1; v < 256; ++v) {
-            patterns[v] = MakePattern(palette[v]);
-        }
-    } else if (mode == ViewMode::PictureAndCurrentArea && currentArea >= 1 && currentArea <= 255) {
-        patterns[currentArea] = MakePattern(palette[currentArea]);
-    }
+    const ViewRowComposer composer(palette, mode, currentArea);
     for (int y = area.y; y < area.Bottom(); ++y) {
-        const std::uint8_t* src = picture.Row(y);
-        std::uint8_t* dst = view.Row(y);
-        const bool plain =
-            mode == ViewMode::Picture || y >= map.Height() ||
-            (mode == ViewMode::PictureAndCurrentArea && (currentArea < 1 || currentArea > 255));
-        if (plain) {
-            const std::size_t offset = static_cast<std::size_t>(area.x) * 3;
-            std::memcpy(dst + offset, src + offset, static_cast<std::size_t>(area.width) * 3);
-            continue;
-        }
-        ComposeRow(src, map.Row(y), map.Width(), area.x, area.Right(), mode, currentArea, patterns,
-                   dst);
+        composer.Compose(picture, map, y, area.x, area.Right(), view.Pixel(area.x, y));
     }
 }
 

@@ -21,9 +21,31 @@ namespace {
 // The rule the rasteriser follows, checked naively pixel by pixel: a pixel is painted when
 // its centre lies within width / 2 of the segment (odd widths centre the pen on a pixel,
 // even widths on a pixel corner). Doubled coordinates keep it exact.
+// Width 1 is the one-pixel line instead: along its longer axis every pixel between the ends,
+// across it the pixel whose centre lies within half a pixel of the line (a tie goes to the
+// larger coordinate).
 bool NaivelyCovered(std::int64_t px, std::int64_t py, std::int64_t x0, std::int64_t y0,
                     std::int64_t x1, std::int64_t y1, std::int64_t width) {
     using i128 = __int128;
+    if (width == 1) {
+        const bool steep = std::abs(y1 - y0) > std::abs(x1 - x0);
+        const i128 a = steep ? py : px, b = steep ? px : py;
+        i128 a0 = steep ? y0 : x0, b0 = steep ? x0 : y0, a1 = steep ? y1 : x1, b1 = steep ? x1 : y1;
+        if (a1 < a0) {
+            std::swap(a0, a1);
+            std::swap(b0, b1);
+        }
+        if (a < a0 || a > a1) {
+            return false;
+        }
+        if (a0 == a1) {
+            return b == b0;
+        }
+        // 2 * da * (b - exact) lies in (-da, da].
+        const i128 da = a1 - a0;
+        const i128 off = 2 * (b * da - b0 * da - (a - a0) * (b1 - b0));
+        return off > -da && off <= da;
+    }
     const std::int64_t c = width & 1;
     const i128 ax = 2 * x0 + c, ay = 2 * y0 + c, bx = 2 * x1 + c, by = 2 * y1 + c;
     const i128 qx = 2 * px + 1, qy = 2 * py + 1;
@@ -183,10 +205,19 @@ TEST(LineRaster, WidthOneLinesAreUnbrokenAndThin) {
             }
         }
         EXPECT_EQ(seen.size(), painted.size());
-        // A one-pixel line holds about one pixel per step along its longer axis.
+        // A one-pixel line holds one pixel per column, or per row when steep, at every slope.
+        const bool steep = std::abs(line.y1 - line.y0) > std::abs(line.x1 - line.x0);
         const int steps = std::max(std::abs(line.x1 - line.x0), std::abs(line.y1 - line.y0)) + 1;
-        EXPECT_GE(static_cast<int>(painted.size()), steps);
-        EXPECT_LE(static_cast<int>(painted.size()), steps + steps / 2);
+        EXPECT_EQ(static_cast<int>(painted.size()), steps);
+        std::set<int> lines;
+        for (const auto& [x, y] : painted) {
+            lines.insert(steep ? y : x);
+        }
+        EXPECT_EQ(static_cast<int>(lines.size()), steps);
+        // Drawn backwards it covers the same pixels.
+        Bitmap backwards(100, 100);
+        DrawLine(backwards, line.x1, line.y1, line.x0, line.y0, 1, 1);
+        EXPECT_TRUE(backwards == map);
     }
 }
 

@@ -319,3 +319,48 @@ TEST(DrawHistory, CoordinatesBeyondSixteenBitsUndoExactly) {
 
 }  // namespace
 }  // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+// Undo and redo name the rectangle they may have changed; every changed pixel lies in it.
+TEST(DrawHistory, UndoAndRedoNameTheRectangleTheyChanged) {
+    ScriptedPrompter prompter;
+    COMMON_DATA data(prompter);
+    data.Map = Bitmap(90, 70);
+    AreaMap surface(data);
+    DRAW_HISTORY history;
+    history.Reset(data.Map);
+    std::mt19937 random(12);
+    for (int stroke = 0; stroke < 12; ++stroke) {
+        data.BrushSize = 1 + static_cast<int>(random() % 10);
+        PaintLikeMouse(data, surface, history, 1 + static_cast<int>(random() % 5),
+                       RandomPath(random(), 2 + static_cast<int>(random() % 6), 90, 70));
+    }
+    data.Map.Clear();
+    history.MarkClear();
+    auto check = [&](bool undo) {
+        const Bitmap before = data.Map;
+        ASSERT_TRUE(undo ? history.Undo(data.Map) : history.Redo(data.Map));
+        const Rect changed = history.LastChanged();
+        for (int y = 0; y < 70; ++y) {
+            for (int x = 0; x < 90; ++x) {
+                if (before.Pixel(x, y)[0] != data.Map.Pixel(x, y)[0]) {
+                    ASSERT_FALSE(changed.Intersected({x, y, 1, 1}).Empty()) << x << "," << y;
+                }
+            }
+        }
+    };
+    check(true);  // the clear: all of the map
+    EXPECT_EQ(history.LastChanged(), (Rect{0, 0, 90, 70}));
+    for (int i = 0; i < 8; ++i) {
+        check(true);
+        EXPECT_LT(history.LastChanged().width * history.LastChanged().height, 90 * 70);
+    }
+    for (int i = 0; i < 5; ++i) {
+        check(false);
+    }
+}
+
+}  // namespace
+}  // namespace velmora::test

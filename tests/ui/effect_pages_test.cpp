@@ -397,7 +397,7 @@ private slots:
         QCOMPARE(Record(fixture).overlay_y, 45);
         QCOMPARE(Controls(fixture).OverlayX->value(), 120);
         // The preview shows the overlay at its new place.
-        QCOMPARE(int(fixture.form1().View().Pixel(125, 50)[2]), 250);
+        QCOMPARE(velmora::test::ShownRed(fixture.form1(), 125, 50), 250);
 
         ShowPage(fixture, 3);
         const ATTRIBUTES before = Record(fixture);

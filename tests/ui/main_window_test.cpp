@@ -17,8 +17,8 @@
 #include "store/common_data.h"
 #include "ui/areas/areas_window.h"
 #include "ui/common/text.h"
+#include "ui/main/canvas_view.h"
 #include "ui/main/main_window.h"
-#include "ui/main/picture_view.h"
 #include "ui_areas_window.h"
 #include "ui_test_support.h"
 
@@ -137,9 +137,9 @@ void MainWindowTest::leftAndRightDragPaintAndErase() {
     QCOMPARE(AreaAt(f.data().Map, 50, 40), 1);
     QCOMPARE(AreaAt(f.data().Map, 50, 70), 0);
     // The view shows the painted pixel blended with the area's colour.
-    const std::uint8_t* shown = f.form1().View().Pixel(50, 40);
     const std::uint8_t* plain = f.data().Picture.Pixel(50, 40);
-    QCOMPARE(int(shown[2]), (plain[2] + PaletteRed(f.data().Palette[1])) / 2);
+    QCOMPARE(velmora::test::ShownRed(f.form1(), 50, 40),
+             (plain[2] + PaletteRed(f.data().Palette[1])) / 2);
 
     Drag(f.form1().Image(), Qt::RightButton, QPoint(50, 20), QPoint(50, 60));
     QCOMPARE(AreaAt(f.data().Map, 50, 40), 0);
@@ -177,7 +177,7 @@ void MainWindowTest::middleClickPicksTheAreaUnderThePointer() {
 void MainWindowTest::wheelMovesBrushSliderByDeltaOverSixty() {
     EditorFixture f;
     QSlider* slider = f.form4().Controls().TrackBar1;
-    QWidget* overPicture = f.form1().ScrollArea()->viewport();
+    QWidget* overPicture = f.form1().Image();
     QWidget* overWindow = &f.form1();
 
     slider->setValue(99);
@@ -204,7 +204,9 @@ void MainWindowTest::smallPictureGivesMinimumWindowSize() {
     EditorFixture f;
     const std::string project = f.OpenProjectWithPicture(300, 200, {});
     QCOMPARE(f.form1().size(), QSize(500, 400));
-    QCOMPARE(f.form1().Image()->geometry(), QRect(0, 0, 300, 200));
+    // At 100 %, from the top-left corner.
+    QCOMPARE(f.form1().Canvas()->Zoom(), 1.0);
+    QCOMPARE(f.form1().Canvas()->ViewportRectOf(QRectF(0, 0, 300, 200)), QRectF(0, 0, 300, 200));
     QCOMPARE(f.form1().Panel(0)->text(), Q("Размеры изображения: 300x200"));
     QCOMPARE(f.form1().windowTitle(), Q("Velmora Editor 4.0 - ") + Q(project));
 
@@ -222,9 +224,21 @@ void MainWindowTest::largePictureScrollsInsideTheScreen() {
     const QRect available = f.form1().screen()->availableGeometry();
     QVERIFY(f.form1().width() <= available.width());
     QVERIFY(f.form1().height() <= available.height());
-    QCOMPARE(f.form1().Image()->size(), QSize(1500, 1100));
-    // Every pixel can still be painted, in picture coordinates.
-    Drag(f.form1().Image(), Qt::LeftButton, QPoint(1400, 1050), QPoint(1490, 1090));
+    // Larger than the window: it opens fitted, the whole picture in view.
+    CanvasView* canvas = f.form1().Canvas();
+    QVERIFY(canvas->Fitted());
+    QVERIFY(canvas->Zoom() < 1);
+    QCOMPARE(canvas->VisiblePictureRect(), QRectF(0, 0, 1500, 1100));
+    // At 100 % it scrolls, and every pixel can still be painted, in picture coordinates.
+    f.Trigger("ZoomActualSize");
+    QCOMPARE(canvas->Zoom(), 1.0);
+    QCoreApplication::processEvents();  // the scroll bars take their place
+    canvas->ScrollTo(QPoint(100000, 100000));
+    const QPoint offset = canvas->ScrollOffset();
+    QCOMPARE(offset, QPoint(1500, 1100) -
+                         QPoint(canvas->viewport()->width(), canvas->viewport()->height()));
+    Drag(f.form1().Image(), Qt::LeftButton, QPoint(1400, 1050) - offset,
+         QPoint(1490, 1090) - offset);
     QCOMPARE(AreaAt(f.data().Map, 1480, 1085), 1);
 }
 
@@ -269,7 +283,8 @@ void MainWindowTest::commandLineOpensTheProject() {
     QVERIFY(f.prompter.messages.empty());
     QCOMPARE(f.form1().windowTitle(), Q("Velmora Editor 4.0 - ") + Q(project));
     QVERIFY(f.data().PictureLoaded);
-    QCOMPARE(f.form1().Image()->size(), QSize(120, 90));
+    QCOMPARE(f.form1().Canvas()->PictureSize(), QSize(120, 90));
+    QCOMPARE(f.form1().Canvas()->Zoom(), 1.0);
     QVERIFY(f.form4().isVisible());
     QCOMPARE(f.form4().Controls().ListBox1->count(), 2);
     QCOMPARE(AreaAt(f.data().Map, 5, 5), 2);

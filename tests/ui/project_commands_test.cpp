@@ -18,8 +18,8 @@
 #include "store/image_file.h"
 #include "ui/areas/areas_window.h"
 #include "ui/common/text.h"
+#include "ui/main/canvas_view.h"
 #include "ui/main/main_window.h"
-#include "ui/main/picture_view.h"
 #include "ui_areas_window.h"
 #include "ui_test_support.h"
 
@@ -90,7 +90,12 @@ void ProjectCommandsTest::menusHoldEveryItemAndShortcut() {
                           Q("Очистить карту\t") + key(QKeySequence(Qt::CTRL | Qt::Key_Delete))}));
     QCOMPARE(MenuItems(menus[2]->menu()),
              QStringList({Q("Исходное изображение\tF2"), Q("Изображение + маска\tF3"),
-                          Q("Изображение + текущий цвет\tF4")}));
+                          Q("Изображение + текущий цвет\tF4"), Q("-"),
+                          Q("Увеличить\t") + key(QKeySequence(Qt::CTRL | Qt::Key_Plus)),
+                          Q("Уменьшить\t") + key(QKeySequence(Qt::CTRL | Qt::Key_Minus)),
+                          Q("Масштаб 100 %\t") + key(QKeySequence(Qt::CTRL | Qt::Key_0)),
+                          Q("Вписать в окно\t") + key(QKeySequence(Qt::CTRL | Qt::Key_9)), Q("-"),
+                          Q("Навигатор\t")}));
     QCOMPARE(
         MenuItems(menus[3]->menu()),
         QStringList(
@@ -149,7 +154,7 @@ void ProjectCommandsTest::newOverExistingFileAnsweredNo() {
     QCOMPARE(f.prompter.captions.back(), std::string("Требуется подтверждение"));
     QVERIFY(!f.data().ProjectOpen);
     QCOMPARE(f.form1().windowTitle(), Q("Velmora Editor 4.0"));
-    QCOMPARE(f.form1().Image()->ShownBitmap(), nullptr);
+    QVERIFY(!f.form1().Canvas()->ShowsPicture());
     QCOMPARE(velmora::test::ReadFile(existing), std::string("not a project"));
     // The previous project was saved before it was closed.
     Bitmap savedMap;
@@ -294,7 +299,7 @@ void ProjectCommandsTest::saveAsProjectWithoutPictureStaysUnpainted() {
     QVERIFY(!f.data().PictureLoaded);
     QTest::mousePress(f.form1().Image(), Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
     QTest::mouseMove(f.form1().Image(), QPoint(20, 20));
-    QCOMPARE(f.form1().Image()->ShownBitmap(), nullptr);
+    QVERIFY(!f.form1().Canvas()->ShowsPicture());
 
     // Saving as the open file itself is a plain save and loses nothing.
     f.dialogs.Answer(f.folder / "empty2.vlm");
@@ -368,12 +373,12 @@ void ProjectCommandsTest::viewModesRecompose() {
     // The current area is A (1): only the mask view tints B's pixels.
     for (const Case& c : {Case{"N18", plain}, Case{"N19", masked}, Case{"N20", plain}}) {
         f.Trigger(c.action);
-        QCOMPARE(int(f.form1().View().Pixel(5, 5)[2]), c.expected);
+        QCOMPARE(velmora::test::ShownRed(f.form1(), 5, 5), c.expected);
         QVERIFY(f.form1().findChild<QAction*>(Q(c.action))->isChecked());
     }
     f.data().CurrentArea = 2;
     f.Trigger("N20");
-    QCOMPARE(int(f.form1().View().Pixel(5, 5)[2]), masked);
+    QCOMPARE(velmora::test::ShownRed(f.form1(), 5, 5), masked);
 }
 
 void ProjectCommandsTest::exportAndBrowserTest() {

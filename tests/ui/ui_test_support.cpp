@@ -10,6 +10,7 @@
 #include "ui/areas/areas_window.h"
 #include "ui/common/editor_application.h"
 #include "ui/common/text.h"
+#include "ui/main/canvas_view.h"
 #include "ui/main/main_window.h"
 
 static void InitResources() {
@@ -38,6 +39,11 @@ int RunQtSuites(int argc, char** argv, const std::vector<QtSuite>& suites) {
         }
     }
     return failures;
+}
+
+int ShownRed(TForm1& form, int x, int y) {
+    const auto color = form.Canvas()->ShownColorOf(QPoint(x, y));
+    return color ? static_cast<int>((*color >> 16) & 0xFF) : -1;
 }
 
 std::optional<std::string> ScriptedFileDialogs::Next(const std::string& filter) {

@@ -15,6 +15,9 @@
 
 namespace velmora::test {
 
+// The red byte the canvas shows for a picture pixel; -1 when the pixel is not in view.
+int ShownRed(TForm1& form, int x, int y);
+
 // One QtTest class of a test program: its name and the function that runs it.
 struct QtSuite {
     const char* name;

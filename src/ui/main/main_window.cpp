@@ -22,10 +22,10 @@
 #include "ui/common/editor_application.h"
 #include "ui/common/text.h"
 #include "ui/main/about_box.h"
+#include "ui/main/canvas_view.h"
 #include "ui/main/editor.h"
 #include "ui/main/file_association.h"
 #include "ui/main/link_menus.h"
-#include "ui/main/picture_view.h"
 
 namespace velmora {
 
@@ -76,29 +76,23 @@ TForm1::TForm1(Editor& editor) : m_editor(editor) {
     m_data->AreasRemoved = [this] { m_editor.History().Reset(m_data->Map); };
     m_areaMap = std::make_unique<AreaMap>(*m_data);
 
-    m_scroll = new PictureScrollArea(this);
-    m_scroll->setObjectName(Q("ScrollBox1"));
-    m_image = new PictureView;
-    m_image->setObjectName(Q("Image1"));
-    m_image->setFixedSize(105, 105);
-    m_scroll->setWidget(m_image);
-    // Shows nothing at all until there is a picture.
-    m_image->setAutoFillBackground(false);
-    setCentralWidget(m_scroll);
-
-    m_image->onPress = [this](QMouseEvent* event) {
-        const QPoint at = event->position().toPoint();
-        ImageMouseDown(event->buttons(), event->modifiers(), at.x(), at.y());
+    m_canvas = new CanvasView(this);
+    m_canvas->setObjectName(Q("ScrollBox1"));
+    m_canvas->viewport()->setObjectName(Q("Image1"));
+    setCentralWidget(m_canvas);
+    m_canvas->onPress = [this](const CanvasMouseEvent& e) {
+        ImageMouseDown(e.buttons, e.modifiers, e.picture.x(), e.picture.y());
     };
-    m_image->onMove = [this](QMouseEvent* event) {
-        const QPoint at = event->position().toPoint();
-        ImageMouseMove(event->buttons(), at.x(), at.y());
+    m_canvas->onMove = [this](const CanvasMouseEvent& e) {
+        ImageMouseMove(e.buttons, e.picture.x(), e.picture.y());
     };
-    m_image->onRelease = [this](QMouseEvent*) { ImageMouseUp(); };
-    m_scroll->onWheel = [this](int delta) { WheelTurned(delta); };
+    m_canvas->onRelease = [this](const CanvasMouseEvent&) { ImageMouseUp(); };
+    m_canvas->onBrushWheel = [this](int delta) { WheelTurned(delta); };
+    m_canvas->brushWidth = [this] { return m_data->BrushSize; };
 
     BuildMenus();
     BuildStatusBar();
+    BuildZoomControls(findChild<QMenu*>(Q("N17")));
 
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     resize(690, 512 + menuBar()->sizeHint().height());
@@ -235,40 +229,50 @@ void TForm1::SetViewMode(ViewMode mode) {
     m_viewMode = mode;
     const int index = static_cast<int>(mode);
     m_viewGroup->actions().at(index)->setChecked(true);
-    UpdateView();
+    if (m_data->PictureLoaded) {
+        m_canvas->ShowComposition(*m_data, m_viewMode, false);
+    }
 }
 
 void TForm1::UpdateView() {
-    if (velmora::UpdateView(*m_data, m_viewMode, m_view)) {
-        m_image->ShowBitmap(&m_view);
+    if (m_data->PictureLoaded) {
+        m_canvas->ShowComposition(*m_data, m_viewMode);
     }
 }
 
 void TForm1::UpdateView(const Rect& rect) {
-    if (rect.Empty()) {
+    if (rect.Empty() || !m_data->PictureLoaded) {
         return;
     }
-    if (velmora::UpdateView(*m_data, m_viewMode, m_view, rect)) {
-        if (m_image->ShownBitmap() != &m_view) {
-            m_image->ShowBitmap(&m_view);
-        }
-        m_image->update(QRect(rect.x, rect.y, rect.width, rect.height));
+    if (m_canvas->ShowsComposition()) {
+        m_canvas->MapChanged(rect);
+    } else {
+        // Painting over the overlay preview brings the composition back.
+        UpdateView();
     }
 }
 
 void TForm1::DrawOverlay() {
-    if (velmora::DrawOverlay(*m_data, m_editor.Form4().CurrentEvent(), m_viewMode, m_view)) {
-        m_image->ShowBitmap(&m_view);
+    const int event = m_editor.Form4().CurrentEvent();
+    if (event >= 0 && event < kEventCount && m_data->Attributes[event].overlay_file_name.empty()) {
+        UpdateView();
+        return;
+    }
+    if (velmora::DrawOverlay(*m_data, event, m_viewMode, m_preview)) {
+        m_canvas->ShowPreview(*m_data, m_preview);
     }
 }
 
 void TForm1::ReleasePicture() {
-    m_image->ShowBitmap(nullptr);
+    m_canvas->ShowNothing();
+}
+
+QWidget* TForm1::Image() const {
+    return m_canvas->viewport();
 }
 
 void TForm1::RecountFormSize() {
     const COMMON_DATA& data = *m_data;
-    m_image->setFixedSize(std::max(0, data.Width), std::max(0, data.Height));
     m_panels[0]->setText(Q("Размеры изображения: ") + QString::number(data.Width) + Q("x") +
                          QString::number(data.Height));
     SetProjectCaption();
@@ -284,6 +288,10 @@ void TForm1::RecountFormSize() {
         height = std::max(kMinimumHeight, std::min(height, available.height() - frame.height()));
     }
     resize(width, height);
+    // A picture larger than the window opens fitted, so that the author sees all of it.
+    const int roomHeight =
+        height - menuBar()->sizeHint().height() - statusBar()->sizeHint().height();
+    m_canvas->PictureReplaced(data, data.Width > width || data.Height > roomHeight);
 }
 
 void TForm1::SetProjectCaption() {
@@ -291,7 +299,12 @@ void TForm1::SetProjectCaption() {
 }
 
 void TForm1::WheelTurned(int delta) {
-    m_editor.Form4().MoveBrushSlider(delta);
+    MoveBrush(delta);
+}
+
+void TForm1::MoveBrush(int wheelDelta) {
+    m_editor.Form4().MoveBrushSlider(wheelDelta);
+    m_canvas->BrushChanged();
 }
 
 void TForm1::wheelEvent(QWheelEvent* event) {

@@ -14,15 +14,16 @@
 class QAction;
 class QActionGroup;
 class QLabel;
+class QMenu;
 class QTimer;
 
 namespace velmora {
 
 class COMMON_DATA;
 class DRAW_HISTORY;
+class CanvasView;
 class Editor;
-class PictureScrollArea;
-class PictureView;
+class NavigatorView;
 
 inline constexpr const char* kMainCaption = "Velmora Editor 4.0";
 inline constexpr const char* kCaptionPrefix = "Velmora Editor 4.0 - ";
@@ -46,6 +47,8 @@ public:
     void DrawOverlay();
     // The image control drops its picture and shows nothing.
     void ReleasePicture();
+    // The brush size changed by a key or the wheel: the slider and the outline follow.
+    void MoveBrush(int wheelDelta);
     ViewMode Mode() const { return m_viewMode; }
     void SetViewMode(ViewMode mode);
 
@@ -74,10 +77,12 @@ public:
     void N68Click();
 
     QLabel* Panel(int index) const { return m_panels[index]; }
-    PictureView* Image() const { return m_image; }
-    PictureScrollArea* ScrollArea() const { return m_scroll; }
+    // The picture at any zoom; Image() is the widget under the mouse.
+    CanvasView* Canvas() const { return m_canvas; }
+    QWidget* Image() const;
+    QLabel* ZoomPanel() const { return m_zoomPanel; }
+    NavigatorView* Navigator() const { return m_navigator; }
     QTimer* StartTimer() const { return m_startTimer; }
-    const Bitmap& View() const { return m_view; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -86,6 +91,9 @@ protected:
 private:
     void BuildMenus();
     void BuildStatusBar();
+    // The canvas's zoom commands in the menu "Вид", its status figure and the navigator.
+    void BuildZoomControls(QMenu* view);
+    void ShowZoom();
     void OpenOutput();
     void RegisterAssociation();
     void SetProjectCaption();
@@ -108,12 +116,13 @@ private:
     DbConnection m_sourceDb;
     std::unique_ptr<COMMON_DATA> m_data;
     std::unique_ptr<AreaMap> m_areaMap;
-    Bitmap m_view;
+    Bitmap m_preview;  // the overlay preview
     ViewMode m_viewMode = ViewMode::PictureAndMask;
 
-    PictureScrollArea* m_scroll = nullptr;
-    PictureView* m_image = nullptr;
+    CanvasView* m_canvas = nullptr;
+    NavigatorView* m_navigator = nullptr;
     std::array<QLabel*, 4> m_panels{};
+    QLabel* m_zoomPanel = nullptr;
     QActionGroup* m_viewGroup = nullptr;
     QTimer* m_startTimer = nullptr;
 };

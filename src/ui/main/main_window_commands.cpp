@@ -194,15 +194,20 @@ void TForm1::ExitClick() {
 void TForm1::UndoClick() {
     if (!m_editor.History().Undo(m_data->Map)) {
         Beep();
+        UpdateView();
+        return;
     }
-    UpdateView();
+    // Only what the step reached is redrawn, at any zoom.
+    UpdateView(m_editor.History().LastChanged());
 }
 
 void TForm1::RedoClick() {
     if (!m_editor.History().Redo(m_data->Map)) {
         Beep();
+        UpdateView();
+        return;
     }
-    UpdateView();
+    UpdateView(m_editor.History().LastChanged());
 }
 
 void TForm1::ClearMapClick() {
