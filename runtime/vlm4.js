@@ -1,28 +1,20 @@
 /* Velmora page runtime: makes every picture of an exported page interactive.
  *
- * It runs in the page head before the body exists, waits for the document, then pairs every
- * entry of VLM_DATA (a JSON text each) with the img whose id is the entry's "id"; a merged page
- * that holds one page twice pairs the n-th entry of an id with the n-th img of that id.
+ * The n-th entry of VLM_DATA (JSON texts) with an "id" goes with the n-th img of that id.
+ * Map text: a row text per second picture row, each followed by a space; a row text is pieces
+ * of two hex digits of area number and two of count (255 stands for 254 samples), empty for a
+ * row of area 0. Picture pixel (x, y) lies in sample (x >> 1, y >> 1).
  *
- * Area map text: one row text per second picture row, each followed by a space. A row text is
- * a sequence of four-character pieces, two hex digits of area number and two of count, where
- * count 255 stands for 254 samples; an empty row text is a row of area 0. Picture pixel (x, y)
- * lies in sample (x >> 1, y >> 1).
+ * "area" changes the area's pixels, "background" the others; on channels c in 0..1, in order,
+ * each clamped to 0..1: grey scale c = 0.2126 R + 0.7152 G + 0.0722 B; brightness b and
+ * contrast k (-127..127) c = f (c + b / 255 - 0.5) + 0.5, f = (255 + k) / (255 - k); gamma g
+ * (0.01..5) c = c ^ (1 / g). A copy of the picture carries an SVG filter with these steps,
+ * clipped to the area: pixels of a file:// picture cannot be read back, but can be filtered.
  *
- * "area" changes the area's own pixels, "background" every other pixel of the picture. On
- * channel values c in 0..1, in this order, each result clamped to 0..1:
- *   grey scale (when "grayscale" is true)   c = 0.2126 R + 0.7152 G + 0.0722 B
- *   brightness b, contrast k (-127..127)    c = f (c + b / 255 - 0.5) + 0.5, f = (255 + k) / (255 - k)
- *   gamma g (1 unchanged, held to 0.01..5)  c = c ^ (1 / g)
- * A copy of the picture above it carries an SVG filter with exactly these steps and is clipped
- * to the area's samples: pixels of a picture opened from file:// cannot be read back from a
- * canvas, but they can be filtered, and the copy shows in the very next frame.
- *
- * Effects live in a layer inside a zero-size anchor placed right after the picture, so they
- * scroll, clip and stack with it wherever the page puts it; the layer works in its own CSS
- * pixels, measured against the viewport, so zoom and transforms of ancestors place it right.
- * Every area with effects gets a focusable element there: Tab reaches the areas in reading
- * order, focus runs "over", Enter or Space "click", Shift+Enter "dblclick", Esc hides.
+ * Effects live in a layer in a zero-size anchor right after the picture, so they scroll, clip
+ * and stack with it; the layer works in its own CSS pixels, so zoom and transforms of
+ * ancestors place it right. Each area with effects has a focusable element there, in reading
+ * order: focus runs "over", Enter or Space "click", Shift+Enter "dblclick", Esc hides.
  */
 (function () {
 'use strict';
@@ -44,97 +36,100 @@ const preloaded = new Map();
 
 const hexValue = new Int8Array(128).fill(-1);
 for (let i = 0; i < 16; i++) {
-    hexValue['0123456789abcdef'.charCodeAt(i)] = i;
-    hexValue['0123456789ABCDEF'.charCodeAt(i)] = i;
+  hexValue['0123456789abcdef'.charCodeAt(i)] = i;
+  hexValue['0123456789ABCDEF'.charCodeAt(i)] = i;
 }
 
-// The two hex digits at `at` as a number, or -1 (undefined for other characters too).
+// The two hex digits at `at` as a number, or -1.
 function hexByte(text, at) {
-    const hi = hexValue[text.charCodeAt(at)];
-    const lo = hexValue[text.charCodeAt(at + 1)];
-    return hi >= 0 && lo >= 0 ? hi * 16 + lo : -1;
+  const hi = hexValue[text.charCodeAt(at)];
+  const lo = hexValue[text.charCodeAt(at + 1)];
+  return hi >= 0 && lo >= 0 ? hi * 16 + lo : -1;
 }
 
-// Decodes the map text into one byte per sample, and the bounding box of every area in
-// samples (minX, minY, maxX, maxY; minX > maxX for an area that is absent).
+// One byte per sample, and every area's box in samples (minX, minY, maxX, maxY; maxX < 0 when
+// absent).
 function decodeMap(text) {
-    const rowTexts = String(text).split(' ');
-    if (rowTexts[rowTexts.length - 1] === '') rowTexts.pop();
-    const rows = rowTexts.length;
-    // Every non-empty row holds all samples of a row.
-    let cols = 0;
-    const first = rowTexts.find((row) => row.length) || '';
-    for (let at = 0; at + 4 <= first.length; at += 4) cols += Math.max(0, Math.min(254, hexByte(first, at + 2)));
-    const cells = new Uint8Array(rows * cols);
-    const boxes = new Int32Array(256 * 4);
-    for (let a = 0; a < 256; a++) boxes.set([cols, rows, -1, -1], a * 4);
-    for (let y = 0; y < rows; y++) {
-        const row = rowTexts[y];
-        const base = y * cols;
-        let x = 0;
-        for (let at = 0; at + 4 <= row.length && x < cols; at += 4) {
-            const value = hexByte(row, at);
-            let count = hexByte(row, at + 2);
-            if (value < 0 || count < 0) break; // a damaged row keeps what was read
-            if (count === 255) count = 254;
-            const end = Math.min(x + count, cols);
-            if (value && end > x) {
-                cells.fill(value, base + x, base + end);
-                const b = value * 4;
-                boxes[b] = Math.min(boxes[b], x);
-                boxes[b + 1] = Math.min(boxes[b + 1], y);
-                boxes[b + 2] = Math.max(boxes[b + 2], end - 1);
-                boxes[b + 3] = y;
-            }
-            x = end;
-        }
+  const rowTexts = String(text).split(' ');
+  if (rowTexts[rowTexts.length - 1] === '') rowTexts.pop();
+  const rows = rowTexts.length;
+  let cols = 0;
+  const first = rowTexts.find((row) => row.length) || '';
+  for (let at = 0; at + 4 <= first.length; at += 4) cols += Math.max(0, Math.min(254, hexByte(first, at + 2)));
+  const cells = new Uint8Array(rows * cols);
+  const boxes = new Int32Array(256 * 4);
+  for (let a = 0; a < 256; a++) boxes.set([cols, rows, -1, -1], a * 4);
+  for (let y = 0; y < rows; y++) {
+    const row = rowTexts[y];
+    const base = y * cols;
+    let x = 0;
+    for (let at = 0; at + 4 <= row.length && x < cols; at += 4) {
+      const value = hexByte(row, at);
+      let count = hexByte(row, at + 2);
+      if (value < 0 || count < 0) break; // a damaged row keeps what was read
+      if (count === 255) count = 254;
+      const end = Math.min(x + count, cols);
+      if (value && end > x) {
+        cells.fill(value, base + x, base + end);
+        const b = value * 4;
+        boxes[b] = Math.min(boxes[b], x);
+        boxes[b + 1] = Math.min(boxes[b + 1], y);
+        boxes[b + 2] = Math.max(boxes[b + 2], end - 1);
+        boxes[b + 3] = y;
+      }
+      x = end;
     }
-    return { rows, cols, cells, boxes };
+  }
+  return { rows, cols, cells, boxes };
 }
 
 // The area's samples as an SVG path of rectangles in sample units; rows with the same runs
 // share one rectangle, so plain shapes give short paths.
 function areaPath(map, area) {
-    const b = area * 4;
-    const [x0, y0, x1, y1] = map.boxes.subarray(b, b + 4);
-    let d = '';
-    let open = [];
-    let openKey = '';
-    const close = (yEnd) => {
-        for (const r of open) d += `M${r[0]} ${r[2]}h${r[1] - r[0]}v${yEnd - r[2]}h${r[0] - r[1]}z`;
-    };
-    for (let y = y0; y <= y1; y++) {
-        const runs = [];
-        const base = y * map.cols;
-        for (let x = x0; x <= x1; x++) {
-            if (map.cells[base + x] !== area) continue;
-            const start = x;
-            while (x + 1 <= x1 && map.cells[base + x + 1] === area) x++;
-            runs.push(start, x + 1);
-        }
-        const key = runs.join(',');
-        if (key !== openKey) {
-            close(y);
-            open = [];
-            for (let i = 0; i < runs.length; i += 2) open.push([runs[i], runs[i + 1], y]);
-            openKey = key;
-        }
+  const b = area * 4;
+  const [x0, y0, x1, y1] = map.boxes.subarray(b, b + 4);
+  let d = '';
+  let open = [];
+  let openKey = '';
+  const close = (yEnd) => {
+    for (const r of open) d += `M${r[0]} ${r[2]}h${r[1] - r[0]}v${yEnd - r[2]}h${r[0] - r[1]}z`;
+  };
+  for (let y = y0; y <= y1; y++) {
+    const runs = [];
+    const base = y * map.cols;
+    for (let x = x0; x <= x1; x++) {
+      if (map.cells[base + x] !== area) continue;
+      const start = x;
+      while (x + 1 <= x1 && map.cells[base + x + 1] === area) x++;
+      runs.push(start, x + 1);
     }
-    close(y1 + 1);
-    return d;
+    const key = runs.join(',');
+    if (key !== openKey) {
+      close(y);
+      open = [];
+      for (let i = 0; i < runs.length; i += 2) open.push([runs[i], runs[i + 1], y]);
+      openKey = key;
+    }
+  }
+  close(y1 + 1);
+  return d;
 }
 
 function el(tag, className, parent) {
-    const e = parent.appendChild(document.createElement(tag));
-    if (className) e.className = className;
-    return e;
+  const e = parent.appendChild(document.createElement(tag));
+  if (className) e.className = className;
+  return e;
 }
 
-function svgEl(tag, attrs, parent) {
-    const e = parent.appendChild(document.createElementNS(kSvg, tag));
-    for (const k in attrs) e.setAttribute(k, attrs[k]);
-    return e;
+function set(e, attrs) {
+  for (const k in attrs) e.setAttribute(k, attrs[k]);
+  return e;
 }
+
+const svgEl = (tag, attrs, parent) => set(parent.appendChild(document.createElementNS(kSvg, tag)), attrs);
+const px = (v) => `${v}px`;
+// Places an element's box: left, top, width, height.
+const put = (e, x, y, w, h, u = px) => Object.assign(e.style, { left: u(x), top: u(y), width: u(w), height: u(h) });
 
 const num = (value, fallback) => (Number.isFinite(Number(value)) ? Number(value) : fallback);
 const clamp = (v, lo, hi) => (v < lo ? lo : v > hi ? hi : v);
@@ -142,702 +137,659 @@ const lines = (text) => String(text).split('|').join('\n');
 const report = (what, error) => console.error(`vlm4: ${what}:`, error);
 
 function styleClasses(style, prefix) {
-    let [colour, size] = String(style || '').split('_');
-    colour = kColours.includes(colour) ? colour : 'blue';
-    return `${prefix} vlm4-${colour} vlm4-${kSizes.includes(size) ? size : 'small'}`;
+  let [colour, size] = String(style || '').split('_');
+  colour = kColours.includes(colour) ? colour : 'blue';
+  return `${prefix} vlm4-${colour} vlm4-${kSizes.includes(size) ? size : 'small'}`;
 }
 
 function defsRoot() {
-    const svg = () => svgEl('svg', { class: 'vlm4-defs', 'aria-hidden': 'true', width: 0, height: 0 }, document.body);
-    return defs || (defs = svgEl('defs', {}, svg()));
+  const svg = () => svgEl('svg', { class: 'vlm4-defs', 'aria-hidden': 'true', width: 0, height: 0 }, document.body);
+  return defs || (defs = svgEl('defs', {}, svg()));
 }
 
 function announce(text) {
-    if (!liveRegion) {
-        // A status region is a polite live region.
-        liveRegion = el('div', 'vlm4-live', document.body);
-        liveRegion.setAttribute('role', 'status');
-    }
-    liveRegion.textContent = text;
+  if (!liveRegion) {
+    liveRegion = el('div', 'vlm4-live', document.body);
+    liveRegion.setAttribute('role', 'status');
+  }
+  liveRegion.textContent = text;
 }
 
-// Pictures are fetched ahead to show at once when their effect starts.
+// Fetched ahead, to show at once.
 function preload(src) {
-    if (src && !preloaded.has(src)) preloaded.set(src, Object.assign(new Image(), { src }));
+  if (src && !preloaded.has(src)) preloaded.set(src, Object.assign(new Image(), { src }));
 }
 
 function pixelFilter(opts) {
-    const b = clamp(Math.round(num(opts.brightness, 0)), -127, 127);
-    const k = clamp(Math.round(num(opts.contrast, 0)), -127, 127);
-    const g = clamp(num(opts.gamma, 1), 0.01, 5);
-    const grey = [true, 'true', 1].includes(opts.grayscale);
-    if (!b && !k && g === 1 && !grey) return '';
-    const key = [b, k, g, grey].join();
-    if (filterIds.has(key)) return filterIds.get(key);
-    const id = `vlm4-f${++uid}`;
-    const f = svgEl('filter', { id, x: 0, y: 0, width: 1, height: 1, 'color-interpolation-filters': 'sRGB' },
-        defsRoot());
-    if (grey) {
-        const row = '0.2126 0.7152 0.0722 0 0 ';
-        svgEl('feColorMatrix', { type: 'matrix', values: `${row}${row}${row}0 0 0 1 0` }, f);
-    }
-    const transfer = (attrs) => {
-        const t = svgEl('feComponentTransfer', {}, f);
-        for (const c of 'RGB') svgEl(`feFunc${c}`, attrs, t);
-    };
-    if (b || k) {
-        const slope = (255 + k) / (255 - k);
-        transfer({ type: 'linear', slope, intercept: slope * (b / 255 - 0.5) + 0.5 });
-    }
-    if (g !== 1) transfer({ type: 'gamma', amplitude: 1, exponent: 1 / g, offset: 0 });
-    filterIds.set(key, id);
-    return id;
+  const b = clamp(Math.round(num(opts.brightness, 0)), -127, 127);
+  const k = clamp(Math.round(num(opts.contrast, 0)), -127, 127);
+  const g = clamp(num(opts.gamma, 1), 0.01, 5);
+  const grey = [true, 'true', 1].includes(opts.grayscale);
+  if (!b && !k && g === 1 && !grey) return '';
+  const key = [b, k, g, grey].join();
+  if (filterIds.has(key)) return filterIds.get(key);
+  const id = `vlm4-f${++uid}`;
+  const f = svgEl('filter', { id, x: 0, y: 0, width: 1, height: 1, 'color-interpolation-filters': 'sRGB' },
+    defsRoot());
+  if (grey) {
+    const row = '0.2126 0.7152 0.0722 0 0 ';
+    svgEl('feColorMatrix', { type: 'matrix', values: `${row}${row}${row}0 0 0 1 0` }, f);
+  }
+  const transfer = (attrs) => {
+    const t = svgEl('feComponentTransfer', {}, f);
+    for (const c of 'RGB') svgEl(`feFunc${c}`, attrs, t);
+  };
+  if (b || k) {
+    const slope = (255 + k) / (255 - k);
+    transfer({ type: 'linear', slope, intercept: slope * (b / 255 - 0.5) + 0.5 });
+  }
+  if (g !== 1) transfer({ type: 'gamma', amplitude: 1, exponent: 1 / g, offset: 0 });
+  filterIds.set(key, id);
+  return id;
 }
 
-// The filtered copy of the picture, clipped to the area (or to everything but it). For the
-// area it sits in a box around the area, so that the filter works on those pixels only.
+// The filtered copy, clipped to the area (or all but it) and cut to what is visible of the
+// picture, so that the filter never works on more pixels than are shown.
 function pixelEffect(pic, opts, area, outside) {
-    const filter = pixelFilter(opts || {});
-    if (!filter) return null;
-    const box = el('div', 'vlm4-pixels' + (outside ? ' vlm4-background' : ''), pic.clip);
-    const copy = el('img', '', box);
-    copy.alt = '';
-    copy.src = pic.img.currentSrc || pic.img.src;
-    box.style.filter = `url(#${filter})`;
-    copy.style.clipPath = copy.style.webkitClipPath = `url(#${pic.clipId(area, outside)})`;
-    const b = pic.map.boxes.subarray(area * 4, area * 4 + 4);
-    return {
-        node: box,
-        place(f) {
-            const [sx, sy] = [2 * f.sx, 2 * f.sy];
-            const [x0, y0, x1, y1] = outside ? [0, 0, f.w, f.h] : [Math.floor(b[0] * sx), Math.floor(b[1] * sy),
-                Math.min(f.w, Math.ceil((b[2] + 1) * sx)), Math.min(f.h, Math.ceil((b[3] + 1) * sy))];
-            const px = (v) => `${v}px`;
-            Object.assign(box.style, { left: px(x0), top: px(y0), width: px(x1 - x0), height: px(y1 - y0) });
-            Object.assign(copy.style, { left: px(-x0), top: px(-y0), width: px(f.w), height: px(f.h) });
-        },
-    };
+  const filter = pixelFilter(opts || {});
+  if (!filter) return null;
+  const box = el('div', 'vlm4-pixels' + (outside ? ' vlm4-background' : ''), pic.clip);
+  const copy = picture(pic.img.currentSrc || pic.img.src, '', box);
+  box.style.filter = `url(#${filter})`;
+  copy.style.clipPath = `url(#${pic.clipId(area, outside)})`;
+  const b = pic.map.boxes.subarray(area * 4, area * 4 + 4);
+  return {
+    node: box,
+    place(f) {
+      const [sx, sy] = [2 * f.sx, 2 * f.sy];
+      const v = f.visible;
+      const [x0, y0, x1, y1] = outside ? [v.x0, v.y0, v.x1, v.y1] : [Math.max(v.x0, Math.floor(b[0] * sx)),
+        Math.max(v.y0, Math.floor(b[1] * sy)), Math.min(v.x1, Math.ceil((b[2] + 1) * sx)),
+        Math.min(v.y1, Math.ceil((b[3] + 1) * sy))];
+      put(box, x0, y0, Math.max(0, x1 - x0), Math.max(0, y1 - y0));
+      put(copy, -x0, -y0, f.w, f.h);
+    },
+  };
 }
 
-// Outline shapes of a balloon whose body is the box w x h at (0, 0) and whose pointer aims
-// at (tx, ty). Every shape is drawn twice, first with a wide stroke and then filled on
-// top, so that the shapes merge into one outlined figure. `over` is how far the body
-// reaches out of the box.
+// Shapes of a balloon whose body is the box w x h at (0, 0), pointing at (tx, ty); each is
+// drawn stroked and then filled on top, so they merge into one outlined figure. `over`: how
+// far the body reaches out of the box.
 function balloonShapes(kind, w, h, tx, ty, line) {
-    const cx = w / 2;
-    const cy = h / 2;
-    const shapes = [];
-    let over = 0;
-    let rx = cx;
-    let ry = cy;
-    let bump = 0;
-    if (kind === 'circle' || kind === 'think' || kind === 'ellipse') {
-        // An ellipse through the text box's corners, flatter for a cloud whose bumps
-        // reach further out.
-        [rx, ry] = kind === 'ellipse' ? [cx, cy]
-            : kind === 'think' ? [cx * 1.12, cy * 1.55 + 4] : [cx * 1.2, cy * 1.81];
-        shapes.push(['ellipse', { cx, cy, rx, ry }]);
-        over = Math.max(rx - cx, ry - cy);
-        if (kind === 'think') {
-            bump = clamp(Math.min(rx, ry) * 0.34, 6, 16);
-            const perimeter = Math.PI * (3 * (rx + ry) - Math.sqrt((3 * rx + ry) * (rx + 3 * ry)));
-            const n = Math.max(8, Math.round(perimeter / (bump * 1.5)));
-            for (let i = 0; i < n; i++) {
-                const a = (i / n) * 2 * Math.PI;
-                const [x, y] = [cx + rx * 0.96 * Math.cos(a), cy + ry * 0.96 * Math.sin(a)];
-                shapes.push(['circle', { cx: x, cy: y, r: bump }]);
-            }
-            over += bump * 0.7;
-        }
+  const cx = w / 2;
+  const cy = h / 2;
+  const shapes = [];
+  let over = 0;
+  let rx = cx;
+  let ry = cy;
+  let bump = 0;
+  if (kind === 'circle' || kind === 'think' || kind === 'ellipse') {
+    // Through the box's corners; flatter for a cloud, whose bumps reach further.
+    [rx, ry] = kind === 'ellipse' ? [cx, cy]
+      : kind === 'think' ? [cx * 1.12, cy * 1.55 + 4] : [cx * 1.2, cy * 1.81];
+    shapes.push(['ellipse', { cx, cy, rx, ry }]);
+    over = Math.max(rx - cx, ry - cy);
+    if (kind === 'think') {
+      bump = clamp(Math.min(rx, ry) * 0.34, 6, 16);
+      const perimeter = Math.PI * (3 * (rx + ry) - Math.sqrt((3 * rx + ry) * (rx + 3 * ry)));
+      const n = Math.max(8, Math.round(perimeter / (bump * 1.5)));
+      for (let i = 0; i < n; i++) {
+        const a = (i / n) * 2 * Math.PI;
+        const [x, y] = [cx + rx * 0.96 * Math.cos(a), cy + ry * 0.96 * Math.sin(a)];
+        shapes.push(['circle', { cx: x, cy: y, r: bump }]);
+      }
+      over += bump * 0.7;
+    }
+  } else {
+    const radius = { speech: Math.min(16, cy), simple: 5, pointer: cy, arrow: 10 }[kind];
+    shapes.push(['rect', { x: 0, y: 0, width: w, height: h, rx: radius || 0 }]);
+  }
+  const dx = tx - cx;
+  const dy = ty - cy;
+  const len = Math.hypot(dx, dy);
+  // No pointer when it would end inside the body.
+  const inside = kind === 'circle' || kind === 'think' || kind === 'ellipse'
+    ? (dx * dx) / (rx * rx) + (dy * dy) / (ry * ry) <= 1
+    : tx >= 0 && tx <= w && ty >= 0 && ty <= h;
+  if (!inside && len > 0) {
+    const ux = dx / len;
+    const uy = dy / len;
+    const at = (t, side) => `${cx + ux * t - uy * side},${cy + uy * t + ux * side}`;
+    const tip = `${tx},${ty}`;
+    if (kind === 'think') {
+      // A trail of shrinking circles from the cloud's rim to the point.
+      const rim = 1 / Math.sqrt((ux * ux) / (rx * rx) + (uy * uy) / (ry * ry)) + bump * 0.6;
+      const r0 = clamp(Math.min(rx, ry) * 0.2, 4, 9);
+      const room = Math.max(0, len - rim - r0);
+      [[0, 1], [0.5, 0.7], [1, 0.45]].forEach(([t, k]) => {
+        const d = rim + r0 + room * t;
+        if (d < len + r0) shapes.push(['circle', { cx: cx + ux * d, cy: cy + uy * d, r: r0 * k }]);
+      });
+    } else if (kind === 'pointer' || kind === 'arrow') {
+      const head = clamp(len * 0.3, 6, 8 + line * 3);
+      const shaft = Math.max(1.5, line);
+      shapes.push(['polygon', { points: [at(0, shaft), at(len - head, shaft), at(len - head, head * 0.7), tip,
+        at(len - head, -head * 0.7), at(len - head, -shaft), at(0, -shaft)].join(' ') }]);
+    } else if (kind === 'simple') {
+      shapes.push(['polygon', { points: [at(0, 3), tip, at(0, -3)].join(' ') }]);
+      shapes.push(['circle', { cx: tx, cy: ty, r: 2 + line }]);
     } else {
-        const radius = { speech: Math.min(16, cy), simple: 5, pointer: cy, arrow: 10 }[kind];
-        shapes.push(['rect', { x: 0, y: 0, width: w, height: h, rx: radius || 0 }]);
+      const base = clamp(Math.min(w, h) * 0.22, 7, 16);
+      if (kind === 'speech') {
+        // A tail with one straight and one bowed side, as drawn by hand.
+        const bow = `${cx + dx * 0.55 + uy * base * 0.9},${cy + dy * 0.55 - ux * base * 0.9}`;
+        shapes.push(['path', { d: `M${at(0, base * 1.4)} L${tip} Q${bow} ${at(0, -base * 1.1)}Z` }]);
+      } else {
+        shapes.push(['polygon', { points: [at(0, base), tip, at(0, -base)].join(' ') }]);
+      }
     }
-    const dx = tx - cx;
-    const dy = ty - cy;
-    const len = Math.hypot(dx, dy);
-    // No pointer when it would end inside the body.
-    const inside = kind === 'circle' || kind === 'think' || kind === 'ellipse'
-        ? (dx * dx) / (rx * rx) + (dy * dy) / (ry * ry) <= 1
-        : tx >= 0 && tx <= w && ty >= 0 && ty <= h;
-    if (!inside && len > 0) {
-        const ux = dx / len;
-        const uy = dy / len;
-        const at = (t, side) => `${cx + ux * t - uy * side},${cy + uy * t + ux * side}`;
-        const tip = `${tx},${ty}`;
-        if (kind === 'think') {
-            // A trail of shrinking circles from the cloud's rim to the point.
-            const rim = 1 / Math.sqrt((ux * ux) / (rx * rx) + (uy * uy) / (ry * ry)) + bump * 0.6;
-            const r0 = clamp(Math.min(rx, ry) * 0.2, 4, 9);
-            const room = Math.max(0, len - rim - r0);
-            [[0, 1], [0.5, 0.7], [1, 0.45]].forEach(([t, k]) => {
-                const d = rim + r0 + room * t;
-                if (d < len + r0) shapes.push(['circle', { cx: cx + ux * d, cy: cy + uy * d, r: r0 * k }]);
-            });
-        } else if (kind === 'pointer' || kind === 'arrow') {
-            const head = clamp(len * 0.3, 6, 8 + line * 3);
-            const shaft = Math.max(1.5, line);
-            shapes.push(['polygon', { points: [at(0, shaft), at(len - head, shaft), at(len - head, head * 0.7), tip,
-                at(len - head, -head * 0.7), at(len - head, -shaft), at(0, -shaft)].join(' ') }]);
-        } else if (kind === 'simple') {
-            shapes.push(['polygon', { points: [at(0, 3), tip, at(0, -3)].join(' ') }]);
-            shapes.push(['circle', { cx: tx, cy: ty, r: 2 + line }]);
-        } else {
-            const base = clamp(Math.min(w, h) * 0.22, 7, 16);
-            if (kind === 'speech') {
-                // A tail with one straight and one bowed side, as drawn by hand.
-                const bow = `${cx + dx * 0.55 + uy * base * 0.9},${cy + dy * 0.55 - ux * base * 0.9}`;
-                shapes.push(['path', { d: `M${at(0, base * 1.4)} L${tip} Q${bow} ${at(0, -base * 1.1)}Z` }]);
-            } else {
-                shapes.push(['polygon', { points: [at(0, base), tip, at(0, -base)].join(' ') }]);
-            }
-        }
-    }
-    return { shapes, over };
+  }
+  return { shapes, over };
 }
 
-// Draws the shapes into an svg that covers them, positioned in the balloon's own box.
 function drawBalloon(svg, shapes, line, w, h, tx, ty, over) {
-    const pad = over + line + 4;
-    const x0 = Math.floor(Math.min(0, tx) - pad);
-    const y0 = Math.floor(Math.min(0, ty) - pad);
-    const x1 = Math.ceil(Math.max(w, tx) + pad);
-    const y1 = Math.ceil(Math.max(h, ty) + pad);
-    svg.textContent = '';
-    const attrs = { width: x1 - x0, height: y1 - y0, viewBox: `${x0} ${y0} ${x1 - x0} ${y1 - y0}` };
-    for (const k in attrs) svg.setAttribute(k, attrs[k]);
-    Object.assign(svg.style, { left: `${x0}px`, top: `${y0}px` });
-    const outline = svgEl('g', { class: 'vlm4-outline', 'stroke-width': line * 2 }, svg);
-    const fill = svgEl('g', { class: 'vlm4-fill' }, svg);
-    for (const [tag, attrs] of shapes) {
-        svgEl(tag, attrs, outline);
-        svgEl(tag, attrs, fill);
-    }
+  const pad = over + line + 4;
+  const x0 = Math.floor(Math.min(0, tx) - pad);
+  const y0 = Math.floor(Math.min(0, ty) - pad);
+  const x1 = Math.ceil(Math.max(w, tx) + pad);
+  const y1 = Math.ceil(Math.max(h, ty) + pad);
+  svg.textContent = '';
+  set(svg, { width: x1 - x0, height: y1 - y0, viewBox: `${x0} ${y0} ${x1 - x0} ${y1 - y0}` });
+  Object.assign(svg.style, { left: px(x0), top: px(y0) });
+  const outline = svgEl('g', { class: 'vlm4-outline', 'stroke-width': line * 2 }, svg);
+  const fill = svgEl('g', { class: 'vlm4-fill' }, svg);
+  for (const [tag, attrs] of shapes) {
+    svgEl(tag, attrs, outline);
+    svgEl(tag, attrs, fill);
+  }
 }
 
-// Places a balloon's box centred on (x1, y1) of the picture, moved inside the visible bounds,
-// and redraws its pointer to (x2, y2).
+// Centres a balloon on (x1, y1), moved inside the visible bounds, pointing at (x2, y2).
 function placeBalloon(root, svg, kind, f, opts, w, h) {
-    const line = lineWidth(root);
-    const [cx, cy, px, py] = [opts.x1 * f.sx, opts.y1 * f.sy, opts.x2 * f.sx, opts.y2 * f.sy].map((v) => num(v, 0));
-    const { over } = balloonShapes(kind, w, h, 0, 0, line);
-    const reach = over + line + kMargin;
-    const b = f.bounds;
-    const left = clamp(cx - w / 2, b.left + reach, Math.max(b.left + reach, b.right - w - reach));
-    const top = clamp(cy - h / 2, b.top + reach, Math.max(b.top + reach, b.bottom - h - reach));
-    root.style.left = `${left}px`;
-    root.style.top = `${top}px`;
-    const shaped = balloonShapes(kind, w, h, px - left, py - top, line);
-    drawBalloon(svg, shaped.shapes, line, w, h, px - left, py - top, shaped.over);
+  const line = lineWidth(root);
+  const [cx, cy, px, py] = [opts.x1 * f.sx, opts.y1 * f.sy, opts.x2 * f.sx, opts.y2 * f.sy].map((v) => num(v, 0));
+  const { over } = balloonShapes(kind, w, h, 0, 0, line);
+  const reach = over + line + kMargin;
+  const b = f.bounds;
+  const left = clamp(cx - w / 2, b.left + reach, Math.max(b.left + reach, b.right - w - reach));
+  const top = clamp(cy - h / 2, b.top + reach, Math.max(b.top + reach, b.bottom - h - reach));
+  Object.assign(root.style, { left: `${left}px`, top: `${top}px` });
+  const shaped = balloonShapes(kind, w, h, px - left, py - top, line);
+  drawBalloon(svg, shaped.shapes, line, w, h, px - left, py - top, shaped.over);
 }
 
-const lineWidth = (root) => parseFloat(getComputedStyle(root).getPropertyValue('--vlm4-line-width')) || 2;
+const cssNumber = (e, name, fallback) => parseFloat(getComputedStyle(e).getPropertyValue(name)) || fallback;
+const lineWidth = (root) => cssNumber(root, '--vlm4-line-width', 2);
+
+// A decorative image; a missing file is reported.
+function picture(src, className, parent) {
+  const image = Object.assign(el('img', className, parent), { alt: '', src });
+  image.onerror = () => report('picture missing', src);
+  return image;
+}
 
 function message(pic, opts, area) {
-    const text = lines(opts.text);
-    const type = kMessageTypes.includes(opts.type) ? opts.type : 'speech';
-    const root = el('div', `${styleClasses(opts.style, 'vlm4-bubble')} vlm4-${type}`, pic.layer);
-    root.id = `vlm4-b${++uid}`;
-    root.setAttribute('role', 'tooltip');
-    const svg = svgEl('svg', { class: 'vlm4-shape', 'aria-hidden': 'true' }, root);
-    const body = el('div', 'vlm4-text', root);
-    body.textContent = text;
-    // A text taller than the window scrolls inside the bubble; the pointer may move onto it
-    // without leaving the area.
-    body.addEventListener('pointerleave', (e) => e.relatedTarget !== pic.img && pic.leave());
-    const described = [pic.img, pic.areaElements.get(area)].filter(Boolean);
-    for (const e of described) e.setAttribute('aria-describedby', root.id);
-    announce(text.replace(/\n/g, ' '));
-    let size = null;
-    let room = -1;
-    return {
-        node: root,
-        place(f) {
-            // The shape reaches out of the text box: by the line and margin, and for an ellipse
-            // or a cloud by a share of the box's height.
-            const [grow, extra] = { circle: [1.81, 0], think: [1.55, 44] }[type] || [1, 0];
-            const max = Math.max(24, (f.bounds.bottom - f.bounds.top - 2 * (lineWidth(root) + kMargin) - extra) / grow);
-            if (max !== room) {
-                room = max;
-                body.style.maxHeight = `${max}px`;
-                size = [body.offsetWidth, body.offsetHeight];
-                root.classList.toggle('vlm4-scroll', body.scrollHeight > body.clientHeight + 1);
-            }
-            placeBalloon(root, svg, type, f, opts, size[0], size[1]);
-        },
-        stop() {
-            for (const e of described) if (e.getAttribute('aria-describedby') === root.id) e.removeAttribute('aria-describedby');
-        },
-    };
+  const text = lines(opts.text);
+  const type = kMessageTypes.includes(opts.type) ? opts.type : 'speech';
+  const root = el('div', `${styleClasses(opts.style, 'vlm4-bubble')} vlm4-${type}`, pic.layer);
+  root.id = `vlm4-b${++uid}`;
+  root.setAttribute('role', 'tooltip');
+  const svg = svgEl('svg', { class: 'vlm4-shape', 'aria-hidden': 'true' }, root);
+  const body = el('div', 'vlm4-text', root);
+  body.textContent = text;
+  // A text taller than the window scrolls in the bubble; the pointer may move onto it.
+  body.addEventListener('pointerleave', (e) => e.relatedTarget !== pic.img && pic.leave());
+  const described = [pic.img, pic.areaElements.get(area)].filter(Boolean);
+  for (const e of described) e.setAttribute('aria-describedby', root.id);
+  announce(text.replace(/\n/g, ' '));
+  let size = null;
+  let room = -1;
+  return {
+    node: root,
+    place(f) {
+      // An ellipse or a cloud reaches out of the text box by a share of its height.
+      const [grow, extra] = { circle: [1.81, 0], think: [1.55, 44] }[type] || [1, 0];
+      const max = Math.max(24, (f.bounds.bottom - f.bounds.top - 2 * (lineWidth(root) + kMargin) - extra) / grow);
+      if (max !== room) {
+        room = max;
+        body.style.maxHeight = px(max);
+        size = [body.offsetWidth, body.offsetHeight];
+        root.classList.toggle('vlm4-scroll', body.scrollHeight > body.clientHeight + 1);
+      }
+      placeBalloon(root, svg, type, f, opts, size[0], size[1]);
+    },
+    stop() {
+      for (const e of described) if (e.getAttribute('aria-describedby') === root.id) e.removeAttribute('aria-describedby');
+    },
+  };
 }
 
 function popupPicture(pic, opts) {
-    const type = opts.type === 'pointer' ? 'pointer' : 'circle';
-    const root = el('div', `${styleClasses(opts.style, 'vlm4-popup')} vlm4-${type}`, pic.layer);
-    const svg = svgEl('svg', { class: 'vlm4-shape', 'aria-hidden': 'true' }, root);
-    const image = el('img', '', root);
-    image.alt = '';
-    image.src = opts.src;
-    let ready = false;
-    let last = null;
-    const place = (f) => {
-        last = f;
-        if (!ready) return;
-        const nw = image.naturalWidth * f.sx;
-        const nh = image.naturalHeight * f.sy;
-        const b = f.bounds;
-        const fit = Math.min(1, ((b.right - b.left) * 0.9) / nw, ((b.bottom - b.top) * 0.9) / nh);
-        const w = Math.max(1, Math.round(nw * fit));
-        const h = Math.max(1, Math.round(nh * fit));
-        const pad = parseFloat(getComputedStyle(root).getPropertyValue('--vlm4-frame')) || 4;
-        Object.assign(image.style, { width: `${w}px`, height: `${h}px` });
-        root.classList.add('vlm4-ready');
-        placeBalloon(root, svg, type === 'pointer' ? 'arrow' : 'ellipse', f, opts, w + 2 * pad, h + 2 * pad);
-    };
-    ready = image.complete && image.naturalWidth > 0;
-    image.onload = () => (ready = true) && last && place(pic.placeLayer());
-    image.onerror = () => report('picture missing', opts.src);
-    return { node: root, place };
+  const type = opts.type === 'pointer' ? 'pointer' : 'circle';
+  const root = el('div', `${styleClasses(opts.style, 'vlm4-popup')} vlm4-${type}`, pic.layer);
+  const svg = svgEl('svg', { class: 'vlm4-shape', 'aria-hidden': 'true' }, root);
+  const image = picture(opts.src, '', root);
+  let ready = false;
+  let last = null;
+  const place = (f) => {
+    last = f;
+    if (!ready) return;
+    const nw = image.naturalWidth * f.sx;
+    const nh = image.naturalHeight * f.sy;
+    const b = f.bounds;
+    const fit = Math.min(1, ((b.right - b.left) * 0.9) / nw, ((b.bottom - b.top) * 0.9) / nh);
+    const w = Math.max(1, Math.round(nw * fit));
+    const h = Math.max(1, Math.round(nh * fit));
+    const pad = cssNumber(root, '--vlm4-frame', 4);
+    Object.assign(image.style, { width: px(w), height: px(h) });
+    root.classList.add('vlm4-ready');
+    placeBalloon(root, svg, type === 'pointer' ? 'arrow' : 'ellipse', f, opts, w + 2 * pad, h + 2 * pad);
+  };
+  ready = image.complete && image.naturalWidth > 0;
+  image.onload = () => (ready = true) && last && place(pic.placeLayer());
+  return { node: root, place };
 }
 
 // Cut at the picture's edges, as the editor's preview shows it.
 function overlay(pic, opts) {
-    const image = el('img', 'vlm4-overlay', pic.clip);
-    image.alt = '';
-    image.src = opts.src;
-    let last = null;
-    const place = (f) => {
-        last = f;
-        if (!image.naturalWidth) return;
-        const [left, top, width, height] = [num(opts.x, 0) * f.sx, num(opts.y, 0) * f.sy,
-            image.naturalWidth * f.sx, image.naturalHeight * f.sy].map((v) => `${v}px`);
-        Object.assign(image.style, { left, top, width, height });
-        image.classList.add('vlm4-ready');
-    };
-    image.onload = () => last && place(pic.placeLayer());
-    image.onerror = () => report('picture missing', opts.src);
-    return { node: image, place };
+  const image = picture(opts.src, 'vlm4-overlay', pic.clip);
+  let last = null;
+  const place = (f) => {
+    last = f;
+    if (!image.naturalWidth) return;
+    put(image, num(opts.x, 0) * f.sx, num(opts.y, 0) * f.sy, image.naturalWidth * f.sx, image.naturalHeight * f.sy);
+    image.classList.add('vlm4-ready');
+  };
+  image.onload = () => last && place(pic.placeLayer());
+  return { node: image, place };
 }
 
 function copyText(text) {
-    const value = lines(text);
-    // Without the Clipboard API (plain http, old browsers) a selected text field is copied.
-    const fallback = () => {
-        const focused = document.activeElement;
-        const area = el('textarea', 'vlm4-copy', document.body);
-        area.value = value;
-        area.select();
-        if (!document.execCommand('copy')) report('copy to the clipboard failed', value);
-        area.remove();
-        if (focused && focused.focus) focused.focus();
-    };
-    if (navigator.clipboard && window.isSecureContext) navigator.clipboard.writeText(value).catch(fallback);
-    else fallback();
+  const value = lines(text);
+  // Without the Clipboard API (plain http) a selected text field is copied.
+  const fallback = () => {
+    const focused = document.activeElement;
+    const area = el('textarea', 'vlm4-copy', document.body);
+    area.value = value;
+    area.select();
+    if (!document.execCommand('copy')) report('copy to the clipboard failed', value);
+    area.remove();
+    if (focused && focused.focus) focused.focus();
+  };
+  if (navigator.clipboard && window.isSecureContext) navigator.clipboard.writeText(value).catch(fallback);
+  else fallback();
 }
 
 function runCode(code) {
-    try {
-        // A call of a page function, run in the page's global scope.
-        Function(code)();
-    } catch (e) {
-        report(`jscode ${code}`, e);
-    }
+  try {
+    Function(code)();
+  } catch (e) {
+    report(`jscode ${code}`, e);
+  }
 }
 
 const sounds = new Map();
 
-// A sound started again restarts: the play() it interrupts ends with an AbortError, which is
-// no fault.
+// A sound started again interrupts its play() with an AbortError: no fault.
 const played = (what) => (e) => e.name !== 'AbortError' && report(`${what} not played`, e.name);
 
 function playSound(opts) {
-    const src = String(opts.src || '');
-    let audio = sounds.get(src);
-    if (!audio) {
-        audio = new Audio(src);
-        audio.onerror = () => report('sound missing', src);
-        sounds.set(src, audio);
-    }
-    audio.volume = clamp(num(opts.volume, 1), 0, 1);
-    audio.pause();
-    audio.currentTime = 0;
-    audio.play().catch(played(`sound ${src}`));
+  const src = String(opts.src || '');
+  let audio = sounds.get(src);
+  if (!audio) {
+    audio = new Audio(src);
+    audio.onerror = () => report('sound missing', src);
+    sounds.set(src, audio);
+  }
+  audio.volume = clamp(num(opts.volume, 1), 0, 1);
+  audio.pause();
+  audio.currentTime = 0;
+  audio.play().catch(played(`sound ${src}`));
 }
 
-// Only web, mail and relative addresses open; the scheme is read as a browser reads it, with
-// surrounding controls and spaces and inner tabs and line breaks dropped.
+// Only web, mail and relative addresses open; the scheme read as browsers do, without leading
+// controls and spaces and inner tabs and line breaks.
 function openLink(url) {
-    const text = String(url);
-    const scheme = /^([a-z][a-z0-9+.-]*):/i.exec(text.replace(/^[\0- ]+/, '').replace(/[\t\n\r]/g, ''));
-    if (scheme && !['http', 'https', 'mailto'].includes(scheme[1].toLowerCase())) {
-        report('link not opened, only http, https, mailto and relative addresses are', text);
-    } else {
-        window.open(text, '_blank', 'noopener');
-    }
+  const text = String(url);
+  const scheme = /^([a-z][a-z0-9+.-]*):/i.exec(text.replace(/^[\0- ]+/, '').replace(/[\t\n\r]/g, ''));
+  if (scheme && !['http', 'https', 'mailto'].includes(scheme[1].toLowerCase())) {
+    report('link not opened, only http, https, mailto and relative addresses are', text);
+  } else {
+    window.open(text, '_blank', 'noopener');
+  }
 }
 
-// The outline of an area's samples, in sample units: every edge between a sample of the area
-// and one outside it, joined into runs.
+// Every edge between a sample of the area and one outside it, in runs, in sample units.
 function outlinePath(map, area) {
-    const [x0, y0, x1, y1] = map.boxes.subarray(area * 4, area * 4 + 4);
-    const inside = (x, y) => x >= x0 && x <= x1 && y >= y0 && y <= y1 && map.cells[y * map.cols + x] === area;
-    let d = '';
-    const runs = (a0, a1, b0, b1, edge, piece) => {
-        for (let b = b0; b <= b1; b++) {
-            for (let a = a0; a <= a1; a++) {
-                if (!edge(a, b)) continue;
-                const start = a;
-                while (a + 1 <= a1 && edge(a + 1, b)) a++;
-                d += piece(start, b, a + 1 - start);
-            }
-        }
-    };
-    runs(x0, x1, y0, y1 + 1, (x, y) => inside(x, y - 1) !== inside(x, y), (x, y, n) => `M${x} ${y}h${n}`);
-    runs(y0, y1, x0, x1 + 1, (y, x) => inside(x - 1, y) !== inside(x, y), (y, x, n) => `M${x} ${y}v${n}`);
-    return d;
+  const [x0, y0, x1, y1] = map.boxes.subarray(area * 4, area * 4 + 4);
+  const inside = (x, y) => x >= x0 && x <= x1 && y >= y0 && y <= y1 && map.cells[y * map.cols + x] === area;
+  let d = '';
+  const runs = (a0, a1, b0, b1, edge, piece) => {
+    for (let b = b0; b <= b1; b++) {
+      for (let a = a0; a <= a1; a++) {
+        if (!edge(a, b)) continue;
+        const start = a;
+        while (a + 1 <= a1 && edge(a + 1, b)) a++;
+        d += piece(start, b, a + 1 - start);
+      }
+    }
+  };
+  runs(x0, x1, y0, y1 + 1, (x, y) => inside(x, y - 1) !== inside(x, y), (x, y, n) => `M${x} ${y}h${n}`);
+  runs(y0, y1, x0, x1 + 1, (y, x) => inside(x - 1, y) !== inside(x, y), (y, x, n) => `M${x} ${y}v${n}`);
+  return d;
 }
 
 const kDoubleClickMs = 500;
 
 class Picture {
-    constructor(img, data) {
-        this.img = img;
-        this.map = decodeMap(data.Map);
-        this.areas = new Map();
-        this.clips = new Map();
-        this.areaElements = new Map();
-        // over and clicked: the running effects { area, effects } of each kind of event.
-        Object.assign(this, { over: null, clicked: null, inside: false, touchHover: false, music: null,
-            pending: 0, warned: new Set() });
-        const names = new Map();
-        for (const c of Array.isArray(data.colors) ? data.colors : []) {
-            const area = c && Number(c.color);
-            if (area >= 1 && area <= 255 && c.properties && typeof c.properties === 'object') {
-                this.areas.set(area, c.properties);
-                if (typeof c.name === 'string' && c.name) names.set(area, c.name);
-                for (const e of kEvents) {
-                    for (const k of ['overlay', 'picture']) preload(((c.properties[e] || {})[k] || {}).src);
-                }
-            }
+  constructor(img, data) {
+    this.img = img;
+    this.map = decodeMap(data.Map);
+    this.areas = new Map();
+    this.clips = new Map();
+    this.areaElements = new Map();
+    // over, clicked: the running { area, effects }.
+    Object.assign(this, { over: null, clicked: null, inside: false, touchHover: false, music: null, warned: new Set() });
+    const names = new Map();
+    for (const c of Array.isArray(data.colors) ? data.colors : []) {
+      const area = c && Number(c.color);
+      if (area >= 1 && area <= 255 && c.properties && typeof c.properties === 'object') {
+        this.areas.set(area, c.properties);
+        if (typeof c.name === 'string' && c.name) names.set(area, c.name);
+        for (const e of kEvents) {
+          for (const k of ['overlay', 'picture']) preload(((c.properties[e] || {})[k] || {}).src);
         }
-        if (data.audio && data.audio.src) {
-            this.music = new Audio(data.audio.src);
-            this.music.loop = true;
-            this.music.volume = clamp(num(data.audio.volume, 1), 0, 1);
-            this.music.onerror = () => report('background music missing', data.audio.src);
-        }
-        img.classList.add('vlm4-picture');
-        if (!img.hasAttribute('alt')) img.alt = 'Интерактивное изображение';
-        const on = { pointerenter: this.onEnter, pointermove: this.onMove, pointerdown: this.onDown,
-            pointerleave: this.onLeave, click: this.onClick, dblclick: this.onDoubleClick,
-            dragstart: (e) => e.preventDefault() };
-        for (const type in on) img.addEventListener(type, on[type].bind(this));
-        // The anchor follows the picture in the flow: what is inside scrolls, is clipped and
-        // stacks with the picture, and its focusable areas come right after it in tab order.
-        this.anchor = document.createElement('span');
-        this.anchor.className = 'vlm4-anchor';
-        if (getComputedStyle(img).display !== 'inline') this.anchor.classList.add('vlm4-block');
-        img.after(this.anchor);
-        this.layer = el('div', 'vlm4-layer', this.anchor);
-        this.clip = el('div', 'vlm4-clip', this.layer);
-        this.addAreaElements(names);
-        this.placeLayer();
+      }
     }
-
-    // One focusable element per area with effects, in reading order (by the area's first
-    // sample from the top left), over the area's bounding box.
-    addAreaElements(names) {
-        const m = this.map;
-        const first = (a) => {
-            const y = m.boxes[a * 4 + 1];
-            const row = m.cells.subarray(y * m.cols, (y + 1) * m.cols);
-            return y * m.cols + row.indexOf(a);
-        };
-        const list = [...this.areas.keys()].filter((a) => m.boxes[a * 4 + 2] >= 0 && kEvents.some((e) => has(this.areas.get(a)[e])));
-        list.sort((a, b) => first(a) - first(b));
-        if (!list.length) return;
-        const group = el('div', 'vlm4-areas', this.layer);
-        group.setAttribute('role', 'group');
-        group.setAttribute('aria-label', this.img.alt);
-        for (const area of list) {
-            const p = this.areas.get(area);
-            const e = el('span', 'vlm4-area', group);
-            e.tabIndex = 0;
-            e.setAttribute('role', has(p.click) || has(p.dblclick) ? 'button' : 'img');
-            const said = (k) => ((p[k] || {}).message || {}).text;
-            const link = kEvents.map((k) => (p[k] || {}).link).find((v) => v);
-            e.setAttribute('aria-label', lines(names.get(area) || said('over') || said('click') || link ||
-                `Область ${area}`).replace(/\n/g, ' '));
-            const b = m.boxes.subarray(area * 4, area * 4 + 4);
-            const pc = (v, n) => `${(100 * v) / n}%`;
-            Object.assign(e.style, { left: pc(b[0], m.cols), top: pc(b[1], m.rows),
-                width: pc(b[2] + 1 - b[0], m.cols), height: pc(b[3] + 1 - b[1], m.rows) });
-            e.addEventListener('focus', () => this.focusArea(area));
-            e.addEventListener('blur', () => this.focusArea(0));
-            e.addEventListener('keydown', (k) => this.onKey(area, k));
-            this.areaElements.set(area, e);
-        }
+    const a = data.audio;
+    if (a && a.src) {
+      this.music = Object.assign(new Audio(a.src), { loop: true, volume: clamp(num(a.volume, 1), 0, 1),
+        onerror: () => report('background music missing', a.src) });
     }
+    img.classList.add('vlm4-picture');
+    if (!img.hasAttribute('alt')) img.alt = 'Интерактивное изображение';
+    const on = { pointerenter: this.onEnter, pointermove: this.onMove, pointerdown: this.onDown,
+      pointerleave: this.onLeave, click: this.onClick, dblclick: this.onDoubleClick,
+      dragstart: (e) => e.preventDefault() };
+    for (const type in on) img.addEventListener(type, on[type].bind(this));
+    // In the flow right after the picture: in its scrolling, clipping, stacking and tab order.
+    this.anchor = document.createElement('span');
+    this.anchor.className = getComputedStyle(img).display === 'inline' ? 'vlm4-anchor' : 'vlm4-anchor vlm4-block';
+    img.after(this.anchor);
+    this.layer = el('div', 'vlm4-layer', this.anchor);
+    this.clip = el('div', 'vlm4-clip', this.layer);
+    this.addAreaElements(names);
+    this.placeLayer();
+  }
 
-    // The picture's content box in the viewport and the shown size per picture pixel.
-    frame() {
-        const img = this.img;
-        const r = img.getBoundingClientRect();
-        const cs = this.style || (this.style = getComputedStyle(img)); // live
-        // Borders and padding are in the picture's own CSS pixels, which zoom and transforms
-        // of ancestors scale.
-        const kx = img.offsetWidth ? r.width / img.offsetWidth : 1;
-        const ky = img.offsetHeight ? r.height / img.offsetHeight : 1;
-        const px = (v) => parseFloat(v) || 0;
-        // Snapped to device pixels as the browser paints the picture, so that a filtered
-        // copy covers exactly the same pixels.
-        const dpr = window.devicePixelRatio || 1;
-        const snap = (v) => Math.round(v * dpr) / dpr;
-        const left = snap(r.left + kx * (px(cs.borderLeftWidth) + px(cs.paddingLeft)));
-        const top = snap(r.top + ky * (px(cs.borderTopWidth) + px(cs.paddingTop)));
-        const w = snap(r.right - kx * (px(cs.borderRightWidth) + px(cs.paddingRight))) - left;
-        const h = snap(r.bottom - ky * (px(cs.borderBottomWidth) + px(cs.paddingBottom))) - top;
-        const width = img.naturalWidth || Number(img.getAttribute('width')) || this.map.cols * 2 || 1;
-        const height = img.naturalHeight || Number(img.getAttribute('height')) || this.map.rows * 2 || 1;
-        return { left, top, w, h, sx: w / width, sy: h / height, width, height };
+  // A focusable element over each area with effects, in reading order (by its first sample).
+  addAreaElements(names) {
+    const m = this.map;
+    const first = (a) => {
+      const y = m.boxes[a * 4 + 1];
+      const row = m.cells.subarray(y * m.cols, (y + 1) * m.cols);
+      return y * m.cols + row.indexOf(a);
+    };
+    const list = [...this.areas.keys()].filter((a) => m.boxes[a * 4 + 2] >= 0 && kEvents.some((e) => has(this.areas.get(a)[e])));
+    list.sort((a, b) => first(a) - first(b));
+    if (!list.length) return;
+    const group = set(el('div', 'vlm4-areas', this.layer), { role: 'group', 'aria-label': this.img.alt });
+    for (const area of list) {
+      const p = this.areas.get(area);
+      const e = el('span', 'vlm4-area', group);
+      const said = (k) => ((p[k] || {}).message || {}).text;
+      const link = kEvents.map((k) => (p[k] || {}).link).find((v) => v);
+      set(e, { tabindex: 0, role: has(p.click) || has(p.dblclick) ? 'button' : 'img',
+        'aria-label': lines(names.get(area) || said('over') || said('click') || link || `Область ${area}`).replace(/\n/g, ' ') });
+      const [x0, y0, x1, y1] = m.boxes.subarray(area * 4, area * 4 + 4);
+      put(e, x0 / m.cols, y0 / m.rows, (x1 + 1 - x0) / m.cols, (y1 + 1 - y0) / m.rows, (v) => `${100 * v}%`);
+      e.addEventListener('focus', () => this.focusArea(area));
+      e.addEventListener('blur', () => this.focusArea(0));
+      e.addEventListener('keydown', (k) => this.onKey(area, k));
+      this.areaElements.set(area, e);
     }
+  }
 
-    areaAt(x, y) {
-        const m = this.map;
-        return x < 0 || y < 0 || x >> 1 >= m.cols || y >> 1 >= m.rows ? 0 : m.cells[(y >> 1) * m.cols + (x >> 1)];
+  // The picture's content box in the viewport and the shown size per picture pixel.
+  frame() {
+    const img = this.img;
+    const r = img.getBoundingClientRect();
+    const cs = this.style || (this.style = getComputedStyle(img)); // live
+    const len = (v) => parseFloat(v) || 0;
+    // Borders and padding are in the picture's CSS pixels, scaled by ancestors' zoom and
+    // transforms; most pictures have none, which keeps the hit test quick.
+    const [eL, eT, eR, eB] = ['Left', 'Top', 'Right', 'Bottom'].map((s) => len(cs[`border${s}Width`]) + len(cs[`padding${s}`]));
+    const kx = eL + eR && img.offsetWidth ? r.width / img.offsetWidth : 1;
+    const ky = eT + eB && img.offsetHeight ? r.height / img.offsetHeight : 1;
+    // Snapped to device pixels as the picture is painted, for copies to cover its pixels.
+    const dpr = window.devicePixelRatio || 1;
+    const snap = (v) => Math.round(v * dpr) / dpr;
+    const left = snap(r.left + kx * eL);
+    const top = snap(r.top + ky * eT);
+    const w = snap(r.right - kx * eR) - left;
+    const h = snap(r.bottom - ky * eB) - top;
+    const width = img.naturalWidth || Number(img.getAttribute('width')) || this.map.cols * 2 || 1;
+    const height = img.naturalHeight || Number(img.getAttribute('height')) || this.map.rows * 2 || 1;
+    return { left, top, w, h, sx: w / width, sy: h / height, width, height };
+  }
+
+  areaAt(x, y) {
+    const m = this.map;
+    return x < 0 || y < 0 || x >> 1 >= m.cols || y >> 1 >= m.rows ? 0 : m.cells[(y >> 1) * m.cols + (x >> 1)];
+  }
+
+  areaAtClient(clientX, clientY) {
+    const f = this.frame();
+    const x = Math.floor((clientX - f.left) / f.sx);
+    const y = Math.floor((clientY - f.top) / f.sy);
+    return x < 0 || y < 0 || x >= f.width || y >= f.height ? 0 : this.areaAt(x, y);
+  }
+
+  // A clip path in units of the picture's box: sample i covers pixels 2i and 2i + 1.
+  clipId(area, outside) {
+    const key = outside ? -area : area;
+    if (!this.clips.has(key)) {
+      const id = `vlm4-c${++uid}`;
+      const clip = svgEl('clipPath', { id, clipPathUnits: 'objectBoundingBox' }, defsRoot());
+      const m = this.map;
+      const f = this.frame();
+      const whole = outside ? `M0 0H${f.width / 2}V${f.height / 2}H0z` : '';
+      svgEl('path', {
+        d: whole + areaPath(m, area),
+        'clip-rule': 'evenodd',
+        transform: `scale(${2 / f.width} ${2 / f.height})`,
+      }, clip);
+      this.clips.set(key, id);
     }
+    return this.clips.get(key);
+  }
 
-    areaAtClient(clientX, clientY) {
-        const f = this.frame();
-        const x = Math.floor((clientX - f.left) / f.sx);
-        const y = Math.floor((clientY - f.top) / f.sy);
-        return x < 0 || y < 0 || x >= f.width || y >= f.height ? 0 : this.areaAt(x, y);
+  // Touch pointers enter and leave with every tap: onDown handles taps.
+  onEnter(e) {
+    if (e.pointerType === 'touch') return;
+    this.inside = true;
+    this.playMusic();
+  }
+
+  onMove(e) {
+    if (e.pointerType !== 'touch') this.hover(this.areaAtClient(e.clientX, e.clientY));
+  }
+
+  onDown(e) {
+    if (e.pointerType !== 'touch') return;
+    // A tap shows the area's over effects until the next tap elsewhere.
+    for (const p of pictures) if (p !== this && p.touchHover) p.leave();
+    this.touchHover = this.inside = true;
+    this.playMusic();
+    this.hover(this.areaAtClient(e.clientX, e.clientY));
+  }
+
+  onLeave(e) {
+    // Onto a bubble that scrolls its text is not away from the area.
+    if (e.pointerType !== 'touch' && !this.layer.contains(e.relatedTarget)) this.leave();
+  }
+
+  leave() {
+    this.inside = false;
+    this.touchHover = false;
+    this.hover(-1);
+    if (this.music) this.music.pause();
+  }
+
+  // With double-click effects, a click waits and is dropped when a second follows.
+  onClick(e) {
+    clearTimeout(this.pending);
+    if (e.detail > 1) return;
+    const area = this.areaAtClient(e.clientX, e.clientY);
+    const p = this.areas.get(area);
+    const run = () => this.run(area, 'click');
+    if (p && has(p.dblclick)) this.pending = setTimeout(run, kDoubleClickMs);
+    else run();
+  }
+
+  onDoubleClick(e) {
+    clearTimeout(this.pending);
+    this.run(this.areaAtClient(e.clientX, e.clientY), 'dblclick');
+  }
+
+  run(area, event) {
+    const started = this.startEvent(area, event);
+    if (started || event === 'click') {
+      this.endClicked();
+      this.clicked = started;
     }
+  }
 
-    // A clip path in units of the picture's box: sample i covers pixels 2i and 2i + 1.
-    clipId(area, outside) {
-        const key = outside ? -area : area;
-        if (!this.clips.has(key)) {
-            const id = `vlm4-c${++uid}`;
-            const clip = svgEl('clipPath', { id, clipPathUnits: 'objectBoundingBox' }, defsRoot());
-            const m = this.map;
-            const f = this.frame();
-            const whole = outside ? `M0 0H${f.width / 2}V${f.height / 2}H0z` : '';
-            svgEl('path', {
-                d: whole + areaPath(m, area),
-                'clip-rule': 'evenodd',
-                transform: `scale(${2 / f.width} ${2 / f.height})`,
-            }, clip);
-            this.clips.set(key, id);
-        }
-        return this.clips.get(key);
+  onKey(area, e) {
+    if (e.key === 'Enter' || e.key === ' ') {
+      e.preventDefault();
+      if (!e.repeat) this.run(area, e.key === 'Enter' && e.shiftKey ? 'dblclick' : 'click');
     }
+  }
 
-    // ---- events
-
-    // Touch pointers enter and leave with every tap: a tap is handled by onDown alone.
-    onEnter(e) {
-        if (e.pointerType === 'touch') return;
-        this.inside = true;
-        this.playMusic();
+  // Focus on an area (0: none) outlines it and runs it as the pointer would.
+  focusArea(area) {
+    if (this.ring) this.ring.remove();
+    this.ring = null;
+    if (area) {
+      const f = this.frame();
+      this.ring = svgEl('svg', { class: 'vlm4-focus', 'aria-hidden': 'true', preserveAspectRatio: 'none',
+        viewBox: `0 0 ${f.width / 2} ${f.height / 2}` }, this.layer);
+      const d = outlinePath(this.map, area);
+      for (const c of ['vlm4-ring-under', 'vlm4-ring']) svgEl('path', { d, class: c }, this.ring);
     }
+    this.hover(area || -1);
+  }
 
-    onMove(e) {
-        if (e.pointerType !== 'touch') this.hover(this.areaAtClient(e.clientX, e.clientY));
-    }
+  hover(area) {
+    if (this.over && this.over.area === area) return;
+    if (this.clicked && this.clicked.area !== area) this.endClicked();
+    this.end(this.over);
+    this.over = this.startEvent(area, 'over') || { area, effects: [] };
+    const p = this.areas.get(area);
+    this.img.classList.toggle('vlm4-clickable', !!p && (has(p.click) || has(p.dblclick)));
+  }
 
-    onDown(e) {
-        if (e.pointerType !== 'touch') return;
-        // A tap shows the area's over effects until the next tap elsewhere.
-        for (const p of pictures) if (p !== this && p.touchHover) p.leave();
-        this.touchHover = this.inside = true;
-        this.playMusic();
-        this.hover(this.areaAtClient(e.clientX, e.clientY));
-    }
+  // Esc: what shows goes, and stays gone while in the same area.
+  hide() {
+    this.endClicked();
+    this.end(this.over);
+  }
 
-    onLeave(e) {
-        // Onto a bubble that scrolls its text is not away from the area.
-        if (e.pointerType !== 'touch' && !this.layer.contains(e.relatedTarget)) this.leave();
-    }
+  endClicked() {
+    this.end(this.clicked);
+    this.clicked = null;
+  }
 
-    leave() {
-        this.inside = false;
-        this.touchHover = false;
-        this.hover(-1);
-        if (this.music) this.music.pause();
+  end(group) {
+    if (!group) return;
+    for (const fx of group.effects) {
+      try {
+        if (fx.stop) fx.stop();
+      } finally {
+        if (fx.node) fx.node.remove();
+      }
     }
+    group.effects = [];
+  }
 
-    // With double-click effects on the area, a click waits whether a second one follows and
-    // is dropped when it does; without them it answers at once.
-    onClick(e) {
-        clearTimeout(this.pending);
-        this.pending = 0;
-        if (e.detail > 1) return;
-        const area = this.areaAtClient(e.clientX, e.clientY);
-        const p = this.areas.get(area);
-        if (p && has(p.dblclick)) {
-            this.pending = setTimeout(() => {
-                this.pending = 0;
-                this.run(area, 'click');
-            }, kDoubleClickMs);
-        } else {
-            this.run(area, 'click');
-        }
+  startEvent(area, event) {
+    const props = area > 0 && this.areas.get(area);
+    const p = props && props[event];
+    if (!has(p)) return null;
+    const group = { area, effects: [] };
+    const attempt = (what, start) => {
+      try {
+        const fx = start();
+        if (fx) group.effects.push(fx);
+      } catch (e) {
+        report(what, e);
+      }
+    };
+    // Lowest first; a link last, as its window may take the focus.
+    const shaped = { background: (v) => pixelEffect(this, v, area, true),
+      area: (v) => pixelEffect(this, v, area, false),
+      overlay: (v) => overlay(this, v), picture: (v) => popupPicture(this, v), message: (v) => message(this, v, area) };
+    const instant = { audio: playSound, copytext: copyText, jscode: runCode, link: (v) => this.link(v, area, event) };
+    for (const k in shaped) if (p[k]) attempt(k, () => shaped[k](p[k]));
+    if (group.effects.length) {
+      const f = this.placeLayer();
+      for (const fx of group.effects) fx.place(f);
     }
+    for (const k in instant) if (p[k]) attempt(k, () => void instant[k](p[k]));
+    return group;
+  }
 
-    onDoubleClick(e) {
-        clearTimeout(this.pending);
-        this.pending = 0;
-        this.run(this.areaAtClient(e.clientX, e.clientY), 'dblclick');
+  // Browsers open windows only on a click: a link on "over" is reported.
+  link(url, area, event) {
+    if (event !== 'over') openLink(url);
+    else if (!this.warned.has(area) && this.warned.add(area)) {
+      report(`link on "over" of area ${area} not opened, browsers open windows only on a click`, url);
     }
+  }
 
-    run(area, event) {
-        const started = this.startEvent(area, event);
-        if (started || event === 'click') {
-            this.endClicked();
-            this.clicked = started;
-        }
+  // Lays the layer over the picture's content box; returns, in the layer's CSS pixels, its
+  // size, a picture pixel's size, and where the viewport and clipping ancestors show it.
+  placeLayer() {
+    const f = this.frame();
+    put(this.layer, 0, 0, 100, 100);
+    const o = this.layer.getBoundingClientRect();
+    const kx = o.width / 100 || 1;
+    const ky = o.height / 100 || 1;
+    put(this.layer, (f.left - o.left) / kx, (f.top - o.top) / ky, f.w / kx, f.h / ky);
+    const root = document.documentElement;
+    let b = { left: 0, top: 0, right: root.clientWidth, bottom: root.clientHeight };
+    for (let e = this.anchor.parentElement; e && e !== document.body && e !== root; e = e.parentElement) {
+      const cs = getComputedStyle(e);
+      if (cs.overflowX === 'visible' && cs.overflowY === 'visible') continue;
+      const r = e.getBoundingClientRect();
+      const [ex, ey] = [r.width / e.offsetWidth || 1, r.height / e.offsetHeight || 1];
+      const [left, top] = [r.left + e.clientLeft * ex, r.top + e.clientTop * ey];
+      b = { left: Math.max(b.left, left), top: Math.max(b.top, top), right: Math.min(b.right, left + e.clientWidth * ex),
+        bottom: Math.min(b.bottom, top + e.clientHeight * ey) };
     }
+    const bounds = { left: (b.left - f.left) / kx, top: (b.top - f.top) / ky, right: (b.right - f.left) / kx,
+      bottom: (b.bottom - f.top) / ky };
+    const visible = { x0: Math.max(0, Math.floor(bounds.left)), y0: Math.max(0, Math.floor(bounds.top)),
+      x1: Math.min(f.w / kx, Math.ceil(bounds.right)), y1: Math.min(f.h / ky, Math.ceil(bounds.bottom)) };
+    return { w: f.w / kx, h: f.h / ky, sx: f.sx / kx, sy: f.sy / ky, width: f.width, height: f.height, bounds, visible };
+  }
 
-    onKey(area, e) {
-        if (e.key === 'Enter' || e.key === ' ') {
-            e.preventDefault();
-            if (!e.repeat) this.run(area, e.key === 'Enter' && e.shiftKey ? 'dblclick' : 'click');
-        }
-    }
+  replace() {
+    const effects = [this.over, this.clicked].flatMap((g) => (g ? g.effects : []));
+    if (!effects.length) return;
+    const f = this.placeLayer();
+    for (const fx of effects) fx.place(f);
+  }
 
-    // Focus on an area (0: none) shows its outline and runs it as the pointer would.
-    focusArea(area) {
-        if (!area) {
-            this.outline(0);
-            this.hover(-1);
-            return;
-        }
-        this.outline(area);
-        this.hover(area);
-    }
-
-    outline(area) {
-        if (this.ring) this.ring.remove();
-        this.ring = null;
-        if (!area) return;
-        const f = this.frame();
-        this.ring = svgEl('svg', { class: 'vlm4-focus', 'aria-hidden': 'true', preserveAspectRatio: 'none',
-            viewBox: `0 0 ${f.width / 2} ${f.height / 2}` }, this.layer);
-        const d = outlinePath(this.map, area);
-        for (const c of ['vlm4-ring-under', 'vlm4-ring']) svgEl('path', { d, class: c }, this.ring);
-    }
-
-    hover(area) {
-        if (this.over && this.over.area === area) return;
-        if (this.clicked && this.clicked.area !== area) this.endClicked();
-        this.end(this.over);
-        this.over = this.startEvent(area, 'over') || { area, effects: [] };
-        const p = this.areas.get(area);
-        this.img.classList.toggle('vlm4-clickable', !!p && (has(p.click) || has(p.dblclick)));
-    }
-
-    // Esc: what shows goes away; the pointer or focus in the same area does not bring it back.
-    hide() {
-        this.endClicked();
-        this.end(this.over);
-    }
-
-    endClicked() {
-        this.end(this.clicked);
-        this.clicked = null;
-    }
-
-    end(group) {
-        if (!group) return;
-        for (const fx of group.effects) {
-            try {
-                if (fx.stop) fx.stop();
-            } finally {
-                if (fx.node) fx.node.remove();
-            }
-        }
-        group.effects = [];
-    }
-
-    startEvent(area, event) {
-        const props = area > 0 && this.areas.get(area);
-        const p = props && props[event];
-        if (!has(p)) return null;
-        const group = { area, effects: [] };
-        const attempt = (what, start) => {
-            try {
-                const fx = start();
-                if (fx) group.effects.push(fx);
-            } catch (e) {
-                report(what, e);
-            }
-        };
-        // Lowest first; a link last, as its window may take the focus.
-        const shaped = { background: (v) => pixelEffect(this, v, area, true),
-            area: (v) => pixelEffect(this, v, area, false),
-            overlay: (v) => overlay(this, v), picture: (v) => popupPicture(this, v), message: (v) => message(this, v, area) };
-        const instant = { audio: playSound, copytext: copyText, jscode: runCode, link: (v) => this.link(v, area, event) };
-        for (const k in shaped) if (p[k]) attempt(k, () => shaped[k](p[k]));
-        if (group.effects.length) {
-            const f = this.placeLayer();
-            for (const fx of group.effects) fx.place(f);
-        }
-        for (const k in instant) if (p[k]) attempt(k, () => void instant[k](p[k]));
-        return group;
-    }
-
-    // Browsers open windows only on a click: a link on "over" would be blocked without a word.
-    link(url, area, event) {
-        if (event !== 'over') openLink(url);
-        else if (!this.warned.has(area)) {
-            this.warned.add(area);
-            report(`link on "over" of area ${area} not opened, browsers open windows only on a click`, url);
-        }
-    }
-
-    // Lays the layer over the picture's content box and returns the frame effects are placed
-    // in, in the layer's own CSS pixels: its size, the size of a picture pixel, and the bounds
-    // within which the viewport and every clipping ancestor leave it visible.
-    placeLayer() {
-        const f = this.frame();
-        const s = this.layer.style;
-        Object.assign(s, { left: '0px', top: '0px', width: '100px', height: '100px' });
-        const o = this.layer.getBoundingClientRect();
-        const kx = o.width / 100 || 1;
-        const ky = o.height / 100 || 1;
-        const px = (v) => `${v}px`;
-        Object.assign(s, { left: px((f.left - o.left) / kx), top: px((f.top - o.top) / ky), width: px(f.w / kx),
-            height: px(f.h / ky) });
-        const root = document.documentElement;
-        let b = { left: 0, top: 0, right: root.clientWidth, bottom: root.clientHeight };
-        for (let e = this.anchor.parentElement; e && e !== document.body && e !== root; e = e.parentElement) {
-            const cs = getComputedStyle(e);
-            if (cs.overflowX === 'visible' && cs.overflowY === 'visible') continue;
-            const r = e.getBoundingClientRect();
-            b = { left: Math.max(b.left, r.left), top: Math.max(b.top, r.top), right: Math.min(b.right, r.right),
-                bottom: Math.min(b.bottom, r.bottom) };
-        }
-        const bounds = { left: (b.left - f.left) / kx, top: (b.top - f.top) / ky, right: (b.right - f.left) / kx,
-            bottom: (b.bottom - f.top) / ky };
-        return { w: f.w / kx, h: f.h / ky, sx: f.sx / kx, sy: f.sy / ky, width: f.width, height: f.height, bounds };
-    }
-
-    replace() {
-        const effects = [this.over, this.clicked].flatMap((g) => (g ? g.effects : []));
-        if (!effects.length) return;
-        const f = this.placeLayer();
-        for (const fx of effects) fx.place(f);
-    }
-
-    playMusic() {
-        const music = this.music;
-        if (!music || !music.paused) return;
-        music.play().catch((e) => {
-            if (e.name === 'NotAllowedError') waitingForGesture.add(this);
-            else played('background music')(e);
-        });
-    }
+  playMusic() {
+    const music = this.music;
+    if (!music || !music.paused) return;
+    music.play().catch((e) => {
+      if (e.name === 'NotAllowedError') waitingForGesture.add(this);
+      else played('background music')(e);
+    });
+  }
 }
 
 // True when an event's record holds any effect ("q" only closes the record).
@@ -846,70 +798,64 @@ const has = (p) => !!p && typeof p === 'object' && Object.keys(p).some((k) => k 
 const waitingForGesture = new Set();
 
 function onGesture() {
-    for (const p of waitingForGesture) if (p.inside) p.playMusic();
-    waitingForGesture.clear();
+  for (const p of waitingForGesture) if (p.inside) p.playMusic();
+  waitingForGesture.clear();
 }
 
 let replaceQueued = false;
 function replaceAll() {
-    if (replaceQueued) return;
-    replaceQueued = true;
-    requestAnimationFrame(() => {
-        replaceQueued = false;
-        for (const p of pictures) p.replace();
-    });
+  if (replaceQueued) return;
+  replaceQueued = true;
+  requestAnimationFrame(() => {
+    replaceQueued = false;
+    for (const p of pictures) p.replace();
+  });
 }
 
 function listen() {
-    for (const type of ['pointerup', 'keydown', 'click', 'touchend']) document.addEventListener(type, onGesture, true);
-    document.addEventListener('keydown', (e) => {
-        if (e.key === 'Escape') for (const p of pictures) p.hide();
-    });
-    // A tap outside every picture ends what a tap showed.
-    document.addEventListener('pointerdown', (e) => {
-        if (e.pointerType !== 'touch') return;
-        for (const p of pictures) if (p.touchHover && e.target !== p.img) p.leave();
-    }, true);
-    const relayout = () => {
-        for (const p of pictures) p.placeLayer();
-        replaceAll();
-    };
-    window.addEventListener('resize', relayout);
-    window.addEventListener('scroll', replaceAll, { capture: true, passive: true });
-    if (window.ResizeObserver) resizes = new ResizeObserver(relayout);
+  for (const type of ['pointerup', 'keydown', 'click', 'touchend']) document.addEventListener(type, onGesture, true);
+  document.addEventListener('keydown', (e) => {
+    if (e.key === 'Escape') for (const p of pictures) p.hide();
+  });
+  // A tap outside every picture ends what a tap showed.
+  document.addEventListener('pointerdown', (e) => {
+    if (e.pointerType !== 'touch') return;
+    for (const p of pictures) if (p.touchHover && e.target !== p.img) p.leave();
+  }, true);
+  const relayout = () => replaceAll(pictures.forEach((p) => p.placeLayer()));
+  window.addEventListener('resize', relayout);
+  // What is visible of each picture changes.
+  window.addEventListener('scroll', replaceAll, { capture: true, passive: true });
+  if (window.ResizeObserver) resizes = new ResizeObserver(relayout);
 }
 
 let taken = 0;
 let resizes = null;
 
-// Pairs the entries of VLM_DATA that arrived since the last call with their pictures. The
-// scripts may come in either order and with defer or async: this runs once the document is
-// parsed and again whenever a script has loaded.
+// Pairs new entries of VLM_DATA with pictures: the scripts may come in any order, deferred or
+// async, so this runs once the document is parsed and after every script.
 function start() {
-    if (document.readyState === 'loading') return;
-    const list = typeof VLM_DATA === 'undefined' ? [] : VLM_DATA; // eslint-disable-line no-undef
-    if (!Array.isArray(list)) return;
-    for (; taken < list.length; taken++) {
-        const entry = list[taken];
-        let data;
-        try {
-            data = typeof entry === 'string' ? JSON.parse(entry) : entry;
-        } catch (e) {
-            report('unreadable picture data', e);
-            continue;
-        }
-        if (!data || typeof data.id !== 'string') continue;
-        const n = pictures.filter((p) => p.img.id === data.id).length;
-        const img = Array.from(document.images).filter((i) => i.id === data.id)[n];
-        if (!img) {
-            report('no img of id', data.id);
-            continue;
-        }
-        if (!pictures.length) listen();
-        const pic = new Picture(img, data);
-        pictures.push(pic);
-        if (resizes) resizes.observe(img);
+  if (document.readyState === 'loading') return;
+  const list = typeof VLM_DATA === 'undefined' ? [] : VLM_DATA; // eslint-disable-line no-undef
+  if (!Array.isArray(list)) return;
+  for (; taken < list.length; taken++) {
+    let data = list[taken];
+    try {
+      if (typeof data === 'string') data = JSON.parse(data);
+    } catch (e) {
+      report('unreadable picture data', e);
+      continue;
     }
+    if (!data || typeof data.id !== 'string') continue;
+    const same = (e) => e.id === data.id;
+    const img = [...document.images].filter(same)[pictures.map((p) => p.img).filter(same).length];
+    if (!img) report('no img of id', data.id);
+    else {
+      if (!pictures.length) listen();
+      pictures.push(new Picture(img, data));
+      if (resizes) resizes.observe(img);
+    }
+  }
 }
 
 window.vlm4 = { decodeMap, pictures };
