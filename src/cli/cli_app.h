@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "canvas/rect.h"
 #include "store/common_data.h"
 #include "store/prompter.h"
 
@@ -78,6 +80,21 @@ std::vector<VerbAdder>& VerbAdders();
 struct Registrar {
     explicit Registrar(VerbAdder adder) { VerbAdders().push_back(adder); }
 };
+
+// Comma-separated whole numbers (32-bit), exactly count of them; throws Exit{kUsage} naming
+// the option otherwise.
+std::vector<std::int64_t> ParseNumbers(const std::string& what, const std::string& text,
+                                       std::size_t count);
+
+// Prints L,T,W,H and a line break.
+void PrintRect(const Rect& rect);
+
+// The value an area tool writes: 0 for "0" (erasing, as paint does), else the named area.
+int AreaOrErase(Session& session, const std::string& name);
+
+// Saves the map when the tool changed pixels, closes the project and prints the rectangle of
+// the changed pixels (nothing when none changed).
+void FinishTool(Session& session, const Rect& changed);
 
 // Parses an event name ("over", "click", "dblclick"); throws Exit{kUsage} otherwise.
 int RequireEvent(const std::string& name);
