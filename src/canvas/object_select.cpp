@@ -16,7 +16,7 @@ constexpr int kWorkSide = 480;     // the reduced copy's longer side
 constexpr int kTileSide = 160;     // full-size refinement works on tiles of this side
 constexpr int kMinSamples = 32;    // the colour models need this many pixels of each kind
 constexpr int kFirstIterations = 5;
-constexpr int kRefineIterations = 2;
+constexpr int kRefineIterations = 1;
 
 // Labels object and background from a GrabCut mask (definite or probable).
 bool IsObject(std::uint8_t label) { return (label & 1) != 0; }

@@ -44,9 +44,14 @@ ShapeImportResult ImportShapes(COMMON_DATA& data, const std::vector<ImportedShap
         result.newAreas.push_back(number);
     }
     data.CommitTransaction();
+    result.changed = PaintShapes(data.Map, shapes, shapeArea);
+    return result;
+}
 
+Rect PaintShapes(Bitmap& map, const std::vector<ImportedShape>& shapes,
+                 const std::vector<int>& shapeArea) {
+    Rect changed;
     // Pixels already in an area, or taken by an earlier shape, stay as they are.
-    Bitmap& map = data.Map;
     std::vector<std::uint8_t> taken(static_cast<std::size_t>(map.Width()) * map.Height());
     for (int y = 0; y < map.Height(); ++y) {
         const std::uint8_t* p = map.Row(y);
@@ -76,9 +81,9 @@ ShapeImportResult ImportShapes(COMMON_DATA& data, const std::vector<ImportedShap
                                }
                            }
                        });
-        result.changed = result.changed.United(writer.Changed());
+        changed = changed.United(writer.Changed());
     }
-    return result;
+    return changed;
 }
 
 }  // namespace velmora

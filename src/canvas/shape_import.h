@@ -26,4 +26,10 @@ struct ShapeImportResult {
 ShapeImportResult ImportShapes(COMMON_DATA& data, const std::vector<ImportedShape>& shapes,
                                const std::string& prefix);
 
+// The painting step of ImportShapes: shape i paints value shapeArea[i] (0 for a hole, which
+// only takes its pixels; below 0 skipped) into pixels of no area that no earlier shape took.
+// Returns the rectangle of the changed pixels.
+Rect PaintShapes(Bitmap& map, const std::vector<ImportedShape>& shapes,
+                 const std::vector<int>& shapeArea);
+
 }  // namespace velmora
