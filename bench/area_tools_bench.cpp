@@ -10,6 +10,7 @@
 #include <string>
 
 #include "canvas/area_tools.h"
+#include "canvas/draw_history.h"
 #include "canvas/line_raster.h"
 #include "canvas/map_ops.h"
 #include "canvas/outline_trace.h"
@@ -185,6 +186,39 @@ void BM_AreaShapesOf255Areas(benchmark::State& state) {
     state.counters["html_bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_AreaShapesOf255Areas)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The drawing history after 99 tool uses on 6000 x 4000, each as the editor records it (the
+// map before, the tool, the changed pixels kept compressed): its memory, and the time of one
+// undo that replays the other 98 steps.
+void BM_AreaHistoryOf99ToolSteps(benchmark::State& state) {
+    Scene& scene = TheScene();
+    Bitmap map = scene.map;
+    DRAW_HISTORY history;
+    history.Reset(map);
+    for (int i = 0; i < 99; ++i) {
+        const Bitmap before = map;
+        const auto value = static_cast<std::uint8_t>(1 + i % 255);
+        Rect changed;
+        switch (i % 4) {
+            case 0: changed = FillSimilarColour(scene.picture, map, 10 + i, 10, 32, true, value, true); break;
+            case 1: changed = FillRegion(map, 20, 20 + i, value, true); break;
+            case 2: changed = FillEllipse(map, 100 + i * 10, 100, 3000, 2500, value, true); break;
+            default:
+                changed = FillPolygon(map, {{0, 0}, {5999, 100.0 + i}, {3000, 3999}}, value, true);
+        }
+        history.RecordPixels(before, map, changed, value);
+    }
+    for (auto _ : state) {
+        history.Undo(map);
+        history.Redo(map);
+    }
+    const double mb = 1024.0 * 1024.0;
+    state.counters["steps_mb"] = static_cast<double>(history.StepBytes()) / mb;
+    state.counters["snapshot_mb"] = static_cast<double>(map.SizeInBytes()) / mb;
+    state.counters["total_mb"] =
+        static_cast<double>(history.StepBytes() + map.SizeInBytes()) / mb;
+}
+BENCHMARK(BM_AreaHistoryOf99ToolSteps)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace velmora::bench
