@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <iterator>
+#include <new>
+
+#include <zlib.h>
 
 #include "canvas/grid_geometry.h"
 #include "canvas/line_raster.h"
@@ -43,6 +46,39 @@ void ApplyStroke(Bitmap& target, const DRAW_HISTORY_RECORD& step) {
     pen.MoveTo(step.Points[0].x, step.Points[0].y);
     for (std::size_t i = 1; i < step.Points.size(); ++i) {
         pen.LineTo(target, step.Points[i].x, step.Points[i].y);
+    }
+}
+
+std::size_t MaskBytes(int width, int height) {
+    return static_cast<std::size_t>((width + 7) / 8) * static_cast<std::size_t>(height);
+}
+
+void ApplyPixels(Bitmap& target, const DRAW_HISTORY_RECORD& step) {
+    if (step.Count() < 2) {
+        return;
+    }
+    const Rect rect{step.Points[0].x, step.Points[0].y, step.Points[1].x, step.Points[1].y};
+    if (rect.Empty()) {
+        return;
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>((rect.width + 7) / 8);
+    std::vector<std::uint8_t> mask(MaskBytes(rect.width, rect.height));
+    uLongf size = mask.size();
+    if (uncompress(mask.data(), &size, step.Pixels.data(), step.Pixels.size()) != Z_OK ||
+        size != mask.size()) {
+        return;
+    }
+    const auto value = static_cast<std::uint8_t>(step.Columns);
+    const Rect inside = rect.Intersected({0, 0, target.Width(), target.Height()});
+    for (int y = inside.y; y < inside.Bottom(); ++y) {
+        const std::uint8_t* bits = &mask[static_cast<std::size_t>(y - rect.y) * rowBytes];
+        for (int x = inside.x; x < inside.Right(); ++x) {
+            const int bit = x - rect.x;
+            if (bits[bit >> 3] & (1u << (bit & 7))) {
+                std::uint8_t* p = target.Pixel(x, y);
+                p[0] = p[1] = p[2] = value;
+            }
+        }
     }
 }
 
@@ -114,6 +150,50 @@ void DRAW_HISTORY::RecordGrid(int columns, int rows, bool overwrite,
         step.Points.push_back({value, 0});
     }
     Append(std::move(step));
+}
+
+void DRAW_HISTORY::RecordPixels(const Bitmap& before, const Bitmap& after, const Rect& changed,
+                                std::uint8_t value) {
+    if (!m_open.Points.empty()) {
+        CloseStep();
+    }
+    const Rect rect = changed.Intersected({0, 0, std::min(before.Width(), after.Width()),
+                                           std::min(before.Height(), after.Height())});
+    DRAW_HISTORY_RECORD step;
+    step.Color = kPixelsStepColor;
+    step.Columns = value;
+    step.Points = {{rect.x, rect.y}, {rect.width, rect.height}};
+    const std::size_t rowBytes = static_cast<std::size_t>((rect.width + 7) / 8);
+    std::vector<std::uint8_t> mask(MaskBytes(rect.width, rect.height), 0);
+    for (int y = rect.y; y < rect.Bottom(); ++y) {
+        const std::uint8_t* a = before.Pixel(rect.x, y);
+        const std::uint8_t* b = after.Pixel(rect.x, y);
+        std::uint8_t* bits = &mask[static_cast<std::size_t>(y - rect.y) * rowBytes];
+        for (int i = 0; i < rect.width; ++i, a += 3, b += 3) {
+            if (a[0] != b[0] || a[1] != b[1] || a[2] != b[2]) {
+                bits[i >> 3] |= static_cast<std::uint8_t>(1u << (i & 7));
+            }
+        }
+    }
+    uLongf size = compressBound(mask.size());
+    step.Pixels.resize(size);
+    if (compress2(step.Pixels.data(), &size, mask.data(), mask.size(), Z_BEST_SPEED) != Z_OK) {
+        throw std::bad_alloc();
+    }
+    step.Pixels.resize(size);
+    step.Pixels.shrink_to_fit();
+    Append(std::move(step));
+}
+
+std::size_t DRAW_HISTORY::StepBytes() const {
+    std::size_t bytes = 0;
+    for (const auto* list : {&m_undo, &m_redo}) {
+        for (const DRAW_HISTORY_RECORD& step : *list) {
+            bytes += sizeof(step) + step.Points.capacity() * sizeof(HistoryPoint) +
+                     step.Pixels.capacity();
+        }
+    }
+    return bytes;
 }
 
 void DRAW_HISTORY::Append(DRAW_HISTORY_RECORD step) {
@@ -210,6 +290,8 @@ void DRAW_HISTORY::ApplyStep(Bitmap& target, const DRAW_HISTORY_RECORD& step) {
         target.Clear();
     } else if (step.Color == kGridStepColor) {
         ApplyGrid(target, step);
+    } else if (step.Color == kPixelsStepColor) {
+        ApplyPixels(target, step);
     } else {
         ApplyStroke(target, step);
     }

@@ -21,11 +21,15 @@ struct HistoryPoint {
 // Colours that mark the steps which are not strokes.
 inline constexpr std::int32_t kClearStepColor = -1;
 inline constexpr std::int32_t kGridStepColor = -2;
+// An area tool's step: the pixels it changed and the value it gave them.
+inline constexpr std::int32_t kPixelsStepColor = -3;
 // The x of a grid step's point for a cell that got no area (its name was refused).
 inline constexpr std::int32_t kSkippedCell = -1;
 
-// One painting step: a stroke (its colour, width and points), a clearing of the whole map or
-// a grid fill (columns, rows, overwrite and one point per cell whose x is the cell's value).
+// One painting step: a stroke (its colour, width and points), a clearing of the whole map,
+// a grid fill (columns, rows, overwrite and one point per cell whose x is the cell's value) or
+// an area tool's pixels (Columns the value; Points the changed rectangle's corner and size;
+// Pixels one bit per pixel of that rectangle, row by row, zlib-compressed).
 struct DRAW_HISTORY_RECORD {
     std::int32_t Color = 0;
     std::int32_t Width = 0;
@@ -33,6 +37,7 @@ struct DRAW_HISTORY_RECORD {
     std::int32_t Rows = 0;
     std::int32_t Overwrite = 0;
     std::vector<HistoryPoint> Points;
+    std::vector<std::uint8_t> Pixels;
 
     std::int32_t Count() const { return static_cast<std::int32_t>(Points.size()); }
 
@@ -63,6 +68,14 @@ public:
     // Records a grid fill as one step; cellValues in the grid's order (column by column, each
     // from top to bottom), kSkippedCell for a cell that got no area.
     void RecordGrid(int columns, int rows, bool overwrite, std::span<const int> cellValues);
+
+    // Records an area tool's use as one step: the pixels inside changed where after differs
+    // from before took value. A tool's result is kept rather than its input, so that replay
+    // never depends on the picture or on a segmentation giving the same answer twice.
+    void RecordPixels(const Bitmap& before, const Bitmap& after, const Rect& changed,
+                      std::uint8_t value);
+    // The bytes the undoable and redoable steps hold, for the memory budget.
+    std::size_t StepBytes() const;
 
     // Rebuild map without the last step; false when there is nothing to undo.
     bool Undo(Bitmap& map);

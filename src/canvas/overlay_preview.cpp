@@ -45,10 +45,10 @@ bool DrawOverlay(COMMON_DATA& data, int event, ViewMode mode, Bitmap& view) {
     }
     Bitmap overlay;
     try {
-        LoadImageFile(overlay, path);
-    } catch (const ImageError&) {
-        // A file that cannot be decoded previews as no overlay: the preview runs on every
-        // refresh, so a message here would come back with each one.
+        LoadImageFile(overlay, path, data.ProjectReadScope());
+    } catch (const Error&) {
+        // A file that cannot be decoded, or may not be read, previews as no overlay: the
+        // preview runs on every refresh, so a message here would come back with each one.
         overlay = Bitmap();
     }
     PasteOverlay(data.Picture, overlay, record.overlay_x, record.overlay_y, view);

@@ -7,6 +7,8 @@
 
 #include "canvas/area_grid.h"
 #include "canvas/area_map.h"
+#include "canvas/area_tools.h"
+#include "canvas/map_ops.h"
 #include "canvas/draw_history.h"
 #include "canvas/overlay_preview.h"
 #include "canvas/view_compose.h"
@@ -20,47 +22,14 @@ namespace {
 
 constexpr const char* kNoPicture = "В проекте нет изображения: сначала импортируйте его (picture).";
 
-// Comma-separated whole numbers, exactly count of them.
-std::vector<std::int64_t> ParseNumbers(const std::string& what, const std::string& text,
-                                       std::size_t count) {
-    std::vector<std::int64_t> numbers;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = text.find(',', start);
-        const std::string part =
-            text.substr(start, comma == std::string::npos ? comma : comma - start);
-        try {
-            std::size_t used = 0;
-            const long long value = std::stoll(part, &used);
-            if (used != part.size() || value < INT32_MIN || value > INT32_MAX) {
-                throw std::invalid_argument(part);
-            }
-            numbers.push_back(value);
-        } catch (const std::exception&) {
-            numbers.clear();
-            break;
-        }
-        if (comma == std::string::npos) {
-            break;
-        }
-        start = comma + 1;
-    }
-    if (numbers.size() != count) {
-        throw Exit{kUsage,
-                   what + " ждёт " + std::to_string(count) + " целых числа через запятую: " + text};
-    }
-    return numbers;
-}
-
-void RequirePicture(const COMMON_DATA& data) {
-    if (!data.PictureLoaded) {
+// Decodes the picture and the map, which every verb here works on.
+void RequirePicture(Session& session) {
+    session.NeedPixels();
+    if (!session.Data().PictureLoaded) {
         throw Exit{kFailed, kNoPicture};
     }
 }
 
-void PrintRect(const Rect& rect) {
-    std::cout << rect.x << ',' << rect.y << ',' << rect.width << ',' << rect.height << '\n';
-}
 
 void AddPaint(CLI::App& app, Context& context) {
     auto* verb = app.add_subcommand(
@@ -85,7 +54,7 @@ void AddPaint(CLI::App& app, Context& context) {
         }
         Session session(context.prompter, *project);
         COMMON_DATA& data = session.Data();
-        RequirePicture(data);
+        RequirePicture(session);
         const int value = *area == "0" ? 0 : session.RequireArea(*area);
         if (*brush > 0) {
             data.BrushSize = *brush;
@@ -111,26 +80,88 @@ void AddPaint(CLI::App& app, Context& context) {
 
 void AddFill(CLI::App& app, Context& context) {
     auto* verb = app.add_subcommand(
-        "fill", "fill a rectangle with an area; prints L,T,W,H of the part inside the map");
+        "fill",
+        "fill a rectangle, an ellipse, a polygon or a region of the map with an area; prints "
+        "L,T,W,H of the part of the rectangle inside the map, or of the pixels the other "
+        "shapes wrote");
     auto project = std::make_shared<std::string>();
     auto area = std::make_shared<std::string>();
     auto rect = std::make_shared<std::string>();
+    auto ellipse = std::make_shared<std::string>();
+    auto polygon = std::make_shared<std::vector<std::string>>();
+    auto region = std::make_shared<std::string>();
     auto overwrite = std::make_shared<bool>(false);
     verb->add_option("project", *project)->required();
-    verb->add_option("area", *area, "the area's name")->required();
-    verb->add_option("--rect", *rect, "L,T,W,H")->required();
+    verb->add_option("area", *area, "the area's name (or 0 to erase, except with --rect)")
+        ->required();
+    auto* rectOption = verb->add_option("--rect", *rect, "L,T,W,H");
+    auto* ellipseOption =
+        verb->add_option("--ellipse", *ellipse, "the ellipse inscribed in L,T,W,H");
+    auto* polygonOption = verb->add_option(
+        "--polygon", *polygon, "X1,Y1 X2,Y2 X3,Y3 ...: a polygon (non-zero winding)");
+    auto* regionOption = verb->add_option(
+        "--region", *region, "X,Y: the 4-connected part of the map holding that pixel's value");
     verb->add_flag("--overwrite", *overwrite, "fill pixels of other areas too");
-    verb->callback([&context, project, area, rect, overwrite] {
-        const auto box = ParseNumbers("--rect", *rect, 4);
+    for (CLI::Option* option : {rectOption, ellipseOption, polygonOption, regionOption}) {
+        for (CLI::Option* other : {rectOption, ellipseOption, polygonOption, regionOption}) {
+            if (option != other) {
+                option->excludes(other);
+            }
+        }
+    }
+    verb->callback([&context, project, area, rect, ellipse, polygon, region, overwrite] {
+        if (rect->empty() && ellipse->empty() && polygon->empty() && region->empty()) {
+            throw Exit{kUsage, "fill ждёт одну из форм: --rect, --ellipse, --polygon или --region."};
+        }
+        if (!rect->empty()) {
+            const auto box = ParseNumbers("--rect", *rect, 4);
+            Session session(context.prompter, *project);
+            COMMON_DATA& data = session.Data();
+            RequirePicture(session);
+            const int value = session.RequireArea(*area);
+            const Rect touched =
+                AreaMap(data).FillMapRect(box[0], box[1], box[2], box[3], value, *overwrite);
+            session.MapChanged();
+            session.Finish();
+            PrintRect(touched);
+            return;
+        }
+        ShapeRing points;
+        for (const std::string& text : *polygon) {
+            const auto xy = ParseNumbers("--polygon", text, 2);
+            points.push_back({static_cast<double>(xy[0]), static_cast<double>(xy[1])});
+        }
+        const auto box = ellipse->empty() ? std::vector<std::int64_t>{}
+                                          : ParseNumbers("--ellipse", *ellipse, 4);
+        const auto at = region->empty() ? std::vector<std::int64_t>{}
+                                        : ParseNumbers("--region", *region, 2);
+        if (!polygon->empty() && points.size() < 3) {
+            throw Exit{kFailed, "--polygon: многоугольнику нужно не меньше 3 точек, а их " +
+                                    std::to_string(points.size()) + "."};
+        }
         Session session(context.prompter, *project);
         COMMON_DATA& data = session.Data();
-        RequirePicture(data);
-        const int value = session.RequireArea(*area);
-        const Rect touched =
-            AreaMap(data).FillMapRect(box[0], box[1], box[2], box[3], value, *overwrite);
-        session.MapChanged();
-        session.Finish();
-        PrintRect(touched);
+        RequirePicture(session);
+        const int value = AreaOrErase(session, *area);
+        Rect changed;
+        if (!box.empty()) {
+            changed = FillEllipse(data.Map, box[0], box[1], box[2], box[3], value, *overwrite);
+        } else if (!points.empty()) {
+            changed = FillPolygon(data.Map, points, value, *overwrite);
+        } else {
+            if (!data.Map.Contains(static_cast<int>(at[0]), static_cast<int>(at[1]))) {
+                throw Exit{kFailed, PointOffPictureText(at[0], at[1], data.Map)};
+            }
+            const int held = AreaAt(data.Map, at[0], at[1]);
+            if (held != 0 && !*overwrite) {
+                throw Exit{kFailed, "Точка " + *region + " принадлежит области «" +
+                                        data.AreaNames[held] +
+                                        "»: без --overwrite заливка пишет только в пиксели вне "
+                                        "областей, поэтому ничего не изменено."};
+            }
+            changed = FillRegion(data.Map, at[0], at[1], value, *overwrite);
+        }
+        FinishTool(session, changed);
     });
 }
 
@@ -153,7 +184,7 @@ void AddGrid(CLI::App& app, Context& context) {
     verb->callback([&context, project, request] {
         Session session(context.prompter, *project);
         COMMON_DATA& data = session.Data();
-        RequirePicture(data);
+        RequirePicture(session);
         DRAW_HISTORY history;
         history.Reset(data.Map);
         const GridResult result = AddAreaGrid(data, history, *request);
@@ -184,7 +215,7 @@ void AddClearMap(CLI::App& app, Context& context) {
     verb->add_option("project", *project)->required();
     verb->callback([&context, project] {
         Session session(context.prompter, *project);
-        RequirePicture(session.Data());
+        RequirePicture(session);
         session.Data().ClearMap();
         session.MapChanged();
         session.Finish();
@@ -214,7 +245,7 @@ void AddView(CLI::App& app, Context& context) {
         }
         Session session(context.prompter, *project, ProjectAccess::Read);
         COMMON_DATA& data = session.Data();
-        RequirePicture(data);
+        RequirePicture(session);
         const ViewMode viewMode = *mode == "picture"   ? ViewMode::Picture
                                   : *mode == "current" ? ViewMode::PictureAndCurrentArea
                                                        : ViewMode::PictureAndMask;

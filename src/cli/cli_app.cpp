@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <climits>
 #include <iostream>
+#include <stdexcept>
 
 namespace velmora::cli {
 
@@ -32,7 +34,7 @@ Session::Session(CliPrompter& prompter, const std::string& projectPath, ProjectA
     if (!m_data.OpenProject(projectPath, access)) {
         throw Exit{kFailed, ""};
     }
-    m_data.LoadPicture();
+    m_data.LoadPictureRecord();
     // An empty registry read from a file that failed to answer would make every area look
     // missing.
     if (!m_data.ListAreas()) {
@@ -40,6 +42,13 @@ Session::Session(CliPrompter& prompter, const std::string& projectPath, ProjectA
     }
     if (access == ProjectAccess::Write) {
         m_data.BeginChange();
+    }
+}
+
+void Session::NeedPixels() {
+    if (!m_pixelsRead) {
+        m_pixelsRead = true;
+        m_data.LoadPicture();
     }
 }
 
@@ -97,6 +106,55 @@ std::function<void(CliPrompter&)> AddOverwriteFlags(CLI::App& verb) {
 std::vector<VerbAdder>& VerbAdders() {
     static std::vector<VerbAdder> adders;
     return adders;
+}
+
+std::vector<std::int64_t> ParseNumbers(const std::string& what, const std::string& text,
+                                       std::size_t count) {
+    std::vector<std::int64_t> numbers;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        const std::string part =
+            text.substr(start, comma == std::string::npos ? comma : comma - start);
+        try {
+            std::size_t used = 0;
+            const long long value = std::stoll(part, &used);
+            if (used != part.size() || value < INT32_MIN || value > INT32_MAX) {
+                throw std::invalid_argument(part);
+            }
+            numbers.push_back(value);
+        } catch (const std::exception&) {
+            numbers.clear();
+            break;
+        }
+        if (comma == std::string::npos) {
+            break;
+        }
+        start = comma + 1;
+    }
+    if (numbers.size() != count) {
+        throw Exit{kUsage,
+                   what + " ждёт " + std::to_string(count) + " целых числа через запятую: " + text};
+    }
+    return numbers;
+}
+
+void PrintRect(const Rect& rect) {
+    std::cout << rect.x << ',' << rect.y << ',' << rect.width << ',' << rect.height << '\n';
+}
+
+int AreaOrErase(Session& session, const std::string& name) {
+    return name == "0" ? 0 : session.RequireArea(name);
+}
+
+void FinishTool(Session& session, const Rect& changed) {
+    if (!changed.Empty()) {
+        session.MapChanged();
+    }
+    session.Finish();
+    if (!changed.Empty()) {
+        PrintRect(changed);
+    }
 }
 
 int RequireEvent(const std::string& name) {

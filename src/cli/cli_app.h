@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "canvas/rect.h"
 #include "store/common_data.h"
 #include "store/prompter.h"
 
@@ -37,10 +39,12 @@ private:
     Answer m_answer = Answer::Cancel;
 };
 
-// An open project for the length of one verb: OpenProject then LoadPicture on construction.
-// A writing verb is one change of the project: Finish() commits it together with the map when
-// the map changed, and leaving without Finish() (an error) takes all of it back. A reading
-// verb shares the project with its writer and changes nothing.
+// An open project for the length of one verb: OpenProject, the picture's record and the area
+// list on construction; the picture and the map are decoded only by NeedPixels(), which the
+// verbs that paint, delete pixels or export call. A writing verb is one change of the project:
+// Finish() commits it together with the map when the map changed, and leaving without Finish()
+// (an error) takes all of it back. A reading verb shares the project with its writer and
+// changes nothing.
 class Session {
 public:
     Session(CliPrompter& prompter, const std::string& projectPath,
@@ -48,6 +52,8 @@ public:
     ~Session();
 
     COMMON_DATA& Data() { return m_data; }
+    // Decodes the picture and the map once; PictureLoaded then tells whether they are there.
+    void NeedPixels();
     // Marks the map as changed so that Finish() saves it.
     void MapChanged() { m_mapChanged = true; }
     void Finish();
@@ -60,6 +66,7 @@ private:
     DbConnection m_sourceDb;
     COMMON_DATA m_data;
     bool m_mapChanged = false;
+    bool m_pixelsRead = false;
     bool m_finished = false;
 };
 
@@ -78,6 +85,21 @@ std::vector<VerbAdder>& VerbAdders();
 struct Registrar {
     explicit Registrar(VerbAdder adder) { VerbAdders().push_back(adder); }
 };
+
+// Comma-separated whole numbers (32-bit), exactly count of them; throws Exit{kUsage} naming
+// the option otherwise.
+std::vector<std::int64_t> ParseNumbers(const std::string& what, const std::string& text,
+                                       std::size_t count);
+
+// Prints L,T,W,H and a line break.
+void PrintRect(const Rect& rect);
+
+// The value an area tool writes: 0 for "0" (erasing, as paint does), else the named area.
+int AreaOrErase(Session& session, const std::string& name);
+
+// Saves the map when the tool changed pixels, closes the project and prints the rectangle of
+// the changed pixels (nothing when none changed).
+void FinishTool(Session& session, const Rect& changed);
 
 // Parses an event name ("over", "click", "dblclick"); throws Exit{kUsage} otherwise.
 int RequireEvent(const std::string& name);

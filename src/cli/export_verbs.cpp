@@ -68,6 +68,7 @@ void AddExport(CLI::App& app, Context& context) {
     verb->add_option("page", *out, "the page; its extension becomes .html")->required();
     verb->callback([&context, project, out] {
         Session session(context.prompter, *project, ProjectAccess::Read);
+        session.NeedPixels();
         const ExportOutcome outcome = ExportToHtml(session.Data(), *out, ProgramFolder());
         session.Finish();
         PrintOutcome(outcome);
@@ -86,6 +87,7 @@ void AddTest(CLI::App& app, Context& context) {
     verb->add_flag("--no-open", *noOpen, "write the page but do not open it");
     verb->callback([&context, project, noOpen] {
         Session session(context.prompter, *project, ProjectAccess::Read);
+        session.NeedPixels();
         DesktopShell desktop;
         NoShell none;
         Shell& shell = *noOpen ? static_cast<Shell&>(none) : desktop;
@@ -127,6 +129,7 @@ void AddMapText(CLI::App& app, Context& context) {
     verb->add_option("project", *project)->required();
     verb->callback([&context, project] {
         Session session(context.prompter, *project, ProjectAccess::Read);
+        session.NeedPixels();
         if (!session.Data().PictureLoaded) {
             throw Exit{kFailed, msg::kExportNeedsPicture};
         }

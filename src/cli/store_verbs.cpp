@@ -6,6 +6,8 @@
 #include "cli/cli_app.h"
 #include "export/link_rules.h"
 #include "store/files.h"
+#include "store/image_size.h"
+#include "store/map_census.h"
 #include "store/paths.h"
 
 namespace velmora::cli {
@@ -119,6 +121,7 @@ void AddAreaVerbs(CLI::App& app, Context& context) {
     remove->add_option("name", *name)->required();
     remove->callback([&context, project, name] {
         Session session(context.prompter, *project);
+        session.NeedPixels();
         const bool done = session.Data().DeleteArea(*name);
         if (done) {
             session.MapChanged();
@@ -133,6 +136,7 @@ void AddAreaVerbs(CLI::App& app, Context& context) {
     clear->add_option("project", *project)->required();
     clear->callback([&context, project] {
         Session session(context.prompter, *project);
+        session.NeedPixels();
         session.Data().DeleteAllAreas();
         session.MapChanged();
         session.Finish();
@@ -155,6 +159,7 @@ void AddAreaVerbs(CLI::App& app, Context& context) {
     import->callback([&context, project, source, replace] {
         Session session(context.prompter, *project);
     if (*replace) {
+        session.NeedPixels();
         session.Data().DeleteAllAreas();
         session.MapChanged();
     }
@@ -331,14 +336,20 @@ void AddInfo(CLI::App& app, Context& context) {
     verb->callback([&context, project] {
         Session session(context.prompter, *project, ProjectAccess::Read);
         COMMON_DATA& data = session.Data();
-        std::array<long long, 256> pixels{};
-        if (data.PictureLoaded) {
-            for (int y = 0; y < data.Map.Height(); ++y) {
-                const std::uint8_t* p = data.Map.Row(y);
-                for (int x = 0; x < data.Map.Width(); ++x, p += 3) {
-                    ++pixels[p[0]];
-                }
+        // Counted from the map file alone, row by row: neither the picture nor the whole map
+        // is ever held in memory.
+        AreaPixelCounts pixels{};
+        const std::string picturePath = data.WorkFilePath("Images", data.PictureFileName);
+        const std::string mapPath = data.WorkFilePath("Maps", data.MapFileName);
+        if (!picturePath.empty() && !mapPath.empty() && EntryExists(picturePath)) {
+            const ReadScope scope = data.ProjectReadScope();
+            // The picture's header decides the size, as decoding it would; the stored numbers
+            // may be stale.
+            if (const auto size = ReadImageSize(picturePath, scope)) {
+                data.Width = size->width;
+                data.Height = size->height;
             }
+            CountAreaPixels(mapPath, data.Width, data.Height, pixels, scope);
         }
         nlohmann::ordered_json out;
         out["version"] = "4.0";

@@ -54,7 +54,10 @@ std::string ToneLine(const char* key, std::int32_t brightness, std::int32_t cont
 class AssetCopier {
 public:
     AssetCopier(const COMMON_DATA& data, Prompter& prompter, std::string destinationFolder)
-        : m_data(data), m_prompter(prompter), m_destinationFolder(std::move(destinationFolder)) {}
+        : m_data(data),
+          m_prompter(prompter),
+          m_destinationFolder(std::move(destinationFolder)),
+          m_scope(data.ProjectReadScope()) {}
 
     bool Copy(const char* workFolder, const std::string& name) {
         const std::string source = m_data.WorkFilePath(workFolder, name);
@@ -62,13 +65,15 @@ public:
             m_prompter.Message(msg::kBadFileName + name);
             return false;
         }
-        if (!FileExists(source)) {
+        if (!EntryExists(source)) {
             m_prompter.Message(msg::kFileNotFound + source);
             return false;
         }
         const std::string destination = JoinPath(m_destinationFolder, name);
         if (!FileExists(destination)) {
-            CopyFileNoOverwrite(source, destination);
+            // Only the project's own files are published: a link leading out of its folders,
+            // or a pipe or device in their place, is refused.
+            CopyFileNoOverwrite(source, destination, m_scope);
         }
         return true;
     }
@@ -77,6 +82,7 @@ private:
     const COMMON_DATA& m_data;
     Prompter& m_prompter;
     std::string m_destinationFolder;
+    ReadScope m_scope;
 };
 
 bool AddEffectLines(std::vector<std::string>& lines, const ATTRIBUTES& a, AssetCopier& copier) {

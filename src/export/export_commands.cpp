@@ -38,18 +38,54 @@ bool CanExport(COMMON_DATA& data) {
     return true;
 }
 
-// Replaces the picture beside the page by a fresh copy; written aside and renamed, so the old
+// Replaces the picture beside the page by a fresh copy; streamed aside and renamed, so the old
 // copy survives a failed write, and exporting into the Images folder itself leaves it alone.
 void CopyPictureFresh(const COMMON_DATA& data, const std::string& pageFolder) {
     const std::string source = data.WorkFilePath("Images", data.PictureFileName);
-    if (!FileExists(source)) {
+    if (!EntryExists(source)) {
         throw FileError(msg::kFileNotFound + source);
     }
     const std::string target = JoinPath(pageFolder, data.PictureFileName);
     if (SameFile(source, target)) {
         return;
     }
-    WriteFileAtomically(target, ReadWholeFile(source));
+    CopyFileReplacing(source, target, data.ProjectReadScope());
+}
+
+// True when path is a file the project itself reads: the project file, its picture and map, or
+// anything in the folders of effect pictures and sounds.
+bool ProjectUsesFile(const COMMON_DATA& data, const std::string& path) {
+    if (!EntryExists(path)) {
+        return false;
+    }
+    for (const std::string& used :
+         {data.ProjectPath, data.WorkFilePath("Images", data.PictureFileName),
+          data.WorkFilePath("Maps", data.MapFileName)}) {
+        if (!used.empty() && SameFile(path, used)) {
+            return true;
+        }
+    }
+    const std::string folder = FolderOfPath(path);
+    return SameFile(folder, data.WorkFolderPath("Pictures")) ||
+           SameFile(folder, data.WorkFolderPath("Sounds"));
+}
+
+// Refuses, with a message, an export that would replace one of the project's own files: the
+// page, its data script or the copy of the picture beside the page.
+bool ReplacesNothingOfProject(COMMON_DATA& data, const std::string& pageFolder,
+                              const std::string& pagePath, const std::string& pageName) {
+    const std::string picture = JoinPath(pageFolder, data.PictureFileName);
+    const std::string source = data.WorkFilePath("Images", data.PictureFileName);
+    const std::string replaced[] = {pagePath,
+                                    JoinPath(JoinPath(pageFolder, "VLM"), pageName + ".js"),
+                                    SameFile(source, picture) ? std::string() : picture};
+    for (const std::string& path : replaced) {
+        if (!path.empty() && ProjectUsesFile(data, path)) {
+            data.UserPrompter().Message(msg::kExportWouldReplace + path);
+            return false;
+        }
+    }
+    return true;
 }
 
 // The steps both commands share once the page folder D exists: new id, runtime files, picture,
@@ -100,8 +136,11 @@ ExportOutcome ExportToHtml(COMMON_DATA& data, const std::string& chosenPath,
         return {};
     }
     const std::string pageFolder = FolderOfPath(chosenPath);
-    CreateFolderPath(JoinPath(pageFolder, "VLM"));
     const std::string pagePath = StripExtension(chosenPath) + ".html";
+    if (!ReplacesNothingOfProject(data, pageFolder, pagePath, pageName)) {
+        return {};
+    }
+    CreateFolderPath(JoinPath(pageFolder, "VLM"));
     return WriteExport(data, pageFolder, pagePath, pageName, programFolder);
 }
 
@@ -118,6 +157,9 @@ ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder,
         fs::absolute(fs::u8path(JoinPath(pageFolder, pageName + ".html")), ec);
     const std::string pagePath =
         ec ? JoinPath(pageFolder, pageName + ".html") : absolute.lexically_normal().string();
+    if (!ReplacesNothingOfProject(data, pageFolder, pagePath, pageName)) {
+        return {};
+    }
     ExportOutcome outcome = WriteExport(data, pageFolder, pagePath, pageName, programFolder);
     if (!shell.Open(outcome.pagePath)) {
         data.UserPrompter().Message(msg::kPageNotOpened + outcome.pagePath);

@@ -10,5 +10,7 @@ inline constexpr const char* kNoPageName = "Не указано имя стра�
 inline constexpr const char* kPageNotOpened = "Не удалось открыть страницу в браузере: ";
 inline constexpr const char* kMergedFileExists = "Файл существует. Перезаписать?";
 inline constexpr const char* kMergeDone = "Операция выполнена!";
+inline constexpr const char* kExportWouldReplace =
+    "Экспорт заменил бы файл, которым пользуется проект. Выберите другую папку: ";
 
 }  // namespace velmora::msg

@@ -51,6 +51,14 @@ std::string COMMON_DATA::WorkFilePath(const std::string& folder, const std::stri
     return IsPlainFileName(name) ? JoinPath(WorkFolderPath(folder), name) : std::string();
 }
 
+ReadScope COMMON_DATA::ProjectReadScope() const {
+    std::vector<std::string> folders = {ProjectFolder};
+    for (const char* folder : kWorkFolders) {
+        folders.push_back(WorkFolderPath(folder));
+    }
+    return ReadScope(folders);
+}
+
 std::string COMMON_DATA::CopyIntoWorkFolder(const std::string& source, const std::string& folder) {
     const std::string name = ExtractName(source);
     const std::string target = WorkFilePath(folder, name);
@@ -228,7 +236,7 @@ bool COMMON_DATA::ImportPicture(const std::string& source) {
             RollbackChange();
             return false;
         }
-        if (!LoadImageFile(Picture, WorkFilePath("Images", PictureFileName))) {
+        if (!LoadImageFile(Picture, WorkFilePath("Images", PictureFileName), ProjectReadScope())) {
             RollbackChange();
             return false;
         }
@@ -292,7 +300,7 @@ bool COMMON_DATA::SaveMap() {
     return true;
 }
 
-bool COMMON_DATA::LoadPicture() {
+bool COMMON_DATA::LoadPictureRecord() {
     if (!ProjectOpen) {
         ShowMessage(msg::kOpenProjectFirst);
         return false;
@@ -310,7 +318,11 @@ bool COMMON_DATA::LoadPicture() {
         BackgroundSound = query.getColumn(4).getString();
         BackgroundVolume = query.getColumn(5).getInt();
     }
-    if (PictureFileName.empty()) {
+    return !PictureFileName.empty();
+}
+
+bool COMMON_DATA::LoadPicture() {
+    if (!LoadPictureRecord()) {
         return false;
     }
     const std::string picturePath = WorkFilePath("Images", PictureFileName);
@@ -319,7 +331,8 @@ bool COMMON_DATA::LoadPicture() {
         ShowMessage(msg::kBadFileName + (picturePath.empty() ? PictureFileName : MapFileName));
         return false;
     }
-    if (!LoadImageFile(Picture, picturePath)) {
+    const ReadScope scope = ProjectReadScope();
+    if (!LoadImageFile(Picture, picturePath, scope)) {
         return false;
     }
     // The decoded picture decides the size; the stored numbers may be stale or damaged.
@@ -327,8 +340,8 @@ bool COMMON_DATA::LoadPicture() {
     Height = Picture.Height();
     // A committed change whose map has not been renamed yet: its staged map is the map.
     const std::string staged = StagedMapPath();
-    const bool loaded = !staged.empty() && MapCommitPending() && LoadImageFile(Map, staged);
-    if (!loaded && !LoadImageFile(Map, mapPath)) {
+    const bool loaded = !staged.empty() && MapCommitPending() && LoadImageFile(Map, staged, scope);
+    if (!loaded && !LoadImageFile(Map, mapPath, scope)) {
         return false;
     }
     FitMapToPicture();

@@ -10,6 +10,7 @@
 #include "store/bitmap.h"
 #include "store/db_connection.h"
 #include "store/project_lock.h"
+#include "store/files.h"
 #include "store/prompter.h"
 
 namespace velmora {
@@ -52,6 +53,10 @@ public:
     void CloseProject();
     bool ImportPicture(const std::string& source);
     void ClearMap();
+    // Reads the picture's record (file names, size, background sound) without decoding
+    // anything; false when the project holds no picture.
+    bool LoadPictureRecord();
+    // LoadPictureRecord, then decodes the picture and the map.
     bool LoadPicture();
     bool SaveMap();
     bool SaveBackgroundSound();
@@ -62,6 +67,9 @@ public:
     // (a stored name may never lead outside the working folders).
     std::string WorkFolderPath(const std::string& folder) const;
     std::string WorkFilePath(const std::string& folder, const std::string& name) const;
+    // Where the project's own files may be read from: the project folder and the working
+    // folders, wherever links among them lead, and nowhere else.
+    ReadScope ProjectReadScope() const;
 
     // Copies a chosen file into a working folder ("Images", "Pictures", "Sounds") under its
     // own name. An existing file of that name asks "Файл уже существует. Перезаписать?":

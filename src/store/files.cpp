@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -20,6 +22,34 @@ namespace {
 
 std::string SystemError(int code) {
     return std::strerror(code);
+}
+
+// Copies move through a buffer of this size, whatever the size of the file.
+constexpr std::size_t kCopyBufferSize = 256 * 1024;
+
+std::string NotRegularFile(const std::string& path) {
+    return "Это не обычный файл: " + path;
+}
+
+// Where an open descriptor really leads, links resolved; empty when the system cannot say.
+std::string RealPathOf(int fd) {
+    char buffer[PATH_MAX];
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t n = ::readlink(self.c_str(), buffer, sizeof buffer);
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer) {
+        return {};
+    }
+    return std::string(buffer, static_cast<std::size_t>(n));
+}
+
+std::string RealPathOf(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return {};
+    }
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
 }
 
 // The file a write goes to before it is renamed over its target. Where the system allows, it is
@@ -66,6 +96,14 @@ public:
     }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
+
+    // Streams the rest of input into the file.
+    void WriteFrom(InputFile& input, const std::string& target) {
+        std::vector<char> buffer(kCopyBufferSize);
+        while (const std::size_t n = input.Read(buffer.data(), buffer.size())) {
+            Write(std::string_view(buffer.data(), n), target);
+        }
+    }
 
     void Write(std::string_view bytes, const std::string& target) {
         const char* p = bytes.data();
@@ -143,55 +181,145 @@ bool FolderExists(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool EntryExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+ReadScope::ReadScope(const std::vector<std::string>& folders) : m_limited(true) {
+    for (const std::string& folder : folders) {
+        std::string real = RealPathOf(folder);
+        if (!real.empty()) {
+            m_roots.push_back(std::move(real));
+        }
+    }
+}
+
+bool ReadScope::Allows(const std::string& realPath) const {
+    if (!m_limited) {
+        return true;
+    }
+    for (const std::string& root : m_roots) {
+        if (root == "/" || realPath == root ||
+            (realPath.size() > root.size() && realPath.compare(0, root.size(), root) == 0 &&
+             realPath[root.size()] == kSeparator)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+InputFile::InputFile(const std::string& path, const ReadScope& scope) : m_path(path) {
+    // The type is checked before opening, so that a device is never opened at all, and again on
+    // the open descriptor, in case the name was swapped in between. Opening without blocking
+    // keeps a named pipe without a writer from holding the program forever.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        throw FileError("Не удалось открыть файл " + path + ": " + SystemError(errno));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        throw FileError(NotRegularFile(path));
+    }
+    m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (m_fd < 0) {
+        throw FileError("Не удалось открыть файл " + path + ": " + SystemError(errno));
+    }
+    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(m_fd);
+        throw FileError(NotRegularFile(path));
+    }
+    m_size = static_cast<long long>(st.st_size);
+    if (scope.Limited()) {
+        std::string real = RealPathOf(m_fd);
+        if (real.empty()) {
+            real = RealPathOf(path);
+        }
+        if (!scope.Allows(real)) {
+            ::close(m_fd);
+            throw FileError("Файл ведёт за пределы папок проекта: " + path);
+        }
+    }
+}
+
+InputFile::~InputFile() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+std::size_t InputFile::Read(char* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(m_fd, buffer, size);
+        if (n >= 0) {
+            return static_cast<std::size_t>(n);
+        }
+        if (errno != EINTR) {
+            throw FileError("Ошибка чтения файла " + m_path + ": " + SystemError(errno));
+        }
+    }
+}
+
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     TempFile temp(path);
     temp.Write(bytes, path);
     temp.Commit(path);
 }
 
-std::string ReadWholeFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        throw FileError("Не удалось открыть файл " + path + ": " + SystemError(errno));
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw FileError("Не удалось открыть файл " + path);
-    }
+std::string ReadWholeFile(const std::string& path, const ReadScope& scope) {
+    InputFile input(path, scope);
     std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    bytes.reserve(static_cast<std::size_t>(input.Size()));
     char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const int code = errno;
-            ::close(fd);
-            throw FileError("Ошибка чтения файла " + path + ": " + SystemError(code));
-        }
-        if (n == 0) {
-            break;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
+    while (const std::size_t n = input.Read(buffer, sizeof buffer)) {
+        bytes.append(buffer, n);
     }
-    ::close(fd);
     return bytes;
 }
 
-void CopyFileNoOverwrite(const std::string& source, const std::string& target) {
-    if (!FileExists(source)) {
+void CopyFileNoOverwrite(const std::string& source, const std::string& target,
+                         const ReadScope& scope) {
+    if (!EntryExists(source)) {
         throw FileError("Файл не найден: " + source);
     }
     if (fs::exists(fs::u8path(target))) {
         throw FileError("Файл уже существует: " + target);
     }
-    const std::string bytes = ReadWholeFile(source);
+    CopyFileReplacing(source, target, scope);
+}
+
+void CopyFileReplacing(const std::string& source, const std::string& target,
+                       const ReadScope& scope) {
+    InputFile input(source, scope);
     TempFile temp(target);
-    temp.Write(bytes, target);
+    temp.WriteFrom(input, target);
     temp.Commit(target);
+}
+
+bool SameContent(const std::string& a, const std::string& b) {
+    InputFile first(a);
+    InputFile second(b);
+    if (first.Size() != second.Size()) {
+        return false;
+    }
+    std::vector<char> one(kCopyBufferSize);
+    std::vector<char> two(kCopyBufferSize);
+    for (;;) {
+        const std::size_t n = first.Read(one.data(), one.size());
+        std::size_t m = 0;
+        while (m < n) {
+            const std::size_t got = second.Read(two.data() + m, n - m);
+            if (got == 0) {
+                return false;
+            }
+            m += got;
+        }
+        if (n == 0) {
+            return second.Read(two.data(), 1) == 0;
+        }
+        if (std::memcmp(one.data(), two.data(), n) != 0) {
+            return false;
+        }
+    }
 }
 
 bool DeleteFileIfPresent(const std::string& path) {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "store/bitmap.h"
+#include "store/files.h"
 
 // The format codecs behind DecodeImage and EncodeImage. Each works on bytes in memory and
 // reports a fault as ImageDefect with a short Russian reason; the public functions add which
@@ -25,6 +28,12 @@ Bitmap DecodePng(std::string_view bytes);
 Bitmap DecodeJpeg(std::string_view bytes);
 Bitmap DecodeGif(std::string_view bytes);
 Bitmap DecodeBmp(std::string_view bytes);
+
+// Decodes a PNG file one row at a time, never holding more than one row: onSize gets the size
+// first, then onRow each row top to bottom as BGR bytes. False, with nothing handed on, for an
+// interlaced file, whose rows only come together at the end.
+bool StreamPngRows(InputFile& input, const std::function<void(int, int)>& onSize,
+                   const std::function<void(int, const std::uint8_t*)>& onRow);
 
 std::string EncodePng(const Bitmap& bitmap);
 std::string EncodeJpeg(const Bitmap& bitmap);

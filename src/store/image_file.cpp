@@ -94,15 +94,17 @@ ImageFormat FormatOfPath(const std::string& path) {
     return ImageFormat::Unknown;
 }
 
-bool LoadImageFile(Bitmap& bitmap, const std::string& path) {
-    if (!FileExists(path)) {
+bool LoadImageFile(Bitmap& bitmap, const std::string& path, const ReadScope& scope) {
+    // A folder of that name holds no picture; a pipe or a device claims to be one, and is
+    // refused when it is opened.
+    if (!EntryExists(path) || FolderExists(path)) {
         return false;
     }
     const ImageFormat format = FormatOfPath(path);
     if (format == ImageFormat::Unknown) {
         return false;
     }
-    const std::string bytes = ReadWholeFile(path);
+    const std::string bytes = ReadWholeFile(path, scope);
     bitmap = DecodeOrExplain(bytes, format, " " + path);
     return true;
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "store/bitmap.h"
+#include "store/files.h"
 
 namespace velmora {
 
@@ -16,10 +17,11 @@ enum class ImageFormat { Unknown, Png, Jpeg, Gif, Bmp };
 // The format the lower-cased extension of path names (".png", ".jpg", ".jpeg", ".gif", ".bmp").
 ImageFormat FormatOfPath(const std::string& path);
 
-// Decodes the file at path into bitmap as 24-bit colour. False when no file exists there or
-// its extension names no known format (the bitmap is then unchanged). A file that exists but
-// cannot be decoded throws ImageError with a readable text; the bitmap is then unchanged too.
-bool LoadImageFile(Bitmap& bitmap, const std::string& path);
+// Decodes the file at path into bitmap as 24-bit colour. False when nothing or a folder is there
+// or its extension names no known format (the bitmap is then unchanged). A file that exists but
+// cannot be decoded throws ImageError with a readable text; something that is no regular file,
+// or lies outside the scope, throws FileError. The bitmap is then unchanged too.
+bool LoadImageFile(Bitmap& bitmap, const std::string& path, const ReadScope& scope = {});
 
 // Writes bitmap in the format of path's extension, through a temporary file renamed into place.
 // False for an unknown extension (nothing written); throws ImageError or FileError on failure.

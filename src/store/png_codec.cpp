@@ -23,6 +23,7 @@ struct PngSession {
     char message[256] = {};
     const unsigned char* input = nullptr;
     std::size_t inputLeft = 0;
+    InputFile* file = nullptr;
     std::string* output = nullptr;
 
     ~PngSession() {
@@ -52,6 +53,25 @@ void ReadFromMemory(png_structp png, png_bytep data, png_size_t length) {
     session->inputLeft -= length;
 }
 
+void ReadFromFile(png_structp png, png_bytep data, png_size_t length) {
+    auto* session = static_cast<PngSession*>(png_get_io_ptr(png));
+    bool complete = true;
+    try {
+        for (png_size_t done = 0; done < length && complete;) {
+            const std::size_t n =
+                session->file->Read(reinterpret_cast<char*>(data) + done, length - done);
+            done += n;
+            complete = n > 0;
+        }
+    } catch (const std::exception&) {
+        complete = false;
+    }
+    // Outside the handler: the jump out of png_error must not cross a catch block.
+    if (!complete) {
+        png_error(png, "unexpected end of file");
+    }
+}
+
 void WriteToMemory(png_structp png, png_bytep data, png_size_t length) {
     auto* session = static_cast<PngSession*>(png_get_io_ptr(png));
     bool stored = true;
@@ -73,8 +93,8 @@ void FlushNothing(png_structp) {}
 }
 
 // Reads the header and sets up conversion of every colour type to 8-bit BGR without alpha.
-bool ReadPngHeader(PngSession& session, png_uint_32& width, png_uint_32& height,
-                   int& bitsPerPixel) {
+bool ReadPngHeader(PngSession& session, png_uint_32& width, png_uint_32& height, int& bitsPerPixel,
+                   bool& interlaced) {
     if (setjmp(png_jmpbuf(session.png))) {
         return false;
     }
@@ -89,6 +109,7 @@ bool ReadPngHeader(PngSession& session, png_uint_32& width, png_uint_32& height,
     const int colorType = png_get_color_type(png, info);
     const int bitDepth = png_get_bit_depth(png, info);
     bitsPerPixel = png_get_channels(png, info) * bitDepth;
+    interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
     if (colorType == PNG_COLOR_TYPE_PALETTE) {
         png_set_palette_to_rgb(png);
     }
@@ -108,6 +129,14 @@ bool ReadPngHeader(PngSession& session, png_uint_32& width, png_uint_32& height,
     png_set_bgr(png);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
+    return true;
+}
+
+bool ReadPngRow(PngSession& session, png_bytep row) {
+    if (setjmp(png_jmpbuf(session.png))) {
+        return false;
+    }
+    png_read_row(session.png, row, nullptr);
     return true;
 }
 
@@ -166,7 +195,8 @@ Bitmap DecodePng(std::string_view bytes) {
     png_uint_32 width = 0;
     png_uint_32 height = 0;
     int bitsPerPixel = 0;
-    if (!ReadPngHeader(session, width, height, bitsPerPixel)) {
+    bool interlaced = false;
+    if (!ReadPngHeader(session, width, height, bitsPerPixel, interlaced)) {
         FailPng(session);
     }
     CheckDecodedSize(width, height);
@@ -189,6 +219,60 @@ Bitmap DecodePng(std::string_view bytes) {
         FailPng(session);
     }
     return bitmap;
+}
+
+bool StreamPngRows(InputFile& input, const std::function<void(int, int)>& onSize,
+                   const std::function<void(int, const std::uint8_t*)>& onRow) {
+    unsigned char signature[8] = {};
+    std::size_t got = 0;
+    while (got < sizeof signature) {
+        const std::size_t n =
+            input.Read(reinterpret_cast<char*>(signature) + got, sizeof signature - got);
+        if (n == 0) {
+            break;
+        }
+        got += n;
+    }
+    if (got < sizeof signature || png_sig_cmp(signature, 0, 8) != 0) {
+        throw ImageDefect("это не файл PNG");
+    }
+    PngSession session;
+    session.file = &input;
+    session.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &session, OnPngError, OnPngWarning);
+    if (session.png == nullptr) {
+        throw std::bad_alloc();
+    }
+    session.info = png_create_info_struct(session.png);
+    if (session.info == nullptr) {
+        throw std::bad_alloc();
+    }
+    png_set_read_fn(session.png, &session, ReadFromFile);
+    png_set_sig_bytes(session.png, 8);
+
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitsPerPixel = 0;
+    bool interlaced = false;
+    if (!ReadPngHeader(session, width, height, bitsPerPixel, interlaced)) {
+        FailPng(session);
+    }
+    CheckDecodedSize(width, height);
+    // Interlaced rows only come together at the last pass; such a file is decoded whole.
+    if (interlaced) {
+        return false;
+    }
+    if (png_get_rowbytes(session.png, session.info) != static_cast<png_size_t>(width) * 3) {
+        throw ImageDefect("неподдерживаемый вид файла PNG");
+    }
+    onSize(static_cast<int>(width), static_cast<int>(height));
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
+    for (png_uint_32 y = 0; y < height; ++y) {
+        if (!ReadPngRow(session, row.data())) {
+            FailPng(session);
+        }
+        onRow(static_cast<int>(y), row.data());
+    }
+    return true;
 }
 
 std::string EncodePng(const Bitmap& bitmap) {

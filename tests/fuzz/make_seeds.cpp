@@ -112,6 +112,26 @@ void MapTextSeeds(const std::string& root) {
     }
 }
 
+// One byte picks the kind (see shapes_fuzzer.cpp), the rest is the file.
+void ShapeSeeds(const std::string& root) {
+    const std::string folder = JoinPath(root, "shapes");
+    fuzz::MakeFolders(folder);
+    const std::vector<std::string> seeds = {
+        "h<map><area shape=poly coords=\"1,1,9,1,9,9\" alt=A><area shape=circle coords=5,5,3 "
+        "nohref><area coords=0,0,4,4 title=B></map>",
+        "s<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 8 6\"><g transform=\"rotate(10 "
+        "4 3) scale(1.5)\"><path d=\"M1 1h3v2q-1 1-2 0t-1 0c1 1 2 1 3 0s1-1 0-2a2 1 30 1 0 -1 -1z"
+        "m0 0l1 1\"><title>P</title></path><rect x=\"1\" y=\"1\" width=\"3\" height=\"2\" "
+        "rx=\"1\"/><circle cx=\"4\" cy=\"3\" r=\"2\"/><polyline points=\"0,0 3,0 3,3\"/>"
+        "</g></svg>",
+        "j[{\"name\": \"A\", \"points\": [[0, 0], [5, 0], [5, 5]]}, {\"points\": [[1, 1], "
+        "[2, 1], [2, 2]], \"hole\": true}]",
+    };
+    for (std::size_t i = 0; i < seeds.size(); ++i) {
+        fuzz::WriteBytes(JoinPath(folder, "seed" + std::to_string(i)), seeds[i]);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -127,6 +147,7 @@ int main(int argc, char** argv) {
         ProjectSeeds(root, work);
         MergeSeeds(root, work);
         MapTextSeeds(root);
+        ShapeSeeds(root);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_seeds: %s\n", e.what());
         return 1;

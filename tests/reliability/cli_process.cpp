@@ -31,6 +31,15 @@ namespace {
                            static_cast<rlim_t>(limits.fileSizeLimit)};
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
+    if (limits.addressSpaceLimit > 0) {
+        const rlimit limit{static_cast<rlim_t>(limits.addressSpaceLimit),
+                           static_cast<rlim_t>(limits.addressSpaceLimit)};
+        ::setrlimit(RLIMIT_AS, &limit);
+    }
+    if (limits.timeLimit > 0) {
+        // A pending alarm survives exec.
+        ::alarm(limits.timeLimit);
+    }
     if (::chdir(folder.c_str()) != 0) {
         ::_exit(127);
     }

@@ -17,8 +17,13 @@ struct CliRun {
 
 // Limits for a run: a file size limit in bytes (0: none) stands in for a full disk where no
 // small file system can be mounted; writes past it fail with EFBIG instead of a signal.
+// An address space limit (0: none) makes the run fail as on a machine without that much memory;
+// it does not work under the sanitizers, which reserve terabytes of address space up front. A
+// time limit in seconds (0: none) ends a hanging run with SIGALRM, reported as signalled.
 struct CliLimits {
     long long fileSizeLimit = 0;
+    long long addressSpaceLimit = 0;
+    unsigned timeLimit = 0;
 };
 
 // Runs velmora-cli in folder with the arguments (no shell) and waits for it.

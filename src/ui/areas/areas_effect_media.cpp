@@ -40,7 +40,7 @@ void TForm4::ShowPicture(QLabel* box, const std::string& name) {
     Bitmap picture;
     bool loaded = false;
     try {
-        loaded = !path.empty() && LoadImageFile(picture, path);
+        loaded = !path.empty() && LoadImageFile(picture, path, data.ProjectReadScope());
     } catch (const std::exception& error) {
         // A damaged file is reported, and the other controls are still filled.
         m_editor.GetPorts().prompter.Message(error.what());

@@ -61,7 +61,7 @@ void CopyProjectFiles(COMMON_DATA& data, const std::string& oldFolder) {
         if (!FileExists(source)) {
             continue;
         }
-        if (FileExists(target) && ReadWholeFile(source) == ReadWholeFile(target)) {
+        if (FileExists(target) && SameContent(source, target)) {
             continue;
         }
         if (data.CopyIntoWorkFolder(source, folder).empty()) {

@@ -1,0 +1,226 @@
+// The area tools on a 6000 x 4000 picture: region fill and magic wand over a 12-megapixel
+// region and the tracing of 255 painted areas, each against the full mask view composition
+// of the same picture; object selection in a 2000 x 2000 box; reading and painting 10,000
+// polygons of 100 points.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <string>
+
+#include "canvas/area_tools.h"
+#include "canvas/draw_history.h"
+#include "canvas/line_raster.h"
+#include "canvas/map_ops.h"
+#include "canvas/outline_trace.h"
+#include "canvas/shape_file.h"
+#include "canvas/shape_import.h"
+#include "canvas/view_compose.h"
+#include "export/outline_text.h"
+
+namespace velmora::bench {
+namespace {
+
+constexpr int kWidth = 6000;
+constexpr int kHeight = 4000;
+
+// A photograph-like picture: smooth colour with noise, its left half (12 megapixels) within
+// the wand's default tolerance of one colour, and a dark blob as the object to select.
+Bitmap MakePicture() {
+    Bitmap picture(kWidth, kHeight);
+    std::mt19937 random(1);
+    for (int y = 0; y < kHeight; ++y) {
+        std::uint8_t* p = picture.Row(y);
+        for (int x = 0; x < kWidth; ++x, p += 3) {
+            const int noise = static_cast<int>(random() & 15);
+            if (x < kWidth / 2) {
+                p[0] = static_cast<std::uint8_t>(120 + noise);
+                p[1] = static_cast<std::uint8_t>(140 + noise);
+                p[2] = static_cast<std::uint8_t>(100 + noise);
+                continue;
+            }
+            const double dx = (x - 4500) / 700.0;
+            const double dy = (y - 2000) / 600.0;
+            const bool blob = dx * dx + dy * dy + 0.2 * std::sin(8 * std::atan2(dy, dx)) < 1;
+            p[0] = static_cast<std::uint8_t>(blob ? 40 + noise : 200 - (x + y) % 40 + noise);
+            p[1] = static_cast<std::uint8_t>(blob ? 50 + noise : 190 - y % 50 + noise);
+            p[2] = static_cast<std::uint8_t>(blob ? 90 + noise : 180 + noise);
+        }
+    }
+    return picture;
+}
+
+// 255 areas painted by brush strokes over the right half, the left half left empty.
+Bitmap MakeMap() {
+    Bitmap map(kWidth, kHeight);
+    std::mt19937 random(2);
+    for (int value = 1; value <= 255; ++value) {
+        int x = kWidth / 2 + 150 + static_cast<int>(random() % (kWidth / 2 - 300));
+        int y = 150 + static_cast<int>(random() % (kHeight - 300));
+        const int width = 60 + static_cast<int>(random() % 61);
+        for (int step = 0; step < 20; ++step) {
+            const int nx = std::clamp(x + static_cast<int>(random() % 121) - 60, kWidth / 2, kWidth - 1);
+            const int ny = std::clamp(y + static_cast<int>(random() % 121) - 60, 0, kHeight - 1);
+            DrawLine(map, x, y, nx, ny, width, static_cast<std::uint8_t>(value));
+            x = nx;
+            y = ny;
+        }
+    }
+    return map;
+}
+
+struct Scene {
+    Scene() : picture(MakePicture()), map(MakeMap()) {
+        for (int i = 0; i < 256; ++i) {
+            palette[i] = static_cast<std::uint32_t>(i * 0x010203);
+        }
+    }
+    Bitmap picture;
+    Bitmap map;
+    std::array<std::uint32_t, 256> palette{};
+};
+
+Scene& TheScene() {
+    static Scene scene;
+    return scene;
+}
+
+void BM_AreaMaskView6000(benchmark::State& state) {
+    Scene& scene = TheScene();
+    Bitmap view;
+    for (auto _ : state) {
+        ComposeView(scene.picture, scene.map, scene.palette, ViewMode::PictureAndMask, 1, view,
+                    {0, 0, kWidth, kHeight});
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_AreaMaskView6000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The empty left half is one 12-megapixel region; each run fills it with another value.
+void BM_AreaRegionFill12MP(benchmark::State& state) {
+    Scene& scene = TheScene();
+    Bitmap map = scene.map;
+    int value = 0;
+    for (auto _ : state) {
+        value = value == 1 ? 2 : 1;
+        const Rect changed = FillRegion(map, 10, 10, static_cast<std::uint8_t>(value), true);
+        benchmark::DoNotOptimize(changed);
+    }
+    state.counters["pixels"] = static_cast<double>(kWidth / 2) * kHeight;
+}
+BENCHMARK(BM_AreaRegionFill12MP)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_AreaWand12MP(benchmark::State& state) {
+    Scene& scene = TheScene();
+    Bitmap map = scene.map;
+    int value = 0;
+    for (auto _ : state) {
+        value = value == 1 ? 2 : 1;
+        const Rect changed = FillSimilarColour(scene.picture, map, 10, 10, kDefaultWandTolerance,
+                                               true, static_cast<std::uint8_t>(value), true);
+        benchmark::DoNotOptimize(changed);
+    }
+}
+BENCHMARK(BM_AreaWand12MP)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_AreaSelectObject2000(benchmark::State& state) {
+    Scene& scene = TheScene();
+    Bitmap map(kWidth, kHeight);
+    for (auto _ : state) {
+        const Rect changed = FillObject(scene.picture, map, 3500, 1000, 2000, 2000, 1, true);
+        benchmark::DoNotOptimize(changed);
+    }
+}
+BENCHMARK(BM_AreaSelectObject2000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// 10,000 polygons of 100 points as JSON text, 40 per name: read, checked and painted.
+std::string MakePolygonJson() {
+    std::mt19937 random(3);
+    std::string json = "[";
+    for (int i = 0; i < 10'000; ++i) {
+        const double cx = 50 + random() % (kWidth - 100);
+        const double cy = 50 + random() % (kHeight - 100);
+        const double r = 10 + random() % 40;
+        json += std::string(i ? ",\n" : "") + "{\"name\": \"Область " + std::to_string(i / 40) +
+                "\", \"points\": [";
+        for (int k = 0; k < 100; ++k) {
+            const double a = 2 * std::numbers::pi * k / 100;
+            json += std::string(k ? ", " : "") + "[" + std::to_string(cx + r * std::cos(a)) +
+                    ", " + std::to_string(cy + r * std::sin(a)) + "]";
+        }
+        json += "]}";
+    }
+    return json + "]";
+}
+
+void BM_AreaImport10000Polygons(benchmark::State& state) {
+    const std::string json = MakePolygonJson();
+    for (auto _ : state) {
+        Bitmap map(kWidth, kHeight);
+        const auto shapes = ReadShapes(json, ShapeFileKind::Json, kWidth, kHeight, "bench.json");
+        std::vector<int> areas(shapes.size());
+        for (std::size_t i = 0; i < shapes.size(); ++i) {
+            areas[i] = static_cast<int>(i / 40) + 1;
+        }
+        const Rect changed = PaintShapes(map, shapes, areas);
+        benchmark::DoNotOptimize(changed);
+    }
+    state.counters["json_bytes"] = static_cast<double>(json.size());
+}
+BENCHMARK(BM_AreaImport10000Polygons)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_AreaShapesOf255Areas(benchmark::State& state) {
+    Scene& scene = TheScene();
+    std::array<std::string, 256> names;
+    for (int i = 1; i < 256; ++i) {
+        names[i] = "Область " + std::to_string(i);
+    }
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const std::string text = WriteOutlines(TraceOutlines(scene.map, 1.0), names, kWidth,
+                                               kHeight, OutlineFormat::Html);
+        bytes = text.size();
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.counters["html_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_AreaShapesOf255Areas)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The drawing history after 99 tool uses on 6000 x 4000, each as the editor records it (the
+// map before, the tool, the changed pixels kept compressed): its memory, and the time of one
+// undo that replays the other 98 steps.
+void BM_AreaHistoryOf99ToolSteps(benchmark::State& state) {
+    Scene& scene = TheScene();
+    Bitmap map = scene.map;
+    DRAW_HISTORY history;
+    history.Reset(map);
+    for (int i = 0; i < 99; ++i) {
+        const Bitmap before = map;
+        const auto value = static_cast<std::uint8_t>(1 + i % 255);
+        Rect changed;
+        switch (i % 4) {
+            case 0: changed = FillSimilarColour(scene.picture, map, 10 + i, 10, 32, true, value, true); break;
+            case 1: changed = FillRegion(map, 20, 20 + i, value, true); break;
+            case 2: changed = FillEllipse(map, 100 + i * 10, 100, 3000, 2500, value, true); break;
+            default:
+                changed = FillPolygon(map, {{0, 0}, {5999, 100.0 + i}, {3000, 3999}}, value, true);
+        }
+        history.RecordPixels(before, map, changed, value);
+    }
+    for (auto _ : state) {
+        history.Undo(map);
+        history.Redo(map);
+    }
+    const double mb = 1024.0 * 1024.0;
+    state.counters["steps_mb"] = static_cast<double>(history.StepBytes()) / mb;
+    state.counters["snapshot_mb"] = static_cast<double>(map.SizeInBytes()) / mb;
+    state.counters["total_mb"] =
+        static_cast<double>(history.StepBytes() + map.SizeInBytes()) / mb;
+}
+BENCHMARK(BM_AreaHistoryOf99ToolSteps)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+}  // namespace velmora::bench
+
+BENCHMARK_MAIN();

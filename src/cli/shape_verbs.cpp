@@ -1,0 +1,96 @@
+// Verbs that turn areas into shapes and back: the traced outlines of every area, and areas
+// made from the shapes of an image map, an SVG file or a JSON list.
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "canvas/outline_trace.h"
+#include "canvas/shape_file.h"
+#include "canvas/shape_import.h"
+#include "cli/cli_app.h"
+#include "export/outline_text.h"
+
+namespace velmora::cli {
+
+namespace {
+
+void AddShapes(CLI::App& app, Context& context) {
+    auto* verb = app.add_subcommand(
+        "shapes",
+        "print the outlines of every painted area as polygons (outer outlines and holes) with "
+        "the area names: an HTML image map, SVG or JSON");
+    auto project = std::make_shared<std::string>();
+    auto format = std::make_shared<std::string>("html");
+    auto tolerance = std::make_shared<double>(1.0);
+    verb->add_option("project", *project)->required();
+    verb->add_option("--format", *format, "html (default), svg or json")
+        ->check(CLI::IsMember({"html", "svg", "json"}));
+    verb->add_option("--tolerance", *tolerance,
+                     "how far in pixels a traced corner may lie from the polygon (default: 1)")
+        ->check(CLI::Range(0.0, 1000.0));
+    verb->callback([&context, project, format, tolerance] {
+        Session session(context.prompter, *project, ProjectAccess::Read);
+        session.NeedPixels();
+        COMMON_DATA& data = session.Data();
+        if (!data.PictureLoaded) {
+            throw Exit{kFailed,
+                       "В проекте нет изображения: сначала импортируйте его (picture)."};
+        }
+        const OutlineFormat outlineFormat = *format == "svg"    ? OutlineFormat::Svg
+                                            : *format == "json" ? OutlineFormat::Json
+                                                                : OutlineFormat::Html;
+        const std::string text = WriteOutlines(TraceOutlines(data.Map, *tolerance),
+                                               data.AreaNames, data.Width, data.Height,
+                                               outlineFormat);
+        session.Finish();
+        std::cout << text;
+    });
+}
+
+void AddImportShapes(CLI::App& app, Context& context) {
+    auto* verb = app.add_subcommand(
+        "import-shapes",
+        "make one new area of each shape of an HTML image map, an SVG file or a JSON list "
+        "([{\"name\": ..., \"points\": [[x, y], ...]}]); prints NUMBER<TAB>NAME of each new area");
+    auto project = std::make_shared<std::string>();
+    auto file = std::make_shared<std::string>();
+    auto prefix = std::make_shared<std::string>(kDefaultShapePrefix);
+    verb->add_option("project", *project)->required();
+    verb->add_option("file", *file, "the markup file (.html, .svg or .json)")->required();
+    verb->add_option("--prefix", *prefix,
+                     "start of the name of a shape the file leaves unnamed (default: Область_)");
+    verb->callback([&context, project, file, prefix] {
+        Session session(context.prompter, *project);
+        session.NeedPixels();
+        COMMON_DATA& data = session.Data();
+        if (!data.PictureLoaded) {
+            throw Exit{kFailed,
+                       "В проекте нет изображения: сначала импортируйте его (picture)."};
+        }
+        // The whole file is read and checked before the project changes.
+        const std::vector<ImportedShape> shapes = ReadShapeFile(*file, data.Width, data.Height);
+        const ShapeImportResult result = ImportShapes(data, shapes, *prefix);
+        if (!result.changed.Empty()) {
+            session.MapChanged();
+        }
+        session.Finish();
+        for (const int number : result.newAreas) {
+            std::cout << number << '\t' << data.AreaNames[number] << '\n';
+        }
+        if (result.limitReached) {
+            throw Exit{kFailed, ""};
+        }
+    });
+}
+
+void AddShapeVerbs(CLI::App& app, Context& context) {
+    AddShapes(app, context);
+    AddImportShapes(app, context);
+}
+
+const Registrar registrar(AddShapeVerbs);
+
+}  // namespace
+
+}  // namespace velmora::cli

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "canvas/area_map.h"
+#include "canvas/area_tools.h"
+#include "canvas/canvas_fixtures.h"
+#include "canvas/draw_history.h"
+#include "canvas/map_ops.h"
+#include "store/common_data.h"
+#include "support/test_support.h"
+
+namespace velmora::test {
+namespace {
+
+// Every area tool used as one history step among brush strokes: undo walks back through the
+// maps as they were after each step, pixel for pixel, and redo walks forward again.
+TEST(ToolHistory, EveryToolIsOneStepThatUndoesAndRedoesExactly) {
+    Bitmap picture(80, 60);
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 80; ++x) {
+            std::uint8_t* p = picture.Pixel(x, y);
+            const bool dark = (x - 55) * (x - 55) + (y - 30) * (y - 30) < 150;
+            p[0] = p[1] = p[2] = static_cast<std::uint8_t>(dark ? 20 + (x + y) % 7 : 200 + x % 9);
+        }
+    }
+    ScriptedPrompter prompter;
+    COMMON_DATA data(prompter);
+    data.Map = Bitmap(80, 60);
+    data.Width = 80;
+    data.Height = 60;
+    data.BrushSize = 5;
+    Bitmap& map = data.Map;
+    AreaMap surface(data);
+    DRAW_HISTORY history;
+    history.Reset(map);
+
+    struct Use {
+        const char* name;
+        std::uint8_t value;
+        std::function<Rect(Bitmap&)> tool;
+    };
+    const std::vector<Use> uses = {
+        {"ellipse", 1, [](Bitmap& m) { return FillEllipse(m, 5, 5, 30, 20, 1, false); }},
+        {"polygon over it", 2,
+         [](Bitmap& m) { return FillPolygon(m, {{0, 0}, {40, 10}, {10, 40}}, 2, false); }},
+        {"region around them", 3, [](Bitmap& m) { return FillRegion(m, 79, 59, 3, false); }},
+        {"region with overwrite", 4, [](Bitmap& m) { return FillRegion(m, 20, 15, 4, true); }},
+        {"wand", 5,
+         [&picture](Bitmap& m) {
+             return FillSimilarColour(picture, m, 55, 30, 10, true, 5, true);
+         }},
+        {"nothing to write", 6, [](Bitmap& m) { return FillEllipse(m, 90, 90, 5, 5, 6, false); }},
+        {"object", 7,
+         [&picture](Bitmap& m) {
+             return FillObject(picture, m, 38, 13, 34, 34, 7, true);
+         }},
+        {"erase", 0,
+         [](Bitmap& m) { return FillPolygon(m, {{0, 0}, {80, 0}, {80, 8}, {0, 8}}, 0, true); }},
+    };
+    std::vector<Bitmap> after = {map};
+    for (std::size_t i = 0; i < uses.size(); ++i) {
+        SCOPED_TRACE(uses[i].name);
+        if (i == 3) {
+            // A brush stroke between the tools is a step of its own.
+            PaintLikeMouse(data, surface, history, 8, {{0, 50}, {30, 55}, {60, 20}});
+            after.push_back(map);
+        }
+        const Bitmap before = map;
+        const Rect changed = uses[i].tool(map);
+        history.RecordPixels(before, map, changed, uses[i].value);
+        after.push_back(map);
+        EXPECT_TRUE(BytesAlike(map));
+    }
+    const int steps = static_cast<int>(after.size()) - 1;
+    ASSERT_EQ(history.UndoCount(), steps);
+    for (int i = steps; i > 0; --i) {
+        ASSERT_TRUE(history.Undo(map));
+        EXPECT_TRUE(map == after[i - 1]) << "undo of step " << i;
+    }
+    EXPECT_FALSE(history.Undo(map));
+    for (int i = 1; i <= steps; ++i) {
+        ASSERT_TRUE(history.Redo(map));
+        EXPECT_TRUE(map == after[i]) << "redo of step " << i;
+    }
+}
+
+}  // namespace
+}  // namespace velmora::test

@@ -1,0 +1,33 @@
+// Reads arbitrary bytes as a markup file of shapes and imports what it reads into a small
+// map: the first byte picks HTML ('h'), SVG ('s') or JSON (anything else).
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <string_view>
+
+#include "canvas/map_writer.h"
+#include "canvas/shape_file.h"
+#include "store/errors.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace velmora;
+    if (size == 0) {
+        return 0;
+    }
+    const ShapeFileKind kind = data[0] == 'h'   ? ShapeFileKind::Html
+                               : data[0] == 's' ? ShapeFileKind::Svg
+                                                : ShapeFileKind::Json;
+    const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    try {
+        const auto shapes = ReadShapes(bytes, kind, 64, 48, "fuzz");
+        Bitmap map(64, 48);
+        for (const ImportedShape& shape : shapes) {
+            MapWriter writer(map, 1, false);
+            RasterizeRings(shape.rings, shape.rule, map.Width(), map.Height(),
+                           [&writer](int y, int x0, int x1) { writer.Span(y, x0, x1); });
+        }
+    } catch (const Error&) {
+        // Refused with a message: the expected end for a broken file.
+    }
+    return 0;
+}
