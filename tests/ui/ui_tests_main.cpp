@@ -5,11 +5,13 @@ int RunMainWindowTest(int argc, char** argv);
 int RunAreasWindowTest(int argc, char** argv);
 int RunProjectCommandsTest(int argc, char** argv);
 int RunPortsTest(int argc, char** argv);
+int RunEditorHabitsTest(int argc, char** argv);
 
 int main(int argc, char** argv) {
     return velmora::test::RunQtSuites(argc, argv,
                                       {{"MainWindowTest", RunMainWindowTest},
                                        {"AreasWindowTest", RunAreasWindowTest},
                                        {"ProjectCommandsTest", RunProjectCommandsTest},
-                                       {"PortsTest", RunPortsTest}});
+                                       {"PortsTest", RunPortsTest},
+                                       {"EditorHabitsTest", RunEditorHabitsTest}});
 }
