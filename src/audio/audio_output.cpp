@@ -99,6 +99,19 @@ StreamHandle OpenFileStream(bool fromMemory, const std::string& path, std::uint6
     return handle;
 }
 
+double SoundLength(const std::string& path) {
+    if (!State().open || path.empty()) {
+        return -1;
+    }
+    Mix_Music* music = Mix_LoadMUS(path.c_str());
+    if (!music) {
+        return -1;
+    }
+    const double seconds = Mix_MusicDuration(music);
+    Mix_FreeMusic(music);
+    return seconds;
+}
+
 void Play(StreamHandle stream, bool restart) {
     OutputState& state = State();
     Stream* s = Find(stream);

@@ -37,6 +37,10 @@ bool StreamPlaying(StreamHandle stream);
 // The stream's volume (1.0 when it was never set), or -1 for a handle that names no stream.
 float StreamVolume(StreamHandle stream);
 
+// The length of a sound file in seconds, or a negative number when the output is closed or
+// the file cannot be decoded or does not tell its length.
+double SoundLength(const std::string& path);
+
 // The preview that the sound page and the music dialog run: ends the current stream, opens
 // the file as the new current stream and plays it at percent × 0.01.
 void PreviewSound(const std::string& path, int volumePercent);

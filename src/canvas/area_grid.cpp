@@ -2,6 +2,7 @@
 
 #include "canvas/grid_geometry.h"
 #include "canvas/map_ops.h"
+#include "store/area_names.h"
 #include "store/errors.h"
 
 namespace velmora {
@@ -34,9 +35,13 @@ GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridReque
     try {
         for (int column = 0; column < request.columns; ++column) {
             for (int row = 0; row < request.rows; ++row) {
-                const int value = data.AddArea(
-                    GridCellName(request.prefix, request.columns, request.rows, column, row), true);
+                const std::string name =
+                    GridCellName(request.prefix, request.columns, request.rows, column, row);
+                const int value = data.AddArea(name, true, true);
                 result.cellValues.push_back(value < 1 ? kSkippedCell : value);
+                if (value < 1) {
+                    result.refusedNames.push_back(TrimAreaName(name));
+                }
             }
         }
         painted = true;
@@ -70,7 +75,23 @@ GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridReque
     }
     history.RecordGrid(request.columns, request.rows, request.overwrite, result.cellValues);
     result.done = true;
+    if (!result.refusedNames.empty()) {
+        data.UserPrompter().Message(GridRefusalMessage(result.refusedNames));
+    }
     return result;
+}
+
+std::string GridRefusalMessage(const std::vector<std::string>& names) {
+    // A long list would push the box off the screen; the first names tell the author enough.
+    constexpr std::size_t kShown = 20;
+    std::string text = kGridNamesTaken;
+    for (std::size_t i = 0; i < names.size() && i < kShown; ++i) {
+        text += (i == 0 ? "\n" : ", ") + names[i];
+    }
+    if (names.size() > kShown) {
+        text += " и ещё " + std::to_string(names.size() - kShown);
+    }
+    return text;
 }
 
 }  // namespace velmora

@@ -118,6 +118,13 @@ void DRAW_HISTORY::AddPoint(std::int32_t x, std::int32_t y) {
 }
 
 void DRAW_HISTORY::CloseStep() {
+    // A press paints nothing, only the moves after it: a step of fewer than two points (a
+    // click, a middle click, a Ctrl-click) changed no pixel, and recording it would make the
+    // next undo do nothing visible.
+    if (m_open.Count() < 2) {
+        m_open.Points.clear();
+        return;
+    }
     DRAW_HISTORY_RECORD step;
     step.Color = m_open.Color;
     step.Width = m_open.Width;
@@ -131,8 +138,11 @@ void DRAW_HISTORY::CloseStep() {
 
 void DRAW_HISTORY::MarkClear() {
     BeginStep(kClearStepColor, -1);
-    AddPoint(0, 0);
-    CloseStep();
+    DRAW_HISTORY_RECORD step;
+    step.Color = kClearStepColor;
+    step.Width = -1;
+    step.Points.push_back({0, 0});
+    Append(std::move(step));
 }
 
 void DRAW_HISTORY::RecordGrid(int columns, int rows, bool overwrite,

@@ -61,7 +61,8 @@ public:
     // At kPointCapacity points the step is closed and a new one of the same colour and width
     // opens, starting again at this point, so that replay draws the joining segment too.
     void AddPoint(std::int32_t x, std::int32_t y);
-    // Appends the open step, even without points, and empties the redo list.
+    // Appends the open step and empties the redo list; a step of fewer than two points
+    // painted nothing and is dropped, leaving both lists as they were.
     void CloseStep();
     // Records that the whole map was cleared.
     void MarkClear();

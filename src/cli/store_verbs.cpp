@@ -3,6 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "canvas/picture_replace.h"
 #include "cli/cli_app.h"
 #include "export/link_rules.h"
 #include "store/files.h"
@@ -63,9 +64,21 @@ void AddPicture(CLI::App& app, Context& context) {
     verb->add_option("project", *project)->required();
     verb->add_option("image", *image, "a PNG, JPEG, GIF or BMP file")->required();
     auto answer = AddOverwriteFlags(*verb);
-    verb->callback([&context, project, image, answer] {
-        answer(context.prompter);
+    auto wipe = std::make_shared<bool>(false);
+    verb->add_flag("--wipe-areas", *wipe,
+                   "answer Yes when areas are painted: the new picture starts an empty map");
+    verb->callback([&context, project, image, answer, wipe] {
         Session session(context.prompter, *project);
+        // Only a refusal needs the painted areas counted, and counting decodes the map.
+        if (!*wipe) {
+            session.NeedPixels();
+            context.prompter.AnswerWith(Answer::No);
+            if (!ConfirmPictureReplace(session.Data())) {
+                throw Exit{kFailed, ""};
+            }
+        }
+        context.prompter.AnswerWith(Answer::Cancel);
+        answer(context.prompter);
         if (!session.Data().ImportPicture(*image)) {
             context.prompter.Message("Ошибка открытия файла!");
             throw Exit{kFailed, ""};
@@ -92,7 +105,8 @@ void AddAreaVerbs(CLI::App& app, Context& context) {
                 refused = true;
                 break;
             }
-            std::cout << number << '\t' << name << '\n';
+            // The name as registered, trimmed as the editor trims it.
+            std::cout << number << '\t' << session.Data().AreaNames[number] << '\n';
         }
         session.Finish();
         if (refused) {

@@ -1,10 +1,12 @@
 #pragma once
 
 // The web export's messages to the user, exactly as shown.
+#include "store/store_messages.h"
+
 namespace velmora::msg {
 
 inline constexpr const char* kFileNotFound = "Файл не найден: ";
-inline constexpr const char* kExportNeedsProject = "Сначала создайте или откройте проект!";
+inline constexpr const char* kExportNeedsProject = kNoProjectOpen;
 inline constexpr const char* kExportNeedsPicture = "Сначала откройте изображение проекта!";
 inline constexpr const char* kNoPageName = "Не указано имя страницы: ";
 inline constexpr const char* kPageNotOpened = "Не удалось открыть страницу в браузере: ";

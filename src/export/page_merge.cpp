@@ -72,7 +72,8 @@ MergeResult MergePages(const std::vector<std::string>& pagePaths, const std::str
     }
     // The old file is replaced only when the new one is complete, never deleted up front.
     if (fs::exists(fs::u8path(mergedPath)) &&
-        prompter.Ask(msg::kMergedFileExists, kConfirmCaption, Buttons::YesNo) != Answer::Yes) {
+        prompter.AskSafely(Naming(msg::kMergedFileExists, mergedPath), kConfirmCaption,
+                           Buttons::YesNo) != Answer::Yes) {
         return MergeResult::Declined;
     }
 
@@ -114,7 +115,7 @@ MergeResult MergePages(const std::vector<std::string>& pagePaths, const std::str
     const std::string scriptName = mergedName + ".js";
     WriteFileAtomically(mergedPath, JoinWebLines(page));
     WriteFileAtomically(JoinPath(vlmFolder, scriptName), JoinWebLines(script));
-    prompter.Message(msg::kMergeDone);
+    prompter.Notice(msg::kMergeDone);
     return MergeResult::Merged;
 }
 

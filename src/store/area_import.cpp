@@ -3,6 +3,7 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
+#include "store/area_names.h"
 #include "store/common_data.h"
 #include "store/errors.h"
 #include "store/files.h"
@@ -68,11 +69,13 @@ bool COMMON_DATA::ImportAreas(const std::string& source) {
         while (noted < kMaxAreas && names.executeStep()) {
             any = true;
             sourceNames[noted] = names.getColumn(0).getString();
-            newNames[noted] = UniqueAreaName(sourceNames[noted]);
+            newNames[noted] = UniqueAreaName(TrimAreaName(sourceNames[noted]));
             // A refused name is not noted: a taken fallback name must not receive the rows.
-            if (AddArea(newNames[noted], false) < 1) {
+            const int number = AddArea(newNames[noted], false);
+            if (number < 1) {
                 break;
             }
+            newNames[noted] = AreaNames[number];
             ++noted;
         }
     }

@@ -1,6 +1,7 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
+#include "store/area_names.h"
 #include "store/common_data.h"
 #include "store/map_pixels.h"
 #include "store/project_sql.h"
@@ -63,18 +64,22 @@ void COMMON_DATA::DeleteAllAreas() {
     }
 }
 
-int COMMON_DATA::AddArea(const std::string& name, bool withRows) {
+int COMMON_DATA::AddArea(const std::string& givenName, bool withRows, bool quiet) {
+    const auto refuse = [&](const char* text, int code) {
+        if (!quiet) {
+            ShowMessage(text);
+        }
+        return code;
+    };
     if (AreaCount >= kMaxAreas) {
-        ShowMessage(msg::kTooManyAreas);
-        return kTooManyAreas;
+        return refuse(msg::kTooManyAreas, kTooManyAreas);
     }
+    const std::string name = TrimAreaName(givenName);
     if (name.empty()) {
-        ShowMessage(msg::kEmptyAreaName);
-        return kEmptyAreaName;
+        return refuse(msg::kEmptyAreaName, kEmptyAreaName);
     }
     if (FindArea(name) != 0) {
-        ShowMessage(msg::kAreaExists);
-        return kAreaNameTaken;
+        return refuse(msg::kAreaExists, kAreaNameTaken);
     }
     int number = 1;
     while (number <= kMaxAreas && !AreaNames[number].empty()) {
@@ -109,14 +114,18 @@ bool COMMON_DATA::InsertAreaRows(const std::string& name, int number, const std:
     return true;
 }
 
-bool COMMON_DATA::RenameArea(const std::string& oldName, const std::string& newName) {
+bool COMMON_DATA::RenameArea(const std::string& oldName, const std::string& givenName) {
     if (AreaCount == 0) {
         ShowMessage(msg::kNoAreas);
         return false;
     }
-    // Free numbers hold the empty name, so an empty new name is refused as taken; with all
-    // 255 numbers in use it must be refused all the same, or the area would look free.
-    if (newName.empty() || FindArea(newName) != 0) {
+    // Free numbers hold the empty name: an empty new name would make the area look free.
+    const std::string newName = TrimAreaName(givenName);
+    if (newName.empty()) {
+        ShowMessage(msg::kEmptyAreaName);
+        return false;
+    }
+    if (FindArea(newName) != 0) {
         ShowMessage(msg::kAreaExists);
         return false;
     }

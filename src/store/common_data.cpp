@@ -68,7 +68,7 @@ std::string COMMON_DATA::CopyIntoWorkFolder(const std::string& source, const std
     }
     if (FileExists(target)) {
         const Answer answer =
-            m_prompter->Ask(kOverwriteQuestion, kConfirmCaption, Buttons::YesNoCancel);
+            m_prompter->Ask(Naming(kOverwriteQuestion, target), kConfirmCaption, Buttons::YesNoCancel);
         if (answer == Answer::Cancel) {
             return std::string();
         }

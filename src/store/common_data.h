@@ -82,7 +82,9 @@ public:
 
     bool ListAreas();
     void DeleteAllAreas();
-    int AddArea(const std::string& name, bool withRows);
+    // Names are trimmed at both ends (TrimAreaName); an empty result is refused. A quiet add
+    // shows no message for a refusal, for callers that report several refusals at once.
+    int AddArea(const std::string& name, bool withRows, bool quiet = false);
     bool RenameArea(const std::string& oldName, const std::string& newName);
     bool DeleteArea(const std::string& name);
     bool InsertAreaRows(const std::string& name, int number, const std::string& event);
@@ -143,6 +145,8 @@ public:
     std::array<ATTRIBUTES, kEventCount> Attributes;
     ATTRIBUTES AttributesClipboard;
     bool AttributesModified = false;
+    // The map in memory differs from the one last loaded or saved; the editor keeps it.
+    bool MapModified = false;
     std::string AttributesArea;
     std::string PageId;
 

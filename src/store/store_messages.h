@@ -8,7 +8,9 @@ namespace velmora::msg {
 inline constexpr const char* kCreateFailed = "Ошибка создания базы данных";
 inline constexpr const char* kOpenFailed = "Ошибка открытия базы данных";
 inline constexpr const char* kVersionNotSupported = "Эта версия не поддерживается!";
-inline constexpr const char* kOpenProjectFirst = "Откройте сперва проект!";
+// Every command that needs an open project says so in these words.
+inline constexpr const char* kNoProjectOpen = "Сначала создайте или откройте проект!";
+inline constexpr const char* kOpenProjectFirst = kNoProjectOpen;
 inline constexpr const char* kDeleteFailed = "Ошибка удаления файла!";
 inline constexpr const char* kWriteFailed = "Ошибка записи данных в проект!";
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "canvas/area_grid.h"
 #include "canvas/map_ops.h"
 #include "cli/cli_runner.h"
 #include "store/area_palette.h"
@@ -111,15 +112,14 @@ TEST_F(CanvasVerbs, GridRegistersPaintsAndReportsRefusedNames) {
     const CliResult again = Run({"grid", "tour.vlm", "1", "2", "--prefix", "", "--overwrite"});
     EXPECT_EQ(again.status, 1);
     EXPECT_EQ(again.out, "8\t1\n");
-    EXPECT_EQ(again.err, "Область с таким названием уже существует!\n");
+    EXPECT_EQ(again.err, std::string(kGridNamesTaken) + "\n2\n");
     map = StoredMap();
     EXPECT_EQ(AreaAt(map, 40, 23), 8);
     EXPECT_EQ(AreaAt(map, 40, 24), 6);
     const CliResult taken = Run({"grid", "tour.vlm", "2", "1", "--prefix", "Кадр 1_"});
     EXPECT_EQ(taken.status, 1);
-    EXPECT_EQ(taken.err,
-              "Область с таким названием уже существует!\n"
-              "Область с таким названием уже существует!\n");
+    // One message lists every refused cell.
+    EXPECT_EQ(taken.err, std::string(kGridNamesTaken) + "\nКадр 1_1, Кадр 1_2\n");
 
     EXPECT_EQ(Run({"grid", "tour.vlm", "21", "1"}).status, 2);
     EXPECT_EQ(Run({"grid", "tour.vlm", "0", "1"}).status, 2);

@@ -13,7 +13,6 @@
 namespace velmora::test {
 namespace {
 
-const std::string kExists = "Область с таким названием уже существует!";
 
 // A project with a 100 x 60 picture, its history reset as after opening the picture, and the
 // history reset again whenever areas are removed.
@@ -156,7 +155,9 @@ TEST_F(GridTest, ACellWhoseNameIsRefusedIsSkippedNotGivenAnotherNumber) {
 
     const GridResult result = AddAreaGrid(data, history, {3, 1, "Область_", true});
     ASSERT_TRUE(result.done);
-    EXPECT_EQ(prompter.messages, std::vector<std::string>{kExists});
+    EXPECT_EQ(prompter.messages, std::vector<std::string>{std::string(kGridNamesTaken) +
+                                                          "\nОбласть_2"});
+    EXPECT_EQ(result.refusedNames, std::vector<std::string>{"Область_2"});
     EXPECT_EQ(result.cellValues, (std::vector<int>{2, kSkippedCell, 3}));
     EXPECT_EQ(ExtentOf(2).box, (Rect{0, 0, 33, 60}));
     EXPECT_EQ(ExtentOf(3).box, (Rect{66, 0, 33, 60}));
@@ -174,11 +175,15 @@ TEST_F(GridTest, ACellWhoseNameIsRefusedIsSkippedNotGivenAnotherNumber) {
     EXPECT_EQ(data.AreaCount, 3);  // the areas stay registered either way
 }
 
-TEST_F(GridTest, AGridOverAllExistingNamesShowsOneMessagePerCell) {
+TEST_F(GridTest, AGridOverAllExistingNamesShowsOneMessageListingThem) {
     ASSERT_TRUE(AddAreaGrid(data, history, {10, 1}).done);
     const Bitmap before = data.Map;
     ASSERT_TRUE(AddAreaGrid(data, history, {10, 1, "Область_", true}).done);
-    EXPECT_EQ(prompter.messages, std::vector<std::string>(10, kExists));
+    EXPECT_EQ(prompter.messages,
+              std::vector<std::string>{std::string(kGridNamesTaken) +
+                                       "\nОбласть_1, Область_2, Область_3, Область_4, "
+                                       "Область_5, Область_6, Область_7, Область_8, "
+                                       "Область_9, Область_10"});
     EXPECT_EQ(data.AreaCount, 10);
     EXPECT_TRUE(data.Map == before);
 }

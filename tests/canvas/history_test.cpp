@@ -17,6 +17,7 @@ namespace {
 enum class Op {
     Stroke,   // a: stroke number
     Release,  // a mouse release that closes a step without points
+    Click,    // a left click without a move: a press and a release at one point
     Clear,    // "Очистить карту"
     Grid,     // a 3 x 2 grid; a: overwrite
     Reset,
@@ -65,6 +66,13 @@ public:
                     RandomPath(static_cast<std::uint32_t>(action.a), 15, kWidth, kHeight));
                 break;
             case Op::Release:
+                surface.EndStroke();
+                history.CloseStep();
+                break;
+            case Op::Click:
+                history.BeginStep(0x010101, data.BrushSize);
+                history.AddPoint(40, 40);
+                surface.BeginStroke(40, 40, 1);
                 surface.EndStroke();
                 history.CloseStep();
                 break;
@@ -163,17 +171,19 @@ std::vector<HistoryCase> Cases() {
           {Op::Counts, 2, 0},
           noRedo,
           {Op::Expect, 1}}},
-        {"release_without_stroke_is_an_empty_step",
+        // Steps that paint nothing are not recorded, so the next undo always shows.
+        {"release_without_stroke_records_nothing",
+         {{Op::Stroke, 1}, {Op::Release}, {Op::Click}, {Op::Counts, 1, 0}, undo, {Op::Expect, 0}}},
+        {"empty_release_after_undo_keeps_redo",
          {{Op::Stroke, 1},
-          {Op::Keep, 1},
+          {Op::Stroke, 2},
+          {Op::Keep, 2},
+          undo,
           {Op::Release},
-          {Op::Counts, 2, 0},
-          undo,
-          {Op::Expect, 1},
-          undo,
-          {Op::Expect, 0}}},
-        {"empty_step_after_undo_empties_redo",
-         {{Op::Stroke, 1}, {Op::Stroke, 2}, undo, {Op::Release}, noRedo}},
+          {Op::Click},
+          {Op::Counts, 1, 1},
+          {Op::Redo, 1},
+          {Op::Expect, 2}}},
         {"clear_then_undo_restores_the_painting",
          {{Op::Stroke, 1},
           {Op::Stroke, 2},

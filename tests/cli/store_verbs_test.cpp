@@ -38,6 +38,26 @@ protected:
     TempFolder folder;
 };
 
+// A new picture starts an empty map: over painted areas the CLI refuses unless told, the same
+// question the editor asks; area names are trimmed as the editor trims them.
+TEST_F(StoreVerbs, PictureOverPaintedAreasNeedsWipeAreasAndNamesAreTrimmed) {
+    Ok({"new", "tour"});
+    MakePicture("hall.png", 64, 48);
+    MakePicture("yard.png", 32, 32);
+    Ok({"picture", "tour.vlm", "hall.png"});
+    EXPECT_EQ(Ok({"area", "add", "tour.vlm", "  Door  ", "Gate"}), "1\tDoor\n2\tGate\n");
+    EXPECT_NE(Run({"area", "add", "tour.vlm", "   "}).status, 0);
+    Ok({"paint", "tour.vlm", "Door", "--stroke", "5,5", "20,20"});
+
+    const CliResult refused = Run({"picture", "tour.vlm", "yard.png"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("(1)"), std::string::npos) << refused.err;
+    EXPECT_NE(Ok({"info", "tour.vlm"}).find("hall.png"), std::string::npos);
+
+    Ok({"picture", "tour.vlm", "yard.png", "--wipe-areas"});
+    EXPECT_NE(Ok({"info", "tour.vlm"}).find("yard.png"), std::string::npos);
+}
+
 TEST_F(StoreVerbs, AProjectFromStartToEnd) {
     EXPECT_EQ(Ok({"new", "tour"}), "tour.vlm\n");
     MakePicture("hall.png", 64, 48);

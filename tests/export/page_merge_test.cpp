@@ -195,7 +195,9 @@ TEST_F(PageMergeTest, ExistingFileAnsweredNoStaysAndNothingIsWritten) {
     const std::string a = ExportedPage(folder.Path(), "a", "vlm_1111");
     WriteFile(folder / "c.html", "old page");
     EXPECT_EQ(MergePages({a, a}, folder / "c", prompter), MergeResult::Declined);
-    EXPECT_EQ(prompter.questions, std::vector<std::string>{"Файл существует. Перезаписать?"});
+    EXPECT_EQ(prompter.questions,
+              std::vector<std::string>{"Файл существует. Перезаписать?\n" + folder / "c.html"});
+    EXPECT_EQ(prompter.safeQuestions, prompter.questions);
     EXPECT_EQ(prompter.captions, std::vector<std::string>{"Требуется подтверждение"});
     EXPECT_EQ(ReadFile(folder / "c.html"), "old page");
     EXPECT_FALSE(FileExists(folder / "VLM/c.js"));

@@ -130,8 +130,9 @@ TEST_F(ReliabilityTest, DamagedImagesAreRefusedAndTheProjectStays) {
         const std::string name = "case" + std::to_string(index++) + image.extension;
         WriteFile(folder / name, image.bytes);
 
-        // As a new picture: the copy lands in Images, nothing else changes.
-        const CliRun imported = Cli({"picture", "tour.vlm", name});
+        // As a new picture (allowed to wipe the painted areas, so that the file is read at
+        // all): the copy lands in Images, nothing else changes.
+        const CliRun imported = Cli({"picture", "tour.vlm", name, "--wipe-areas"});
         ExpectCleanFailure(imported);
         EXPECT_NE(imported.err.find(name), std::string::npos) << imported.err;
         EXPECT_EQ(ReadFile(folder / "Images/pic.png"), picture);

@@ -84,11 +84,34 @@ TEST_F(AreasTest, RenameKeepsNumberPixelsAndLoadedRecords) {
     EXPECT_FALSE(data.RenameArea("Nobody", "X"));
     EXPECT_EQ(prompter.messages,
               (std::vector<std::string>{"Область с таким названием уже существует!",
-                                        "Область с таким названием уже существует!",
+                                        "Название области не может быть пустым!",
                                         "Область не найдена!"}));
     data.CloseProject();
     EXPECT_EQ(Rows(ProjectPath(), "select distinct field,color from properties order by color;"),
               (Table{{"Gate", "1"}, {"Window", "2"}}));
+}
+
+// Names are trimmed at both ends, so no area shows as a blank line; a blank name is refused as
+// empty, never as taken.
+TEST_F(AreasTest, NamesAreTrimmedAndBlankNamesRefusedAsEmpty) {
+    CreateWithAreas({});
+    EXPECT_EQ(data.AddArea("  Сад \t", true), 1);
+    EXPECT_EQ(data.AreaNames[1], "Сад");
+    EXPECT_EQ(data.AddArea("Сад ", true), kAreaNameTaken);
+    EXPECT_EQ(data.AddArea(" \t\r\n ", true), kEmptyAreaName);
+    EXPECT_FALSE(data.RenameArea("Сад", "   "));
+    EXPECT_TRUE(data.RenameArea("Сад", " Пруд "));
+    EXPECT_EQ(data.FindArea("Пруд"), 1);
+    EXPECT_EQ(prompter.messages, (std::vector<std::string>{
+                                     "Область с таким названием уже существует!",
+                                     "Название области не может быть пустым!",
+                                     "Название области не может быть пустым!"}));
+    // A quiet add refuses without a message.
+    prompter.messages.clear();
+    EXPECT_EQ(data.AddArea("Пруд", true, true), kAreaNameTaken);
+    EXPECT_TRUE(prompter.messages.empty());
+    data.CloseProject();
+    EXPECT_EQ(Rows(ProjectPath(), "select distinct field from properties;"), (Table{{"Пруд"}}));
 }
 
 TEST_F(AreasTest, RenameAndDeleteWithoutAreas) {

@@ -119,7 +119,7 @@ TEST_F(AreaImportTest, EmptyMetaInfoImportsAndSourceNumbersAreNotUsed) {
 
 TEST_F(AreaImportTest, WithoutAProject) {
     EXPECT_FALSE(data.ImportAreas(folder / "x.vlm"));
-    EXPECT_EQ(prompter.messages, std::vector<std::string>{"Откройте сперва проект!"});
+    EXPECT_EQ(prompter.messages, std::vector<std::string>{"Сначала создайте или откройте проект!"});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "store/errors.h"
 #include "store/files.h"
 #include "store/image_file.h"
+#include "store/project_problem.h"
 #include "store_fixture.h"
 
 namespace velmora::test {
@@ -178,7 +179,8 @@ TEST_F(ProjectTest, ImportPictureOverAStoredFileFollowsTheAnswer) {
 
     prompter.Reply(Answer::Cancel);
     EXPECT_FALSE(data.ImportPicture(folder / "hall.png"));
-    EXPECT_EQ(prompter.questions, std::vector<std::string>{"Файл уже существует. Перезаписать?"});
+    EXPECT_EQ(prompter.questions,
+              std::vector<std::string>{"Файл уже существует. Перезаписать?\n" + folder / "Images/hall.png"});
     EXPECT_EQ(prompter.captions, std::vector<std::string>{"Требуется подтверждение"});
 
     prompter.Reply(Answer::No);
@@ -200,7 +202,7 @@ TEST_F(ProjectTest, ImportPictureOverAStoredFileFollowsTheAnswer) {
 
 TEST_F(ProjectTest, ImportPictureFailures) {
     EXPECT_FALSE(data.ImportPicture(folder / "x.png"));
-    EXPECT_EQ(prompter.messages, std::vector<std::string>{"Откройте сперва проект!"});
+    EXPECT_EQ(prompter.messages, std::vector<std::string>{"Сначала создайте или откройте проект!"});
 
     ASSERT_TRUE(data.CreateProject(ProjectPath()));
     WriteFile(folder / "scan.tif", "II*\0 not really");
@@ -318,6 +320,27 @@ TEST_F(ProjectTest, ReadOnlyProjectReportsAFailedWrite) {
     data.BackgroundVolume = 10;
     EXPECT_FALSE(data.SaveBackgroundSound());
     EXPECT_EQ(prompter.messages.back(), "Ошибка записи данных в проект!");
+}
+
+// A project that cannot be opened is reported with its path and the reason in words.
+TEST(ProjectFileProblem, NamesTheReason) {
+    TempFolder folder;
+    WriteFile(folder / "notes.vlm", "plain text, not a project");
+    const struct {
+        std::string path;
+        std::string reason;
+    } cases[] = {
+        {folder / "missing.vlm", "Файл не найден."},
+        {"", "Файл не найден."},
+        {folder.Path(), "Это папка, а не файл проекта."},
+        {folder / "notes.vlm", "Файл повреждён или не является проектом."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(ProjectFileProblem(c.path), c.reason);
+        EXPECT_EQ(ProjectOpenFailure("Ошибка открытия проекта!", c.path),
+                  "Ошибка открытия проекта!\n" + c.path + "\n" + c.reason);
+    }
 }
 
 }  // namespace

@@ -15,12 +15,19 @@ public:
     void Message(const std::string& text) override { messages.push_back(text); }
     velmora::Answer Ask(const std::string& text, const std::string& caption,
                         Buttons buttons) override;
+    velmora::Answer AskSafely(const std::string& text, const std::string& caption,
+                              Buttons buttons) override {
+        safeQuestions.push_back(text);
+        return Ask(text, caption, buttons);
+    }
     void Beep() override { ++beeps; }
 
     void Reply(velmora::Answer answer) { answers.push_back(answer); }
 
     std::vector<std::string> messages;
     std::vector<std::string> questions;
+    // The questions among them asked with No as the default answer.
+    std::vector<std::string> safeQuestions;
     std::vector<std::string> captions;
     std::deque<velmora::Answer> answers;
     int beeps = 0;

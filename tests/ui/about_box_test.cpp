@@ -40,7 +40,7 @@ QStringList Items(const QMenu& menu) {
 
 QAction* Find(const QMenu& menu, const char* caption) {
     for (QAction* action : menu.actions()) {
-        if (action->text() == Q(caption)) {
+        if (QString(action->text()).remove(QLatin1Char('&')) == Q(caption)) {
             return action;
         }
     }

@@ -51,7 +51,7 @@ void AnswerNameDialog(TForm5& dialog, const QString& text) {
 
 QAction* MenuAction(QMenu* menu, const QString& text) {
     for (QAction* action : menu->actions()) {
-        if (action->text() == text) {
+        if (QString(action->text()).remove(QLatin1Char('&')) == text) {
             return action;
         }
     }
@@ -74,6 +74,7 @@ private slots:
     void copyToAnotherEventShowsTheCopy();
     void statusBarMarksTheFilledFields();
     void nameDialogModes();
+    void blankNamesAreRefusedAndNamesTrimmed();
 };
 
 void AreasWindowTest::listIsInAreaNumberOrder() {
@@ -149,8 +150,8 @@ void AreasWindowTest::addAndDeleteThroughTheWindow() {
     // Delete asks first; No keeps the area.
     f.prompter.Reply(Answer::No);
     f.form4().Controls().Button2->click();
-    QCOMPARE(f.prompter.questions.back(),
-             std::string("Вы действительно хотите избавиться от выделенной области?"));
+    QCOMPARE(f.prompter.safeQuestions.back(),
+             std::string("Вы действительно хотите избавиться от выделенной области?\nСад"));
     QCOMPARE(f.prompter.captions.back(), std::string("Требуется подтверждение"));
     QCOMPARE(Items(f.form4()).size(), 2);
 
@@ -187,8 +188,8 @@ void AreasWindowTest::importAddsOrReplacesAreas() {
     f.dialogs.Answer(other);
     f.prompter.Reply(Answer::No);
     MenuAction(f.form4().ListMenu(), Q("Заменить все из другого проекта"))->trigger();
-    QCOMPARE(f.prompter.questions.back(),
-             std::string("Вы действительно хотите заменить список областей?"));
+    QCOMPARE(f.prompter.safeQuestions.back(),
+             Naming("Вы действительно хотите заменить список областей?", other));
     QCOMPARE(Items(f.form4()).size(), 3);
 
     f.dialogs.Answer(other);
@@ -319,6 +320,33 @@ void AreasWindowTest::nameDialogModes() {
         dialog.CloseButton()->click();
     });
     QCOMPARE(dialog.Ask(TForm5::Mode::Add), TForm5::kNotConfirmed);
+}
+
+void AreasWindowTest::blankNamesAreRefusedAndNamesTrimmed() {
+    EditorFixture f;
+    f.OpenProjectWithPicture(60, 40, {"A"});
+    AnswerNameDialog(f.editor().Form5(), Q("  Сад  "));
+    f.form4().Controls().Button1->click();
+    QCOMPARE(Items(f.form4()), QStringList({Q("A"), Q("Сад")}));
+    QCOMPARE(f.form4().Controls().ListBox1->currentItem()->text(), Q("Сад"));
+
+    AnswerNameDialog(f.editor().Form5(), Q("   "));
+    f.form4().Controls().Button1->click();
+    QCOMPARE(Items(f.form4()), QStringList({Q("A"), Q("Сад")}));
+
+    // The rename dialog says it renames; a blank new name gets the empty-name message.
+    QString caption;
+    TForm5& dialog = f.editor().Form5();
+    QTimer::singleShot(0, &dialog, [&dialog, &caption] {
+        caption = dialog.windowTitle();
+        dialog.NameEdit()->setText(Q("  "));
+        QTest::keyClick(dialog.NameEdit(), Qt::Key_Return);
+    });
+    f.form4().Controls().Button3->click();
+    QCOMPARE(caption, Q("Переименование области"));
+    QCOMPARE(Items(f.form4()), QStringList({Q("A"), Q("Сад")}));
+    QCOMPARE(f.prompter.messages,
+             std::vector<std::string>(2, "Название области не может быть пустым!"));
 }
 
 int RunAreasWindowTest(int argc, char** argv) {

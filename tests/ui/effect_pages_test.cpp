@@ -204,7 +204,7 @@ private slots:
         fixture.data().AttributesModified = false;
         QTest::mouseClick(box, Qt::LeftButton);
         QCOMPARE(fixture.prompter.questions.back(),
-                 std::string("Файл уже существует. Перезаписать?"));
+                 Naming("Файл уже существует. Перезаписать?", stored));
         QCOMPARE(Record(fixture).overlay_file_name, std::string());
         QVERIFY(!fixture.data().AttributesModified);
 
@@ -316,6 +316,8 @@ private slots:
         QCOMPARE(Record(fixture).sound_file_name, std::string("ding.ogg"));
         QVERIFY(FileExists(fixture.data().WorkFilePath("Sounds", "ding.ogg")));
         QVERIFY(!c.SoundIndicator->isHidden());
+        // The page names the chosen file; a file that cannot be decoded has no length.
+        QCOMPARE(c.SoundIndicator->Caption(), Q("Файл: ding.ogg"));
         QVERIFY(fixture.form4().EventPanel(0)->text().contains(Q("Зв ")));
 
         QTest::mouseClick(c.BitBtn3, Qt::LeftButton);

@@ -138,8 +138,8 @@ private slots:
         QCOMPARE(fixture.prompter.messages.size(), std::size_t(1));
     }
 
-    // A second grid with the same names: each refused cell shows the registry's message and
-    // is left unpainted, never painted with some other area's number.
+    // A second grid with the same names: one message lists the refused cells, which are left
+    // unpainted, never painted with some other area's number.
     void RefusedNamesAreSkipped() {
         EditorFixture fixture;
         fixture.OpenProjectWithPicture(90, 30, {});
@@ -151,7 +151,9 @@ private slots:
         dialog.show();
         dialog.OkClick();
         QCOMPARE(fixture.prompter.messages,
-                 std::vector<std::string>(3, "Область с таким названием уже существует!"));
+                 std::vector<std::string>({"Области с такими названиями уже существуют, эти "
+                                           "ячейки не добавлены:\nОбласть_1, Область_2, "
+                                           "Область_3"}));
         QCOMPARE(fixture.data().AreaCount, 3);
         QCOMPARE(MapAt(fixture.data(), 45, 15), 0);
     }

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
@@ -66,6 +67,8 @@ private slots:
     void smallPictureGivesMinimumWindowSize();
     void largePictureScrollsInsideTheScreen();
     void statusPanelsFollowTheMouse();
+    void statusBarNeverGoesStale();
+    void titleMarksUnsavedChangesAndSaveSaysWhere();
     void commandLineWithMissingFileGivesBothMessages();
     void commandLineOpensTheProject();
 };
@@ -115,8 +118,8 @@ void MainWindowTest::ctrlClickEntersCoordinatesByPageAndButton() {
     }
     QCOMPARE(MapSum(f.data().Map), 0);
     QVERIFY(!f.data().Painting);
-    // The release still closes an (empty) step.
-    QCOMPARE(f.history.UndoCount(), stepsBefore + 1);
+    // The release records no step: it painted nothing, so the next undo still shows.
+    QCOMPARE(f.history.UndoCount(), stepsBefore);
 }
 
 void MainWindowTest::leftPressWithoutAreasPaintsNothing() {
@@ -172,6 +175,18 @@ void MainWindowTest::middleClickPicksTheAreaUnderThePointer() {
     QCOMPARE(list->selectedItems().size(), 1);
     QCOMPARE(list->selectedItems().first()->text(), Q("Дверь"));
     QCOMPARE(f.data().AttributesArea, std::string("Дверь"));
+
+    // Picking records no step: the first Ctrl+Z after a stroke and a middle click and a
+    // Ctrl+click takes the stroke away.
+    Drag(f.form1().Image(), Qt::LeftButton, QPoint(5, 50), QPoint(40, 50));
+    QCOMPARE(AreaAt(f.data().Map, 20, 50), 3);
+    QTest::mouseClick(f.form1().Image(), Qt::MiddleButton, Qt::NoModifier, QPoint(70, 10));
+    QTest::mouseClick(f.form1().Image(), Qt::LeftButton, Qt::ControlModifier, QPoint(70, 10));
+    f.form1().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.form1()));
+    QTest::keyClick(&f.form1(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(AreaAt(f.data().Map, 20, 50), 0);
+    QCOMPARE(f.prompter.beeps, 0);
 }
 
 void MainWindowTest::wheelMovesBrushSliderByDeltaOverSixty() {
@@ -208,7 +223,7 @@ void MainWindowTest::smallPictureGivesMinimumWindowSize() {
     QCOMPARE(f.form1().Canvas()->Zoom(), 1.0);
     QCOMPARE(f.form1().Canvas()->ViewportRectOf(QRectF(0, 0, 300, 200)), QRectF(0, 0, 300, 200));
     QCOMPARE(f.form1().Panel(0)->text(), Q("Размеры изображения: 300x200"));
-    QCOMPARE(f.form1().windowTitle(), Q("Velmora Editor 4.0 - ") + Q(project));
+    QCOMPARE(velmora::test::ShownTitle(f.form1()), Q("Velmora Editor 4.0 - ") + Q(project));
 
     // A picture that fits the screen gets exactly its size above the status bar.
     EditorFixture g;
@@ -256,13 +271,101 @@ void MainWindowTest::statusPanelsFollowTheMouse() {
     QCOMPARE(f.form1().Panel(2)->text(), QString());
 }
 
+// What the three panels say, in order.
+QStringList Panels(TForm1& window) {
+    return {window.Panel(0)->text(), window.Panel(1)->text(), window.Panel(2)->text()};
+}
+
+// The status bar tells only the truth: nothing without a project, no coordinates outside the
+// picture, and it follows closing, opening, renaming and a drag that leaves the picture.
+void MainWindowTest::statusBarNeverGoesStale() {
+    EditorFixture f;
+    QCOMPARE(Panels(f.form1()), QStringList({QString(), QString(), QString()}));
+    const std::string project = f.OpenProjectWithPicture(100, 80, {"Окно"});
+    FillMapRect(f.data().Map, 0, 0, 50, 80, 1, true);
+    const QString size = Q("Размеры изображения: 100x80");
+
+    QMouseEvent move(QEvent::MouseMove, QPointF(10, 20), f.form1().Image()->mapToGlobal(QPointF(10, 20)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(f.form1().Image(), &move);
+    QCOMPARE(Panels(f.form1()), QStringList({size, Q("Текущие координаты: 10,20"),
+                                             Q("  Область: Окно")}));
+
+    // Renaming the area under the pointer shows the new name at once.
+    f.data().RenameArea("Окно", "Дверь");
+    f.form4().UpdateFieldsList();
+    QCOMPARE(f.form1().Panel(2)->text(), Q("  Область: Дверь"));
+
+    // A drag that leaves the picture: no coordinates, no area, while outside.
+    QTest::mousePress(f.form1().Image(), Qt::RightButton, Qt::NoModifier, QPoint(60, 10));
+    for (const QPoint outside : {QPoint(140, 10), QPoint(-5, 10), QPoint(20, 95)}) {
+        QMouseEvent drag(QEvent::MouseMove, QPointF(outside),
+                         f.form1().Image()->mapToGlobal(QPointF(outside)), Qt::NoButton,
+                         Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(f.form1().Image(), &drag);
+        QCOMPARE(Panels(f.form1()), QStringList({size, QString(), QString()}));
+    }
+    QTest::mouseRelease(f.form1().Image(), Qt::RightButton, Qt::NoModifier, QPoint(20, 95));
+
+    // The pointer leaving the picture view.
+    QApplication::sendEvent(f.form1().Image(), &move);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(f.form1().Image(), &leave);
+    QCOMPARE(Panels(f.form1()), QStringList({size, QString(), QString()}));
+
+    // A new project without picture, then none at all after a failed open.
+    QApplication::sendEvent(f.form1().Image(), &move);
+    f.dialogs.Answer(f.folder / "second.vlm");
+    f.Trigger("N2");
+    QCOMPARE(Panels(f.form1()), QStringList({QString(), QString(), QString()}));
+    f.dialogs.Answer(project);
+    f.Trigger("N4");
+    QCOMPARE(f.form1().Panel(0)->text(), size);
+    Q_UNUSED(project);
+}
+
+// The title carries the modified mark while painting or edits are unsaved; Save removes it
+// and says in the status bar what it wrote and where.
+void MainWindowTest::titleMarksUnsavedChangesAndSaveSaysWhere() {
+    EditorFixture f;
+    const std::string project = f.OpenProjectWithPicture(100, 80, {"Окно"});
+    const QString clean = Q("Velmora Editor 4.0 - ") + Q(project);
+    QCOMPARE(velmora::test::ShownTitle(f.form1()), clean);
+    QVERIFY(!f.form1().isWindowModified());
+
+    Drag(f.form1().Image(), Qt::LeftButton, QPoint(10, 10), QPoint(40, 40));
+    QVERIFY(f.form1().isWindowModified());
+    QCOMPARE(velmora::test::ShownTitle(f.form1()), clean + Q("*"));
+
+    f.Trigger("N6");
+    QVERIFY(!f.form1().isWindowModified());
+    QCOMPARE(f.form1().statusBar()->currentMessage(), Q("Проект сохранён: ") + Q(project));
+
+    // Undo is a change too, and so is an edit of the area's records.
+    f.Trigger("N13");
+    QVERIFY(f.form1().isWindowModified());
+    f.Trigger("N6");
+    f.form4().Controls().MessageText->setPlainText(Q("Привет"));
+    QVERIFY(f.form1().isWindowModified());
+    f.Trigger("N6");
+    QVERIFY(!f.form1().isWindowModified());
+
+    // The export says where the page went.
+    f.dialogs.Answer(f.folder / "page.html");
+    f.Trigger("N39");
+    QCOMPARE(f.form1().statusBar()->currentMessage(),
+             Q("Страница записана: ") + Q(f.folder / "page.html"));
+}
+
 void MainWindowTest::commandLineWithMissingFileGivesBothMessages() {
     EditorFixture f({Q("/nonexistent/folder/missing.vlm")});
     QTRY_COMPARE_WITH_TIMEOUT(f.prompter.messages.size(), std::size_t(2), 5000);
     QCOMPARE(f.prompter.messages[0], std::string("Ошибка открытия базы данных"));
-    QCOMPARE(f.prompter.messages[1], std::string("Ошибка открытия проекта!"));
+    QCOMPARE(f.prompter.messages[1],
+             std::string("Ошибка открытия проекта!\n/nonexistent/folder/missing.vlm\n"
+                         "Файл не найден."));
     QVERIFY(!f.data().ProjectOpen);
-    QCOMPARE(f.form1().windowTitle(), Q("Velmora Editor 4.0"));
+    QCOMPARE(velmora::test::ShownTitle(f.form1()), Q("Velmora Editor 4.0"));
     QVERIFY(!f.form1().StartTimer()->isActive());
 }
 
@@ -281,7 +384,7 @@ void MainWindowTest::commandLineOpensTheProject() {
     EditorFixture f({Q(project)});
     QTRY_VERIFY_WITH_TIMEOUT(f.data().ProjectOpen, 5000);
     QVERIFY(f.prompter.messages.empty());
-    QCOMPARE(f.form1().windowTitle(), Q("Velmora Editor 4.0 - ") + Q(project));
+    QCOMPARE(velmora::test::ShownTitle(f.form1()), Q("Velmora Editor 4.0 - ") + Q(project));
     QVERIFY(f.data().PictureLoaded);
     QCOMPARE(f.form1().Canvas()->PictureSize(), QSize(120, 90));
     QCOMPARE(f.form1().Canvas()->Zoom(), 1.0);

@@ -2,12 +2,14 @@
 // question, and a merge of two pages exported by the editor itself.
 #include <QListWidget>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 
 #include "canvas/map_ops.h"
 #include "store/common_data.h"
 #include "store/files.h"
 #include "ui/common/text.h"
+#include "ui/main/main_window.h"
 #include "ui/main/merge_window.h"
 #include "ui_test_support.h"
 
@@ -107,6 +109,9 @@ private slots:
         fixture.dialogs.Answer(fixture.folder / "c");
         QTest::mouseClick(window.SaveButton(), Qt::LeftButton);
         QCOMPARE(fixture.prompter.messages, std::vector<std::string>{"Операция выполнена!"});
+        // The main window's status bar says what was written and where.
+        QCOMPARE(fixture.form1().statusBar()->currentMessage(),
+                 Q("Объединённая страница записана: ") + Q(fixture.folder / "c.html"));
         const std::string page = test::ReadFile(fixture.folder / "c.html");
         const std::string script = test::ReadFile(fixture.folder / "VLM/c.js");
         QCOMPARE(CountLines(page, "\t\t\t<p>"), 2);
@@ -120,10 +125,37 @@ private slots:
         fixture.dialogs.Answer(fixture.folder / "c.html");
         fixture.prompter.Reply(Answer::No);
         window.SaveClick();
-        QCOMPARE(fixture.prompter.questions.back(), std::string("Файл существует. Перезаписать?"));
+        QVERIFY(fixture.prompter.questions.back().starts_with("Файл существует. Перезаписать?\n"));
         QCOMPARE(fixture.prompter.captions.back(), std::string("Требуется подтверждение"));
         QCOMPARE(test::ReadFile(fixture.folder / "c.html"), std::string("kept"));
         QCOMPARE(test::ReadFile(fixture.folder / "VLM/c.js"), std::string("kept too"));
+        window.hide();
+    }
+
+    // "Вверх" and "Вниз" order the pages; at either end, or without a selection, a beep.
+    void UpAndDownOrderThePages() {
+        EditorFixture fixture;
+        TForm7& window = fixture.editor().Form7();
+        window.show();
+        for (const char* page : {"/p/a.html", "/p/b.html", "/p/c.html"}) {
+            fixture.dialogs.Answer(page);
+            window.AddClick();
+        }
+        QCOMPARE(window.UpButton()->text(), Q("Вверх"));
+        QCOMPARE(window.DownButton()->text(), Q("Вниз"));
+        SelectRow(window.List(), 2);
+        QTest::mouseClick(window.UpButton(), Qt::LeftButton);
+        QTest::mouseClick(window.UpButton(), Qt::LeftButton);
+        QCOMPARE(window.Paths(),
+                 (std::vector<std::string>{"/p/c.html", "/p/a.html", "/p/b.html"}));
+        QTest::mouseClick(window.UpButton(), Qt::LeftButton);
+        QCOMPARE(fixture.prompter.beeps, 1);
+        QTest::mouseClick(window.DownButton(), Qt::LeftButton);
+        QCOMPARE(window.Paths(),
+                 (std::vector<std::string>{"/p/a.html", "/p/c.html", "/p/b.html"}));
+        window.List()->clearSelection();
+        QTest::mouseClick(window.DownButton(), Qt::LeftButton);
+        QCOMPARE(fixture.prompter.beeps, 2);
         window.hide();
     }
 

@@ -11,6 +11,7 @@
 #include "store/files.h"
 #include "ui/areas/music_dialog.h"
 #include "ui/areas/sound_indicator.h"
+#include "ui/common/text.h"
 #include "ui_test_support.h"
 
 using namespace velmora;
@@ -78,6 +79,8 @@ private slots:
         QCOMPARE(fixture.data().BackgroundSound, std::string("tone.ogg"));
         QVERIFY(FileExists(fixture.data().WorkFilePath("Sounds", "tone.ogg")));
         QVERIFY(!dialog.Indicator()->isHidden());
+        // The chosen file is named, with its length where the sound can be decoded.
+        QCOMPARE(dialog.Indicator()->Caption(), Q("Файл: tone.ogg (3,0 с)"));
         QCOMPARE(fixture.dialogs.filters.back(), std::string("Аудио файлы (*.mp3 *.ogg)"));
 
         QTest::mouseClick(dialog.PlayButton(), Qt::LeftButton);
@@ -143,7 +146,7 @@ private slots:
         fixture.prompter.Reply(Answer::Cancel);
         dialog.ChooseClick();
         QCOMPARE(fixture.prompter.questions.back(),
-                 std::string("Файл уже существует. Перезаписать?"));
+                 Naming("Файл уже существует. Перезаписать?", stored));
         QCOMPARE(fixture.data().BackgroundSound, std::string());
         QVERIFY(dialog.Indicator()->isHidden());
 

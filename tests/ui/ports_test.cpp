@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <stdexcept>
@@ -44,6 +45,8 @@ private slots:
     void errorsEscapingHandlersAreShown();
     void messageBoxesHaveTheRussianButtons_data();
     void messageBoxesHaveTheRussianButtons();
+    void boxesCarryTheirIconAndSafeDefault_data();
+    void boxesCarryTheirIconAndSafeDefault();
 };
 
 void PortsTest::filtersKeepDescriptionsAndPatterns_data() {
@@ -51,9 +54,9 @@ void PortsTest::filtersKeepDescriptionsAndPatterns_data() {
     QTest::addColumn<QString>("qt");
     QTest::newRow("project") << Q(kProjectFilter) << Q("Файл проект (*.vlm);;Все файлы (*)");
     QTest::newRow("picture") << Q(kPictureFilter)
-                             << Q("All (*.gif *.jpg *.jpeg *.png);;GIF Image (*.gif);;"
+                             << Q("All (*.gif *.jpg *.jpeg *.png *.bmp);;GIF Image (*.gif);;"
                                   "JPEG Image File (*.jpg);;JPEG Image File (*.jpeg);;"
-                                  "Portable Network Graphics (*.png)");
+                                  "Portable Network Graphics (*.png);;Bitmap Image (*.bmp)");
     QTest::newRow("page") << Q(kPageFilter) << Q("HTML файл (*.html);;Все файлы (*)");
     QTest::newRow("trailing semicolon")
         << Q("Pictures|*.gif;*.png;") << Q("Pictures (*.gif *.png)");
@@ -192,6 +195,60 @@ void PortsTest::messageBoxesHaveTheRussianButtons() {
     QCOMPARE(caption, Q("Требуется подтверждение"));
     QCOMPARE(text, Q("Файл уже существует. Перезаписать?"));
     QCOMPARE(int(result), answer);
+}
+
+void PortsTest::boxesCarryTheirIconAndSafeDefault_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<QString>("preferred");
+    QTest::newRow("question") << 0 << int(QMessageBox::Question) << Q("Да");
+    QTest::newRow("question that risks work") << 1 << int(QMessageBox::Warning) << Q("Нет");
+    QTest::newRow("refusal or error") << 2 << int(QMessageBox::Warning) << Q("OK");
+    QTest::newRow("notice") << 3 << int(QMessageBox::Information) << Q("OK");
+}
+
+// Every box opens over the window the user works in, centred on it, with the icon that fits,
+// wide enough for its whole caption; a question that risks work offers "Нет" first.
+void PortsTest::boxesCarryTheirIconAndSafeDefault() {
+    QFETCH(int, kind);
+    QFETCH(int, icon);
+    QFETCH(QString, preferred);
+    QWidget owner;
+    // Small enough that the box centred on it stays on the (small) test screen.
+    owner.setGeometry(40, 40, 700, 500);
+    owner.show();
+    owner.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&owner));
+    QMessageBox* seen = nullptr;
+    int seenIcon = -1;
+    QString defaultText;
+    QPoint centreOffset;
+    int spare = -1;
+    QTimer::singleShot(0, [&] {
+        seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(seen);
+        seenIcon = int(seen->icon());
+        QAbstractButton* first = seen->defaultButton();
+        defaultText = first ? first->text() : seen->buttons().constFirst()->text();
+        centreOffset = seen->frameGeometry().center() - owner.frameGeometry().center();
+        spare = seen->width() - seen->fontMetrics().horizontalAdvance(seen->windowTitle());
+        (first ? first : seen->buttons().constFirst())->click();
+    });
+    QtPrompter prompter;
+    const std::string caption = "Требуется подтверждение очень длинного действия над проектом";
+    switch (kind) {
+        case 0: prompter.Ask("Продолжить?", caption, Buttons::YesNo); break;
+        case 1: prompter.AskSafely("Удалить?", caption, Buttons::YesNo); break;
+        case 2: prompter.Message("Ошибка"); break;
+        default: prompter.Notice("Готово"); break;
+    }
+    QVERIFY(seen);
+    QCOMPARE(seenIcon, icon);
+    QCOMPARE(defaultText, preferred);
+    QVERIFY2(std::abs(centreOffset.x()) <= 2 && std::abs(centreOffset.y()) <= 2,
+             qPrintable(QString::number(centreOffset.x()) + Q(",") +
+                        QString::number(centreOffset.y())));
+    QVERIFY(spare > 0);
 }
 
 int RunPortsTest(int argc, char** argv) {

@@ -28,14 +28,16 @@ using velmora::test::EditorFixture;
 
 namespace {
 
-// What the user sees of a menu: "text\tshortcut" per item, "-" for a separator.
+// What the user sees of a menu: "text\tshortcut" per item (the mnemonic's mark left out),
+// "-" for a separator.
 QStringList MenuItems(QMenu* menu) {
     QStringList items;
     for (QAction* action : menu->actions()) {
         if (action->isSeparator()) {
             items << Q("-");
         } else {
-            items << action->text() + Q("\t") + action->shortcut().toString();
+            items << QString(action->text()).remove(QLatin1Char('&')) + Q("\t") +
+                         action->shortcut().toString();
         }
     }
     return items;
@@ -52,6 +54,7 @@ private slots:
     void openPictureWithoutProjectSaysSo();
     void toolsNeedTheirState();
     void newOverExistingFileAnsweredNo();
+    void openPictureOverPaintedAreasAsksFirst();
     void newAppendsTheExtensionOnlyWhenMissing();
     void saveWritesMapAndPendingEdits();
     void openProjectHeldElsewhereSaysWhere();
@@ -69,7 +72,7 @@ void ProjectCommandsTest::menusHoldEveryItemAndShortcut() {
     const QList<QAction*> menus = f.form1().menuBar()->actions();
     QStringList titles;
     for (QAction* menu : menus) {
-        titles << menu->text();
+        titles << QString(menu->text()).remove(QLatin1Char('&'));
     }
     QCOMPARE(titles, QStringList({Q("Файл"), Q("Редактирование"), Q("Вид"), Q("Инструменты"),
                                   Q("Медиа контент"), Q("Помощь")}));
@@ -78,7 +81,8 @@ void ProjectCommandsTest::menusHoldEveryItemAndShortcut() {
     QCOMPARE(MenuItems(menus[0]->menu()),
              QStringList(
                  {Q("Новый\t") + key(QKeySequence(Qt::CTRL | Qt::Key_N)), Q("-"),
-                  Q("Открыть\t") + key(QKeySequence(Qt::CTRL | Qt::Key_O)), Q("-"),
+                  Q("Открыть\t") + key(QKeySequence(Qt::CTRL | Qt::Key_O)),
+                  Q("Последние проекты\t"), Q("-"),
                   Q("Сохранить\t") + key(QKeySequence(Qt::CTRL | Qt::Key_S)), Q("Сохранить как\t"),
                   Q("-"), Q("Открыть изображение\t") + key(QKeySequence(Qt::CTRL | Qt::Key_I)),
                   Q("-"), Q("Экспорт в HTML\t") + key(QKeySequence(Qt::CTRL | Qt::Key_H)), Q("-"),
@@ -122,7 +126,7 @@ void ProjectCommandsTest::openPictureWithoutProjectSaysSo() {
     f.form1().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f.form1()));
     QTest::keyClick(&f.form1(), Qt::Key_I, Qt::ControlModifier);
-    QCOMPARE(f.prompter.messages, std::vector<std::string>({"Сперва создайте новый проект"}));
+    QCOMPARE(f.prompter.messages, std::vector<std::string>({"Сначала создайте или откройте проект!"}));
     QCOMPARE(f.dialogs.asked, 0);
 }
 
@@ -145,22 +149,65 @@ void ProjectCommandsTest::newOverExistingFileAnsweredNo() {
     FillMapRect(f.data().Map, 0, 0, 20, 20, 1, true);
     const std::string existing = f.folder / "taken.vlm";
     velmora::test::WriteFile(existing, "not a project");
+    const QString title = velmora::test::ShownTitle(f.form1());
 
+    // The question comes first, with No offered first, and names the file; No changes nothing.
     f.dialogs.Answer(existing);
     f.prompter.Reply(Answer::No);
     f.Trigger("N2");
-
-    QCOMPARE(f.prompter.questions, std::vector<std::string>({"Файл уже существует. Удалить его?"}));
+    const std::string question = "Файл уже существует. Удалить его?\n" + existing;
+    QCOMPARE(f.prompter.safeQuestions, std::vector<std::string>({question}));
     QCOMPARE(f.prompter.captions.back(), std::string("Требуется подтверждение"));
-    QVERIFY(!f.data().ProjectOpen);
-    QCOMPARE(f.form1().windowTitle(), Q("Velmora Editor 4.0"));
-    QVERIFY(!f.form1().Canvas()->ShowsPicture());
+    QVERIFY(f.data().ProjectOpen);
+    QCOMPARE(f.data().ProjectPath, first);
+    QCOMPARE(velmora::test::ShownTitle(f.form1()), title);
+    QVERIFY(f.form1().Canvas()->ShowsPicture());
+    QCOMPARE(AreaAt(f.data().Map, 5, 5), 1);
     QCOMPARE(velmora::test::ReadFile(existing), std::string("not a project"));
-    // The previous project was saved before it was closed.
+
+    // Yes saves and closes the open project, then replaces the file.
+    f.dialogs.Answer(existing);
+    f.prompter.Reply(Answer::Yes);
+    f.Trigger("N2");
+    QCOMPARE(f.data().ProjectPath, existing);
+    QCOMPARE(f.data().AreaCount, 0);
     Bitmap savedMap;
     QVERIFY(LoadImageFile(savedMap, f.folder / "Maps/source.png"));
     QCOMPARE(AreaAt(savedMap, 5, 5), 1);
-    Q_UNUSED(first);
+}
+
+void ProjectCommandsTest::openPictureOverPaintedAreasAsksFirst() {
+    EditorFixture f;
+    f.OpenProjectWithPicture(80, 60, {"A", "B", "C"});
+    const std::string other = f.MakePicture("other.png", 50, 40);
+
+    // Nothing painted yet: no question.
+    f.dialogs.Answer(other);
+    f.Trigger("N9");
+    QVERIFY(f.prompter.questions.empty());
+    QCOMPARE(f.data().Width, 50);
+
+    // Two of three areas painted: the question names them, No keeps every pixel.
+    FillMapRect(f.data().Map, 0, 0, 10, 10, 1, true);
+    FillMapRect(f.data().Map, 20, 20, 5, 5, 3, true);
+    f.data().SaveMap();
+    const Bitmap painted = f.data().Map;
+    const std::string mapBytes = velmora::test::ReadFile(f.folder / "Maps/other.png");
+    f.dialogs.Answer(f.MakePicture("third.png", 30, 30));
+    f.prompter.Reply(Answer::No);
+    f.Trigger("N9");
+    QCOMPARE(f.prompter.safeQuestions.size(), std::size_t(1));
+    QVERIFY(f.prompter.safeQuestions[0].find("(2)") != std::string::npos);
+    QCOMPARE(f.data().Width, 50);
+    QVERIFY(f.data().Map == painted);
+    QCOMPARE(velmora::test::ReadFile(f.folder / "Maps/other.png"), mapBytes);
+
+    // Yes goes on with the import.
+    f.dialogs.Answer(f.folder / "third.png");
+    f.prompter.Reply(Answer::Yes);
+    f.Trigger("N9");
+    QCOMPARE(f.data().Width, 30);
+    QCOMPARE(AreaAt(f.data().Map, 1, 1), 0);
 }
 
 void ProjectCommandsTest::newAppendsTheExtensionOnlyWhenMissing() {
@@ -172,7 +219,7 @@ void ProjectCommandsTest::newAppendsTheExtensionOnlyWhenMissing() {
     f.Trigger("N2");
     QCOMPARE(f.data().ProjectPath, f.folder / "tour.vlm");
     QVERIFY(FileExists(f.folder / "tour.vlm"));
-    QCOMPARE(f.form1().windowTitle(), Q("Velmora Editor 4.0 - ") + Q(f.folder / "tour.vlm"));
+    QCOMPARE(velmora::test::ShownTitle(f.form1()), Q("Velmora Editor 4.0 - ") + Q(f.folder / "tour.vlm"));
     QVERIFY(f.form4().isVisible());
 }
 
@@ -262,13 +309,14 @@ void ProjectCommandsTest::saveAsCopiesTheWorkingFiles() {
     f.prompter.Reply(Answer::No);
     f.Trigger("N7");
     QCOMPARE(f.prompter.questions,
-             std::vector<std::string>({"Файл уже существует. Перезаписать?"}));
+             std::vector<std::string>({Naming("Файл уже существует. Перезаписать?",
+                                              (elsewhere / "Pictures/sign.png").string())}));
     QCOMPARE(velmora::test::ReadFile((elsewhere / "Pictures/sign.png").string()), theirs);
 
     const std::string copy = (elsewhere / "second.vlm").string();
     QCOMPARE(f.data().ProjectPath, copy);
     QVERIFY(f.data().PictureLoaded);
-    QCOMPARE(f.form1().windowTitle(), Q("Velmora Editor 4.0 - ") + Q(copy));
+    QCOMPARE(velmora::test::ShownTitle(f.form1()), Q("Velmora Editor 4.0 - ") + Q(copy));
     QVERIFY(FileExists((elsewhere / "Images/source.png").string()));
     QVERIFY(FileExists((elsewhere / "Maps/source.png").string()));
     QCOMPARE(velmora::test::ReadFile((elsewhere / "Sounds/bell.ogg").string()),

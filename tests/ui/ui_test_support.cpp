@@ -1,6 +1,7 @@
 #include "ui_test_support.h"
 
 #include <QAction>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 #include <cstring>
@@ -46,9 +47,16 @@ int ShownRed(TForm1& form, int x, int y) {
     return color ? static_cast<int>((*color >> 16) & 0xFF) : -1;
 }
 
-std::optional<std::string> ScriptedFileDialogs::Next(const std::string& filter) {
+QString ShownTitle(const QWidget& window) {
+    QString title = window.windowTitle();
+    return title.replace(Q("[*]"), window.isWindowModified() ? Q("*") : QString());
+}
+
+std::optional<std::string> ScriptedFileDialogs::Next(const std::string& filter,
+                                                     const std::string& start) {
     ++asked;
     filters.push_back(filter);
+    starts.push_back(start);
     if (answers.empty()) {
         return std::nullopt;
     }
@@ -58,16 +66,20 @@ std::optional<std::string> ScriptedFileDialogs::Next(const std::string& filter) 
 }
 
 std::optional<std::string> ScriptedFileDialogs::OpenFile(const std::string&,
-                                                         const std::string& filter) {
-    return Next(filter);
+                                                         const std::string& filter,
+                                                         const std::string& start) {
+    return Next(filter, start);
 }
 
 std::optional<std::string> ScriptedFileDialogs::SaveFile(const std::string&,
-                                                         const std::string& filter) {
-    return Next(filter);
+                                                         const std::string& filter,
+                                                         const std::string& start) {
+    return Next(filter, start);
 }
 
 EditorFixture::EditorFixture(const QStringList& arguments) {
+    // Each test starts as a first run: no window places, no recent projects.
+    QSettings().clear();
     m_editor =
         std::make_unique<Editor>(Ports{prompter, dialogs, shell, clipboard}, history, arguments);
     form1().show();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QWidget>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -28,24 +29,30 @@ struct QtSuite {
 // suite, or only the one named by the first argument. Returns the number of failures.
 int RunQtSuites(int argc, char** argv, const std::vector<QtSuite>& suites);
 
+// The main window's title as the desktop shows it: the modified mark "*" in place of "[*]"
+// while there are unsaved changes, nothing otherwise.
+QString ShownTitle(const QWidget& window);
+
 // File dialogs that answer from a script and record what they were asked. A dialog with no
 // scripted answer is cancelled.
 class ScriptedFileDialogs : public FileDialogs {
 public:
-    std::optional<std::string> OpenFile(const std::string& caption,
-                                        const std::string& filter) override;
-    std::optional<std::string> SaveFile(const std::string& caption,
-                                        const std::string& filter) override;
+    std::optional<std::string> OpenFile(const std::string& caption, const std::string& filter,
+                                        const std::string& start) override;
+    std::optional<std::string> SaveFile(const std::string& caption, const std::string& filter,
+                                        const std::string& start) override;
 
     void Answer(const std::string& path) { answers.push_back(path); }
     void Cancel() { answers.push_back(std::nullopt); }
 
     std::deque<std::optional<std::string>> answers;
     std::vector<std::string> filters;
+    // Where each dialog was asked to start.
+    std::vector<std::string> starts;
     int asked = 0;
 
 private:
-    std::optional<std::string> Next(const std::string& filter);
+    std::optional<std::string> Next(const std::string& filter, const std::string& start);
 };
 
 // Records what the program asked the desktop to open.

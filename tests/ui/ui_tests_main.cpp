@@ -6,6 +6,7 @@ int RunAreasWindowTest(int argc, char** argv);
 int RunProjectCommandsTest(int argc, char** argv);
 int RunPortsTest(int argc, char** argv);
 int RunCanvasZoomTest(int argc, char** argv);
+int RunEditorHabitsTest(int argc, char** argv);
 
 int main(int argc, char** argv) {
     return velmora::test::RunQtSuites(argc, argv,
@@ -13,5 +14,6 @@ int main(int argc, char** argv) {
                                        {"AreasWindowTest", RunAreasWindowTest},
                                        {"ProjectCommandsTest", RunProjectCommandsTest},
                                        {"PortsTest", RunPortsTest},
-                                       {"CanvasZoomTest", RunCanvasZoomTest}});
+                                       {"CanvasZoomTest", RunCanvasZoomTest},
+                                       {"EditorHabitsTest", RunEditorHabitsTest}});
 }

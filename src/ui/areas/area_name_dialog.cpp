@@ -52,6 +52,7 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent) {
 }
 
 void TForm5::Prepare(Mode mode, const QString& oldName) {
+    setWindowTitle(mode == Mode::Add ? Q("Добавление области") : Q("Переименование области"));
     m_add->setHidden(mode != Mode::Add);
     m_rename->setHidden(mode != Mode::Rename);
     if (mode == Mode::Rename) {

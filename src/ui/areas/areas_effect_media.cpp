@@ -64,8 +64,8 @@ void TForm4::ChoosePicture(int page) {
     if (!HasSelection()) {
         return;
     }
-    const auto chosen = m_editor.GetPorts().fileDialogs.OpenFile("Выбрать изображение",
-                                                                 ToQtFilter(kPictureBoxFilter));
+    const auto chosen = m_editor.GetPorts().fileDialogs.OpenFile(
+        "Выбрать изображение", ToQtFilter(kPictureBoxFilter), Data().ProjectFolder);
     if (chosen) {
         COMMON_DATA& data = Data();
         const std::string name = data.CopyIntoWorkFolder(*chosen, "Pictures");
@@ -87,7 +87,8 @@ void TForm4::SoundChooseClick() {
         return;
     }
     const auto chosen =
-        m_editor.GetPorts().fileDialogs.OpenFile("Выбрать звук", ToQtFilter(kSoundFilter));
+        m_editor.GetPorts().fileDialogs.OpenFile("Выбрать звук", ToQtFilter(kSoundFilter),
+                                                 Data().ProjectFolder);
     if (chosen) {
         COMMON_DATA& data = Data();
         const std::string name = data.CopyIntoWorkFolder(*chosen, "Sounds");
@@ -96,7 +97,7 @@ void TForm4::SoundChooseClick() {
         }
         data.Attributes[CurrentEvent()].sound_file_name = name;
         data.AttributesModified = true;
-        m_ui->SoundIndicator->show();
+        m_ui->SoundIndicator->ShowSound(data.WorkFilePath("Sounds", name), name);
     }
     UpdateStatusBar();
 }

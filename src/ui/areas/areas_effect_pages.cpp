@@ -55,7 +55,8 @@ void TForm4::FillPage(int page, const ATTRIBUTES& record, bool keepUnknownListTe
         }
     }
     if (page == kSoundPage) {
-        m_ui->SoundIndicator->setVisible(!record.sound_file_name.empty());
+        m_ui->SoundIndicator->ShowSound(Data().WorkFilePath("Sounds", record.sound_file_name),
+                                        record.sound_file_name);
     }
     if (page == kEffectsPage) {
         for (const CheckField& check : CheckFields()) {

@@ -1,15 +1,19 @@
 #include "ui/areas/areas_window.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
 
 #include "canvas/draw_history.h"
+#include "store/area_names.h"
 #include "store/common_data.h"
 #include "ui/areas/area_name_dialog.h"
 #include "ui/areas/loading_scope.h"
+#include "ui/common/mnemonics.h"
 #include "ui/common/text.h"
+#include "ui/common/window_places.h"
 #include "ui/main/editor.h"
 #include "ui/main/main_window.h"
 #include "ui_areas_window.h"
@@ -24,11 +28,12 @@ constexpr std::array<const char*, 3> kEventShortNames = {"Над область�
 
 }  // namespace
 
-TForm4::TForm4(Editor& editor) : m_editor(editor), m_ui(std::make_unique<Ui::TForm4>()) {
+// A window of the main window: it stays above it and never hides behind the picture.
+TForm4::TForm4(Editor& editor)
+    : QDialog(&editor.Form1()), m_editor(editor), m_ui(std::make_unique<Ui::TForm4>()) {
     m_ui->setupUi(this);
     setObjectName(Q("Form4"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setModal(false);
 
     for (int e = 0; e < kEventCount; ++e) {
@@ -53,7 +58,9 @@ TForm4::TForm4(Editor& editor) : m_editor(editor), m_ui(std::make_unique<Ui::TFo
     m_ui->TrackBar1->setValue(Data().BrushSize);
     m_ui->GroupBox1->setTitle(Q("Размер кисти: ") + QString::number(m_ui->TrackBar1->value()));
 
-    setFixedSize(813, 525);
+    // The author may make it larger; the described size is the smallest and the first.
+    setMinimumSize(813, 525);
+    resize(813, 525);
 }
 
 TForm4::~TForm4() = default;
@@ -106,6 +113,8 @@ void TForm4::BuildMenus() {
     m_tabsMenu->addAction(Q("Очистить все свойства"), this, [this] { ClearPropertiesClick(); });
     m_tabsMenu->addAction(Q("Очистить все свойства для всех событий"), this,
                           [this] { ClearEventsClick(); });
+    AddMnemonics(*m_listMenu);
+    AddMnemonics(*m_tabsMenu);
 }
 
 void TForm4::ConnectControls() {
@@ -119,6 +128,10 @@ void TForm4::ConnectControls() {
             ListBox1Click();
         }
     });
+    // Del deletes and F2 or a double click renames the chosen area, as in a file manager. The
+    // list takes these keys before the main window's F2 (a view mode) sees them.
+    m_ui->ListBox1->installEventFilter(this);
+    connect(m_ui->ListBox1, &QListWidget::itemDoubleClicked, this, [this] { RenameClick(); });
     connect(m_ui->ListBox1, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { m_listMenu->popup(m_ui->ListBox1->viewport()->mapToGlobal(at)); });
     connect(m_ui->TabControl1, &QWidget::customContextMenuRequested, this,
@@ -137,11 +150,45 @@ void TForm4::ConnectControls() {
     connect(m_ui->Button5, &QPushButton::clicked, this, [this] { ClearEventsClick(); });
 }
 
+bool TForm4::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_ui->ListBox1 &&
+        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool listKey = key->modifiers() == Qt::NoModifier &&
+                             (key->key() == Qt::Key_F2 || key->key() == Qt::Key_Delete);
+        if (listKey) {
+            event->accept();
+            if (event->type() == QEvent::KeyPress) {
+                key->key() == Qt::Key_F2 ? RenameClick() : DeleteClick();
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void TForm4::showEvent(QShowEvent* event) {
-    const QPoint owner = m_editor.Form1().pos();
-    move(owner + QPoint(150, 150));
+    // The first showing of a run goes where the author left it last time (or beside the main
+    // window); later ones stay where it was, always wholly on a screen.
+    if (!m_placed) {
+        RestoreWindowPlace(*this, kPlaceKey, m_editor.Form1().pos() + QPoint(150, 150));
+        m_placed = true;
+    } else {
+        KeepOnScreen(*this);
+    }
     QDialog::showEvent(event);
     UpdateFieldsList();
+}
+
+void TForm4::hideEvent(QHideEvent* event) {
+    RememberPlace();
+    QDialog::hideEvent(event);
+}
+
+void TForm4::RememberPlace() {
+    if (m_placed) {
+        SaveWindowPlace(*this, kPlaceKey);
+    }
 }
 
 int TForm4::CurrentEvent() const {
@@ -265,6 +312,8 @@ void TForm4::UpdateStatusBar() {
         }
         m_eventPanels[e]->setText(text);
     }
+    // The bar is rewritten after every edit of the records: the main window's title follows.
+    m_editor.Form1().RefreshModifiedMark();
 }
 
 void TForm4::AddClick() {
@@ -276,9 +325,10 @@ void TForm4::AddClick() {
     if (dialog.Ask(TForm5::Mode::Add) != TForm5::kConfirmed) {
         return;
     }
-    const QString name = dialog.Name();
-    if (data.AddArea(U(name), true) != 0) {
-        m_pendingSelection = name;
+    // The registry keeps the name trimmed; the list selects it as kept.
+    const std::string name = TrimAreaName(U(dialog.Name()));
+    if (data.AddArea(name, true) != 0) {
+        m_pendingSelection = Q(name);
         UpdateFieldsList();
     }
 }
@@ -288,13 +338,14 @@ void TForm4::DeleteClick() {
     if (!data.ProjectOpen || !HasSelection()) {
         return;
     }
-    const Answer answer = m_editor.GetPorts().prompter.Ask(
-        "Вы действительно хотите избавиться от выделенной области?", kConfirmCaption,
-        Buttons::YesNo);
+    const Answer answer = m_editor.GetPorts().prompter.AskSafely(
+        Naming("Вы действительно хотите избавиться от выделенной области?", U(SelectedName())),
+        kConfirmCaption, Buttons::YesNo);
     if (answer != Answer::Yes) {
         return;
     }
     data.DeleteArea(U(SelectedName()));
+    data.MapModified = data.PictureLoaded;
     m_pendingSelection.clear();
     UpdateFieldsList();
     UpdateMainView();
@@ -310,9 +361,9 @@ void TForm4::RenameClick() {
     if (dialog.Ask(TForm5::Mode::Rename, oldName) != TForm5::kConfirmed) {
         return;
     }
-    const QString newName = dialog.Name();
-    if (data.RenameArea(U(oldName), U(newName))) {
-        m_pendingSelection = newName;
+    const std::string newName = TrimAreaName(U(dialog.Name()));
+    if (data.RenameArea(U(oldName), newName)) {
+        m_pendingSelection = Q(newName);
         UpdateFieldsList();
     }
 }
@@ -320,7 +371,8 @@ void TForm4::RenameClick() {
 void TForm4::ImportAddClick() {
     COMMON_DATA& data = Data();
     data.WritePendingAttributes();
-    const auto file = m_editor.GetPorts().fileDialogs.OpenFile("Добавить из другого проекта", "");
+    const auto file = m_editor.GetPorts().fileDialogs.OpenFile("Добавить из другого проекта", "",
+                                                                   data.ProjectFolder);
     if (!file) {
         return;
     }
@@ -332,12 +384,14 @@ void TForm4::ImportReplaceClick() {
     COMMON_DATA& data = Data();
     data.WritePendingAttributes();
     const auto file =
-        m_editor.GetPorts().fileDialogs.OpenFile("Заменить все из другого проекта", "");
+        m_editor.GetPorts().fileDialogs.OpenFile("Заменить все из другого проекта", "",
+                                                  data.ProjectFolder);
     if (!file) {
         return;
     }
-    const Answer answer = m_editor.GetPorts().prompter.Ask(
-        "Вы действительно хотите заменить список областей?", kConfirmCaption, Buttons::YesNo);
+    const Answer answer = m_editor.GetPorts().prompter.AskSafely(
+        Naming("Вы действительно хотите заменить список областей?", *file), kConfirmCaption,
+        Buttons::YesNo);
     if (answer != Answer::Yes) {
         return;
     }
@@ -365,12 +419,13 @@ void TForm4::ClearListClick() {
     if (!data.ProjectOpen || data.AreaCount <= 0) {
         return;
     }
-    const Answer answer = m_editor.GetPorts().prompter.Ask(
+    const Answer answer = m_editor.GetPorts().prompter.AskSafely(
         "Вы действительно хотите очистить список областей?", kConfirmCaption, Buttons::YesNo);
     if (answer != Answer::Yes) {
         return;
     }
     data.DeleteAllAreas();
+    data.MapModified = data.PictureLoaded;
     UpdateFieldsList();
     UpdateMainView();
 }

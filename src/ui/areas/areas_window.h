@@ -84,8 +84,14 @@ public:
     QMenu* ListMenu() const { return m_listMenu; }
     QMenu* TabsMenu() const { return m_tabsMenu; }
 
+    // Keeps the window's place and size for the next run.
+    void RememberPlace();
+    static constexpr const char* kPlaceKey = "areas";
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     COMMON_DATA& Data();
@@ -117,6 +123,7 @@ private:
     QMenu* m_tabsMenu = nullptr;
     QString m_pendingSelection;
     bool m_loading = false;
+    bool m_placed = false;
 };
 
 }  // namespace velmora

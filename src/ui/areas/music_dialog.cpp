@@ -96,11 +96,9 @@ void TForm6::showEvent(QShowEvent* event) {
     COMMON_DATA& data = Data();
     // A project without music starts over at full volume, whatever volume its file holds.
     if (data.BackgroundSound.empty()) {
-        m_indicator->hide();
         data.BackgroundVolume = 100;
-    } else {
-        m_indicator->show();
     }
+    ShowChosenSound();
     {
         const LoadingScope syncing(m_syncing);
         m_slider->setValue(data.BackgroundVolume);
@@ -126,7 +124,8 @@ void TForm6::VolumeChanged(int value) {
 
 void TForm6::ChooseClick() {
     const auto chosen =
-        m_editor.GetPorts().fileDialogs.OpenFile("Выбрать", ToQtFilter(kSoundFilter));
+        m_editor.GetPorts().fileDialogs.OpenFile("Выбрать", ToQtFilter(kSoundFilter),
+                                                 m_editor.Data().ProjectFolder);
     if (!chosen) {
         return;
     }
@@ -137,12 +136,18 @@ void TForm6::ChooseClick() {
     }
     data.BackgroundSound = name;
     data.BackgroundVolume = m_slider->value();
-    m_indicator->show();
+    ShowChosenSound();
 }
 
 void TForm6::RemoveClick() {
-    m_indicator->hide();
     Data().BackgroundSound.clear();
+    ShowChosenSound();
+}
+
+void TForm6::ShowChosenSound() {
+    const COMMON_DATA& data = Data();
+    m_indicator->ShowSound(data.WorkFilePath("Sounds", data.BackgroundSound),
+                           data.BackgroundSound);
 }
 
 void TForm6::PlayClick() {

@@ -41,6 +41,8 @@ protected:
 private:
     COMMON_DATA& Data();
     void VolumeChanged(int value);
+    // The indicator shows the chosen sound's name and length, or hides without one.
+    void ShowChosenSound();
 
     Editor& m_editor;
     QPushButton* m_choose = nullptr;

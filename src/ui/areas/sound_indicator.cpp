@@ -5,7 +5,12 @@
 #include <QPainterPath>
 #include <QResizeEvent>
 #include <cmath>
+#include <map>
 #include <numbers>
+
+#include "audio/audio_output.h"
+#include "store/sound_caption.h"
+#include "ui/common/text.h"
 
 namespace velmora {
 
@@ -70,6 +75,37 @@ SoundIndicator::SoundIndicator(QWidget* parent) : QLabel(parent) {
     setAlignment(Qt::AlignCenter);
     setMinimumSize(1, 1);
     hide();
+}
+
+void SoundIndicator::ShowSound(const std::string& path, const std::string& fileName) {
+    // Decoding a file for its length costs time: each file is measured once per run.
+    static std::map<std::string, double> lengths;
+    double seconds = -1;
+    if (!fileName.empty()) {
+        const auto known = lengths.find(path);
+        seconds = known != lengths.end() ? known->second : SoundLength(path);
+        if (seconds >= 0) {
+            lengths[path] = seconds;
+        }
+    }
+    m_caption = Q(SoundCaption(fileName, seconds));
+    setToolTip(m_caption);
+    setVisible(!fileName.empty());
+    update();
+}
+
+void SoundIndicator::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (m_caption.isEmpty()) {
+        return;
+    }
+    QPainter painter(this);
+    const int band = fontMetrics().height() + 6;
+    const QRect bottom(0, height() - band, width(), band);
+    painter.fillRect(bottom, QColor(0, 0, 0, 170));
+    painter.setPen(Qt::white);
+    painter.drawText(bottom.adjusted(6, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                     fontMetrics().elidedText(m_caption, Qt::ElideMiddle, width() - 12));
 }
 
 void SoundIndicator::resizeEvent(QResizeEvent* event) {

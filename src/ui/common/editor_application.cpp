@@ -9,7 +9,10 @@
 
 namespace velmora {
 
-EditorApplication::EditorApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+EditorApplication::EditorApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // Where QSettings keeps window places and recent projects.
+    setOrganizationName(Q("Velmora"));
+}
 
 bool EditorApplication::notify(QObject* receiver, QEvent* event) {
     try {

@@ -6,10 +6,11 @@ namespace velmora {
 
 // The dialogs' filters, written as pairs "description|patterns|description|patterns".
 inline constexpr const char* kProjectFilter = "Файл проект (*.vlm)|*.vlm|Все файлы (*.*)|*.*";
+// Every format the picture import reads, BMP included.
 inline constexpr const char* kPictureFilter =
-    "All (*.gif;*.jpg;*.jpeg;*.png)|*.gif;*.jpg;*.jpeg;*.png|GIF Image (*.gif)|*.gif|"
+    "All (*.gif;*.jpg;*.jpeg;*.png;*.bmp)|*.gif;*.jpg;*.jpeg;*.png;*.bmp|GIF Image (*.gif)|*.gif|"
     "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|"
-    "Portable Network Graphics (*.png)|*.png";
+    "Portable Network Graphics (*.png)|*.png|Bitmap Image (*.bmp)|*.bmp";
 inline constexpr const char* kPageFilter = "HTML файл (*.html)|*.html|Все файлы (*.*)|*.*";
 inline constexpr const char* kSoundFilter = "Аудио файлы (*.mp3;*.ogg)|*.mp3;*.ogg";
 

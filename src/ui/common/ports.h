@@ -9,19 +9,23 @@
 namespace velmora {
 
 // The file dialogs of the editor. Filters use Qt's syntax, "A (*.x);;B (*.y)"; an empty
-// result means the user cancelled.
+// result means the user cancelled. start is the folder the dialog shows first, or a file
+// path whose folder it shows with the file's name filled in; empty leaves it to the dialog.
 class FileDialogs {
 public:
     virtual ~FileDialogs() = default;
     virtual std::optional<std::string> OpenFile(const std::string& caption,
-                                                const std::string& filter) = 0;
+                                                const std::string& filter,
+                                                const std::string& start = {}) = 0;
     virtual std::optional<std::string> SaveFile(const std::string& caption,
-                                                const std::string& filter) = 0;
+                                                const std::string& filter,
+                                                const std::string& start = {}) = 0;
     // An open dialog where several files may be chosen; the chosen paths in the dialog's
     // order, none when cancelled.
     virtual std::vector<std::string> OpenFiles(const std::string& caption,
-                                               const std::string& filter) {
-        auto one = OpenFile(caption, filter);
+                                               const std::string& filter,
+                                               const std::string& start = {}) {
+        auto one = OpenFile(caption, filter, start);
         return one ? std::vector<std::string>{*one} : std::vector<std::string>{};
     }
 };

@@ -5,9 +5,11 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QUrl>
 
 #include "ui/common/text.h"
@@ -32,20 +34,34 @@ void SetUpFileDialog(QFileDialog& dialog, QFileDialog::AcceptMode acceptMode,
 
 }  // namespace
 
-void QtPrompter::Message(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, BoxCaption(), Q(text), QMessageBox::NoButton);
-    box.addButton(Q("OK"), QMessageBox::AcceptRole);
-    box.exec();
-}
+namespace {
 
-Answer QtPrompter::Ask(const std::string& text, const std::string& caption, Buttons buttons) {
+// A box over the window the user works in (Qt centres it there), with the fitting icon, and
+// never narrower than its caption, which the window frame would otherwise cut.
+class PromptBox : public QMessageBox {
+public:
+    PromptBox(QMessageBox::Icon icon, const std::string& caption, const std::string& text)
+        : QMessageBox(icon, Q(caption), Q(text), QMessageBox::NoButton,
+                      QApplication::activeWindow()) {
+        // Room for the caption plus the frame's icon and buttons.
+        const int captionWidth = fontMetrics().horizontalAdvance(windowTitle()) + 160;
+        if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
+            grid->addItem(new QSpacerItem(captionWidth, 0, QSizePolicy::Minimum,
+                                          QSizePolicy::Expanding),
+                          grid->rowCount(), 0, 1, grid->columnCount());
+        }
+    }
+};
+
+Answer AskWith(const std::string& text, const std::string& caption, Buttons buttons,
+               QMessageBox::Icon icon, Answer preferred) {
     if (buttons == Buttons::Ok) {
-        QMessageBox box(QMessageBox::NoIcon, Q(caption), Q(text), QMessageBox::NoButton);
+        PromptBox box(QMessageBox::Information, caption, text);
         box.addButton(Q("OK"), QMessageBox::AcceptRole);
         box.exec();
         return Answer::Ok;
     }
-    QMessageBox box(QMessageBox::NoIcon, Q(caption), Q(text), QMessageBox::NoButton);
+    PromptBox box(icon, caption, text);
     QPushButton* yes = box.addButton(Q("Да"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(Q("Нет"), QMessageBox::NoRole);
     QPushButton* cancel = nullptr;
@@ -55,7 +71,7 @@ Answer QtPrompter::Ask(const std::string& text, const std::string& caption, Butt
     } else {
         box.setEscapeButton(no);
     }
-    box.setDefaultButton(yes);
+    box.setDefaultButton(preferred == Answer::No ? no : yes);
     box.exec();
     if (box.clickedButton() == yes) {
         return Answer::Yes;
@@ -66,13 +82,39 @@ Answer QtPrompter::Ask(const std::string& text, const std::string& caption, Butt
     return Answer::Cancel;
 }
 
+void Show(QMessageBox::Icon icon, const std::string& text) {
+    PromptBox box(icon, U(BoxCaption()), text);
+    box.addButton(Q("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+}  // namespace
+
+void QtPrompter::Message(const std::string& text) {
+    Show(QMessageBox::Warning, text);
+}
+
+void QtPrompter::Notice(const std::string& text) {
+    Show(QMessageBox::Information, text);
+}
+
+Answer QtPrompter::Ask(const std::string& text, const std::string& caption, Buttons buttons) {
+    return AskWith(text, caption, buttons, QMessageBox::Question, Answer::Yes);
+}
+
+Answer QtPrompter::AskSafely(const std::string& text, const std::string& caption,
+                             Buttons buttons) {
+    return AskWith(text, caption, buttons, QMessageBox::Warning, Answer::No);
+}
+
 void QtPrompter::Beep() {
     QApplication::beep();
 }
 
 std::optional<std::string> QtFileDialogs::OpenFile(const std::string& caption,
-                                                   const std::string& filter) {
-    QFileDialog dialog(QApplication::activeWindow(), Q(caption), QString(), Q(filter));
+                                                   const std::string& filter,
+                                                   const std::string& start) {
+    QFileDialog dialog(QApplication::activeWindow(), Q(caption), Q(start), Q(filter));
     SetUpFileDialog(dialog, QFileDialog::AcceptOpen, QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
@@ -81,8 +123,9 @@ std::optional<std::string> QtFileDialogs::OpenFile(const std::string& caption,
 }
 
 std::vector<std::string> QtFileDialogs::OpenFiles(const std::string& caption,
-                                                  const std::string& filter) {
-    QFileDialog dialog(QApplication::activeWindow(), Q(caption), QString(), Q(filter));
+                                                  const std::string& filter,
+                                                  const std::string& start) {
+    QFileDialog dialog(QApplication::activeWindow(), Q(caption), Q(start), Q(filter));
     SetUpFileDialog(dialog, QFileDialog::AcceptOpen, QFileDialog::ExistingFiles);
     std::vector<std::string> paths;
     if (dialog.exec() == QDialog::Accepted) {
@@ -94,8 +137,9 @@ std::vector<std::string> QtFileDialogs::OpenFiles(const std::string& caption,
 }
 
 std::optional<std::string> QtFileDialogs::SaveFile(const std::string& caption,
-                                                   const std::string& filter) {
-    QFileDialog dialog(QApplication::activeWindow(), Q(caption), QString(), Q(filter));
+                                                   const std::string& filter,
+                                                   const std::string& start) {
+    QFileDialog dialog(QApplication::activeWindow(), Q(caption), Q(start), Q(filter));
     SetUpFileDialog(dialog, QFileDialog::AcceptSave, QFileDialog::AnyFile);
     // The commands ask their own questions about an existing file.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);

@@ -24,7 +24,15 @@ Editor::Editor(const Ports& ports, DRAW_HISTORY& history, const QStringList& arg
     m_form8 = std::make_unique<TForm8>(*this);
 }
 
-Editor::~Editor() = default;
+Editor::~Editor() {
+    // Windows still open at the end keep their places for the next run.
+    if (m_form4->isVisible()) {
+        m_form4->RememberPlace();
+    }
+    if (m_form7->isVisible()) {
+        m_form7->RememberPlace();
+    }
+}
 
 COMMON_DATA& Editor::Data() {
     return m_form1->Data();

@@ -2,6 +2,12 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QSettings>
+#include <QUrl>
+#include <QEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -17,9 +23,14 @@
 #include "canvas/draw_history.h"
 #include "canvas/overlay_preview.h"
 #include "store/common_data.h"
+#include "store/files.h"
+#include "store/paths.h"
+#include "store/recent_projects.h"
+#include "store/store_messages.h"
 #include "ui/areas/areas_window.h"
 #include "ui/common/app_icon.h"
 #include "ui/common/editor_application.h"
+#include "ui/common/mnemonics.h"
 #include "ui/common/text.h"
 #include "ui/main/about_box.h"
 #include "ui/main/canvas_view.h"
@@ -89,10 +100,17 @@ TForm1::TForm1(Editor& editor) : m_editor(editor) {
     m_canvas->onRelease = [this](const CanvasMouseEvent&) { ImageMouseUp(); };
     m_canvas->onBrushWheel = [this](int delta) { WheelTurned(delta); };
     m_canvas->brushWidth = [this] { return m_data->BrushSize; };
+    // Leaving the picture takes the coordinates and the area out of the status bar.
+    m_canvas->viewport()->installEventFilter(this);
 
     BuildMenus();
     BuildStatusBar();
     BuildZoomControls(findChild<QMenu*>(Q("N17")));
+    // Last, once every menu holds all its items.
+    AddMnemonics(*menuBar());
+
+    // A project dropped on the window opens; a picture dropped imports.
+    setAcceptDrops(true);
 
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     resize(690, 512 + menuBar()->sizeHint().height());
@@ -153,6 +171,8 @@ void TForm1::BuildMenus() {
         QAction* action = menu->addAction(Q(text));
         action->setObjectName(Q(name));
         action->setShortcut(key);
+        // The commands answer their keys in every window of the editor, not only here.
+        action->setShortcutContext(Qt::ApplicationShortcut);
         connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
         return action;
     };
@@ -162,6 +182,9 @@ void TForm1::BuildMenus() {
     add(file, "N2", "Новый", QKeySequence(Qt::CTRL | Qt::Key_N), &TForm1::NewClick);
     file->addSeparator();
     add(file, "N4", "Открыть", QKeySequence(Qt::CTRL | Qt::Key_O), &TForm1::OpenClick);
+    m_recentMenu = file->addMenu(Q("Последние проекты"));
+    m_recentMenu->setObjectName(Q("RecentProjects"));
+    connect(m_recentMenu, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
     file->addSeparator();
     add(file, "N6", "Сохранить", QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveClick);
     add(file, "N7", "Сохранить как", QKeySequence(), &TForm1::SaveAsClick);
@@ -171,10 +194,10 @@ void TForm1::BuildMenus() {
     file->addSeparator();
     add(file, "N39", "Экспорт в HTML", QKeySequence(Qt::CTRL | Qt::Key_H), &TForm1::N39Click);
     file->addSeparator();
-    add(file, "N41", "Протестировать в браузере", QKeySequence(Qt::CTRL | Qt::Key_T),
+    add(file, "N41", "Протестировать в &браузере", QKeySequence(Qt::CTRL | Qt::Key_T),
         &TForm1::N41Click);
     file->addSeparator();
-    add(file, "N11", "Выход", QKeySequence(), &TForm1::ExitClick);
+    add(file, "N11", "&Выход", QKeySequence(), &TForm1::ExitClick);
 
     QMenu* edit = menuBar()->addMenu(Q("Редактирование"));
     edit->setObjectName(Q("N12"));
@@ -197,6 +220,7 @@ void TForm1::BuildMenus() {
         QAction* action = view->addAction(Q(text));
         action->setObjectName(Q(name));
         action->setShortcut(QKeySequence(key));
+        action->setShortcutContext(Qt::ApplicationShortcut);
         action->setCheckable(true);
         action->setChecked(mode == m_viewMode);
         m_viewGroup->addAction(action);
@@ -223,6 +247,112 @@ void TForm1::BuildMenus() {
     help->setObjectName(Q("N31"));
     FillLinkMenus(*media, *help, m_editor.GetPorts().shell, m_programFolder,
                   [this] { m_editor.AboutBox().exec(); });
+    FillRecentMenu();
+}
+
+QStringList TForm1::RecentProjects() const {
+    return QSettings().value(Q("recentProjects")).toStringList();
+}
+
+void TForm1::RememberRecentProject() {
+    if (!m_data->ProjectOpen) {
+        return;
+    }
+    std::vector<std::string> recent;
+    for (const QString& path : RecentProjects()) {
+        recent.push_back(U(path));
+    }
+    QStringList kept;
+    for (const std::string& path : RememberRecent(recent, m_data->ProjectPath)) {
+        kept << Q(path);
+    }
+    QSettings().setValue(Q("recentProjects"), kept);
+}
+
+void TForm1::FillRecentMenu() {
+    m_recentMenu->clear();
+    const QStringList recent = RecentProjects();
+    int number = 0;
+    bool missing = false;
+    for (const QString& path : recent) {
+        ++number;
+        // Numbered as desktop programs do; a file that is gone stays listed but greyed out.
+        QAction* item = m_recentMenu->addAction(Q("&") + QString::number(number % 10) + Q(" ") +
+                                                QString(path).replace(Q("&"), Q("&&")));
+        const bool exists = FileExists(U(path));
+        item->setEnabled(exists);
+        missing = missing || !exists;
+        connect(item, &QAction::triggered, this, [this, path] { OpenProjectFile(U(path)); });
+    }
+    if (recent.isEmpty()) {
+        m_recentMenu->addAction(Q("(пусто)"))->setEnabled(false);
+        return;
+    }
+    m_recentMenu->addSeparator();
+    QAction* removeMissing = m_recentMenu->addAction(Q("&Убрать отсутствующие"));
+    removeMissing->setObjectName(Q("RemoveMissingProjects"));
+    removeMissing->setEnabled(missing);
+    connect(removeMissing, &QAction::triggered, this, [this] {
+        std::vector<std::string> recent;
+        for (const QString& path : RecentProjects()) {
+            recent.push_back(U(path));
+        }
+        QStringList kept;
+        for (const std::string& path : WithoutMissing(recent)) {
+            kept << Q(path);
+        }
+        QSettings().setValue(Q("recentProjects"), kept);
+        FillRecentMenu();
+    });
+    QAction* clear = m_recentMenu->addAction(Q("&Очистить список"));
+    clear->setObjectName(Q("ClearRecentProjects"));
+    connect(clear, &QAction::triggered, this, [this] {
+        QSettings().remove(Q("recentProjects"));
+        FillRecentMenu();
+    });
+}
+
+std::string TForm1::DialogStart(bool withFileName) const {
+    if (m_data->ProjectOpen) {
+        return withFileName ? m_data->ProjectPath : m_data->ProjectFolder;
+    }
+    const QStringList recent = RecentProjects();
+    return recent.isEmpty() ? std::string() : ExtractFolder(U(recent.constFirst()));
+}
+
+// Only local files of a kind the window takes are accepted, so the pointer shows at once
+// whether a drop will do something.
+static std::optional<std::string> DroppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls() || mime->urls().isEmpty()) {
+        return std::nullopt;
+    }
+    const QUrl url = mime->urls().constFirst();
+    if (!url.isLocalFile()) {
+        return std::nullopt;
+    }
+    const std::string path = U(url.toLocalFile());
+    return KindOfFile(path) == FileKind::Other ? std::nullopt : std::optional(path);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (DroppedFile(event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const auto path = DroppedFile(event->mimeData());
+    if (!path) {
+        return;
+    }
+    event->acceptProposedAction();
+    if (KindOfFile(*path) == FileKind::Project) {
+        OpenProjectFile(*path);
+    } else if (!m_data->ProjectOpen) {
+        Message(msg::kNoProjectOpen);
+    } else {
+        ImportPictureFile(*path);
+    }
 }
 
 void TForm1::SetViewMode(ViewMode mode) {
@@ -238,6 +368,10 @@ void TForm1::UpdateView() {
     if (m_data->PictureLoaded) {
         m_canvas->ShowComposition(*m_data, m_viewMode);
     }
+    // Every change of the project ends in a recomposed view: the status bar and the title
+    // follow it here.
+    RefreshStatusBar();
+    RefreshModifiedMark();
 }
 
 void TForm1::UpdateView(const Rect& rect) {
@@ -246,6 +380,8 @@ void TForm1::UpdateView(const Rect& rect) {
     }
     if (m_canvas->ShowsComposition()) {
         m_canvas->MapChanged(rect);
+        RefreshStatusBar();
+        RefreshModifiedMark();
     } else {
         // Painting over the overlay preview brings the composition back.
         UpdateView();
@@ -261,20 +397,45 @@ void TForm1::DrawOverlay() {
     if (velmora::DrawOverlay(*m_data, event, m_viewMode, m_preview)) {
         m_canvas->ShowPreview(*m_data, m_preview);
     }
+    RefreshStatusBar();
+    RefreshModifiedMark();
 }
 
 void TForm1::ReleasePicture() {
     m_canvas->ShowNothing();
+    RefreshStatusBar();
 }
 
 QWidget* TForm1::Image() const {
     return m_canvas->viewport();
 }
 
+void TForm1::RefreshStatusBar() {
+    const StatusReadout readout = ReadStatus(*m_data, m_pointer);
+    m_panels[0]->setText(Q(readout.size));
+    m_panels[1]->setText(Q(readout.coordinates));
+    m_panels[2]->setText(Q(readout.area));
+}
+
+void TForm1::RefreshModifiedMark() {
+    setWindowModified(HasUnsavedChanges(*m_data));
+}
+
+void TForm1::ShowWritten(const QString& text) {
+    statusBar()->showMessage(text, kWrittenNoteMs);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_canvas->viewport() && event->type() == QEvent::Leave) {
+        m_pointer.reset();
+        RefreshStatusBar();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TForm1::RecountFormSize() {
     const COMMON_DATA& data = *m_data;
-    m_panels[0]->setText(Q("Размеры изображения: ") + QString::number(data.Width) + Q("x") +
-                         QString::number(data.Height));
+    RefreshStatusBar();
     SetProjectCaption();
 
     int width = std::max(kMinimumWidth, data.Width);
@@ -295,7 +456,10 @@ void TForm1::RecountFormSize() {
 }
 
 void TForm1::SetProjectCaption() {
-    setWindowTitle(Q(kCaptionPrefix) + Q(m_data->ProjectPath));
+    // "[*]" is where Qt shows the modified mark while there are unsaved changes.
+    setWindowTitle(Q(kCaptionPrefix) + Q(m_data->ProjectPath) + Q("[*]"));
+    RefreshModifiedMark();
+    RefreshStatusBar();
 }
 
 void TForm1::WheelTurned(int delta) {

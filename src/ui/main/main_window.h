@@ -4,9 +4,11 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "canvas/area_map.h"
 #include "canvas/rect.h"
+#include "canvas/status_readout.h"
 #include "canvas/view_compose.h"
 #include "store/bitmap.h"
 #include "store/db_connection.h"
@@ -62,6 +64,11 @@ public:
     // The menu commands.
     void NewClick();
     void OpenClick();
+    // Open without the dialog: a recent project or a file dropped on the window.
+    void OpenProjectFile(const std::string& path);
+    // The recent projects, newest first, as QSettings keeps them.
+    QStringList RecentProjects() const;
+    QMenu* RecentMenu() const { return m_recentMenu; }
     void SaveClick();
     void SaveAsClick();
     void OpenPictureClick();
@@ -76,6 +83,14 @@ public:
     void MusicClick();
     void N68Click();
 
+    // Rewrites the status bar from the session and the pointer's last place over the picture.
+    void RefreshStatusBar();
+    // The title's modified mark follows the session's unsaved changes.
+    void RefreshModifiedMark();
+    // Says for a few seconds in the status bar what was just written and where.
+    void ShowWritten(const QString& text);
+    static constexpr int kWrittenNoteMs = 5000;
+
     QLabel* Panel(int index) const { return m_panels[index]; }
     // The picture at any zoom; Image() is the widget under the mouse.
     CanvasView* Canvas() const { return m_canvas; }
@@ -86,6 +101,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:
@@ -94,6 +112,12 @@ private:
     // The canvas's zoom commands in the menu "Вид", its status figure and the navigator.
     void BuildZoomControls(QMenu* view);
     void ShowZoom();
+    // The project just opened, created or saved under a new name heads the recent list.
+    void RememberRecentProject();
+    void FillRecentMenu();
+    // Where file dialogs start: the open project (or the file itself when saving it under
+    // another name), else the folder of the last project used.
+    std::string DialogStart(bool withFileName = false) const;
     void OpenOutput();
     void RegisterAssociation();
     void SetProjectCaption();
@@ -105,6 +129,8 @@ private:
     // and the areas window.
     void ShowOpenedProject();
     void ShowAttributesWindow();
+    // Open picture after its file was chosen: asks before painted areas are wiped.
+    void ImportPictureFile(const std::string& path);
     void Beep();
     void Message(const char* text);
     bool AttributesVisible() const;
@@ -125,6 +151,9 @@ private:
     QLabel* m_zoomPanel = nullptr;
     QActionGroup* m_viewGroup = nullptr;
     QTimer* m_startTimer = nullptr;
+    QMenu* m_recentMenu = nullptr;
+    // Where the pointer was last seen over the picture, in picture pixels.
+    std::optional<PicturePoint> m_pointer;
 };
 
 }  // namespace velmora

@@ -4,10 +4,13 @@
 #include <QTimer>
 
 #include "canvas/draw_history.h"
+#include "canvas/picture_replace.h"
 #include "store/common_data.h"
 #include "store/files.h"
 #include "store/paths.h"
 #include "store/project_lock.h"
+#include "store/project_problem.h"
+#include "store/store_messages.h"
 #include "ui/areas/areas_window.h"
 #include "ui/areas/grid_dialog.h"
 #include "ui/areas/music_dialog.h"
@@ -34,7 +37,9 @@ void TForm1::SaveAndCloseProject() {
     SaveClick();
     data.CloseProject();
     data.DeleteAllAreas();
+    data.MapModified = false;
     ReleasePicture();
+    RefreshModifiedMark();
 }
 
 void TForm1::FinishProject() {
@@ -48,33 +53,40 @@ void TForm1::FinishProject() {
 
 void TForm1::NewClick() {
     COMMON_DATA& data = *m_data;
-    const auto chosen =
-        m_editor.GetPorts().fileDialogs.SaveFile("Новый проект", ToQtFilter(kProjectFilter));
+    const auto chosen = m_editor.GetPorts().fileDialogs.SaveFile(
+        "Новый проект", ToQtFilter(kProjectFilter), DialogStart());
     if (!chosen) {
         return;
     }
-    SaveAndCloseProject();
-    setWindowTitle(Q(kMainCaption));
     const std::string path = EnsureExtension(*chosen, ".vlm");
-    if (FileExists(path)) {
-        const Answer answer = m_editor.GetPorts().prompter.Ask("Файл уже существует. Удалить его?",
-                                                               kConfirmCaption, Buttons::YesNo);
-        if (answer != Answer::Yes) {
-            return;
-        }
-        // A project that another program has open is never deleted from under it.
+    // The question comes before anything is closed: "No" leaves the open project as it was.
+    const bool replacing = FileExists(path);
+    if (replacing && m_editor.GetPorts().prompter.AskSafely(
+                         Naming("Файл уже существует. Удалить его?", path), kConfirmCaption,
+                         Buttons::YesNo) != Answer::Yes) {
+        return;
+    }
+    // A project that another program has open is never deleted from under it; our own open
+    // project is closed below, which frees its lock.
+    if (replacing && !(data.ProjectOpen && SameFile(path, data.ProjectPath))) {
         ProjectLock probe;
         if (probe.Take(path, LockHolder::Editor, 0) == ProjectLock::Result::HeldElsewhere) {
             m_editor.GetPorts().prompter.Message(HeldElsewhereMessage(probe.Owner()));
             return;
         }
         probe.Release();
+    }
+    SaveAndCloseProject();
+    setWindowTitle(Q(kMainCaption));
+    if (replacing) {
         if (!DeleteFileIfPresent(path)) {
             Message("Ошибка удаления файла!");
             return;
         }
     }
     data.CreateProject(path);
+    data.MapModified = false;
+    RememberRecentProject();
     if (AttributesVisible()) {
         m_editor.Form4().UpdateFieldsList();
     } else {
@@ -84,15 +96,19 @@ void TForm1::NewClick() {
 }
 
 void TForm1::OpenClick() {
-    COMMON_DATA& data = *m_data;
-    const auto chosen =
-        m_editor.GetPorts().fileDialogs.OpenFile("Открыть проект", ToQtFilter(kProjectFilter));
+    const auto chosen = m_editor.GetPorts().fileDialogs.OpenFile(
+        "Открыть проект", ToQtFilter(kProjectFilter), DialogStart());
     if (!chosen) {
         return;
     }
+    OpenProjectFile(*chosen);
+}
+
+void TForm1::OpenProjectFile(const std::string& path) {
+    COMMON_DATA& data = *m_data;
     SaveAndCloseProject();
     setWindowTitle(Q(kMainCaption));
-    if (!data.OpenProject(*chosen)) {
+    if (!data.OpenProject(path)) {
         return;
     }
     ShowOpenedProject();
@@ -100,11 +116,13 @@ void TForm1::OpenClick() {
 
 void TForm1::ShowOpenedProject() {
     COMMON_DATA& data = *m_data;
+    data.MapModified = false;
     if (data.LoadPicture()) {
         RecountFormSize();
         m_editor.History().Reset(data.Map);
     }
     SetProjectCaption();
+    RememberRecentProject();
     ShowAttributesWindow();
     m_editor.Form4().UpdateFieldsList();
     m_editor.Form4().PageControl1Change();
@@ -117,6 +135,9 @@ void TForm1::SaveClick() {
         return;
     }
     data.SaveProject();
+    data.MapModified = false;
+    RefreshModifiedMark();
+    ShowWritten(Q(kProjectSavedNote) + Q(data.ProjectPath));
 }
 
 void TForm1::SaveAsClick() {
@@ -125,8 +146,9 @@ void TForm1::SaveAsClick() {
         Beep();
         return;
     }
-    const auto chosen = m_editor.GetPorts().fileDialogs.SaveFile("Сохранить проект как",
-                                                                 ToQtFilter(kProjectFilter));
+    // The dialog offers the current name, in the project's folder.
+    const auto chosen = m_editor.GetPorts().fileDialogs.SaveFile(
+        "Сохранить проект как", ToQtFilter(kProjectFilter), DialogStart(true));
     if (!chosen) {
         return;
     }
@@ -137,8 +159,8 @@ void TForm1::SaveAsClick() {
         return;
     }
     if (FileExists(path)) {
-        const Answer answer = m_editor.GetPorts().prompter.Ask("Файл существует. Перезаписать?",
-                                                               kConfirmCaption, Buttons::YesNo);
+        const Answer answer = m_editor.GetPorts().prompter.AskSafely(
+            Naming("Файл существует. Перезаписать?", path), kConfirmCaption, Buttons::YesNo);
         if (answer != Answer::Yes) {
             return;
         }
@@ -160,26 +182,39 @@ void TForm1::SaveAsClick() {
     // The picture and the map stay in memory as they were; a project without a picture stays
     // without one.
     data.PictureLoaded = pictureLoaded;
+    data.MapModified = false;
+    RememberRecentProject();
     m_editor.Form4().UpdateFieldsList();
     SetProjectCaption();
     m_editor.Form4().SelectAreaByName(Q(rememberedArea));
+    ShowWritten(Q(kProjectSavedNote) + Q(data.ProjectPath));
 }
 
 void TForm1::OpenPictureClick() {
     COMMON_DATA& data = *m_data;
     if (!data.ProjectOpen) {
-        Message("Сперва создайте новый проект");
+        Message(msg::kNoProjectOpen);
         return;
     }
-    const auto chosen =
-        m_editor.GetPorts().fileDialogs.OpenFile("Открыть изображение", ToQtFilter(kPictureFilter));
+    const auto chosen = m_editor.GetPorts().fileDialogs.OpenFile(
+        "Открыть изображение", ToQtFilter(kPictureFilter), DialogStart());
     if (!chosen) {
         return;
     }
-    if (!data.ImportPicture(*chosen)) {
+    ImportPictureFile(*chosen);
+}
+
+void TForm1::ImportPictureFile(const std::string& path) {
+    COMMON_DATA& data = *m_data;
+    if (!ConfirmPictureReplace(data)) {
+        return;
+    }
+    if (!data.ImportPicture(path)) {
         Message("Ошибка открытия файла!");
         return;
     }
+    // The new picture's empty map is already written.
+    data.MapModified = false;
     RecountFormSize();
     m_editor.Form4().PageControl1Change();
     ShowAttributesWindow();
@@ -192,7 +227,9 @@ void TForm1::ExitClick() {
 }
 
 void TForm1::UndoClick() {
-    if (!m_editor.History().Undo(m_data->Map)) {
+    if (m_editor.History().Undo(m_data->Map)) {
+        m_data->MapModified = true;
+    } else {
         Beep();
         UpdateView();
         return;
@@ -202,7 +239,9 @@ void TForm1::UndoClick() {
 }
 
 void TForm1::RedoClick() {
-    if (!m_editor.History().Redo(m_data->Map)) {
+    if (m_editor.History().Redo(m_data->Map)) {
+        m_data->MapModified = true;
+    } else {
         Beep();
         UpdateView();
         return;
@@ -212,6 +251,7 @@ void TForm1::RedoClick() {
 
 void TForm1::ClearMapClick() {
     m_data->ClearMap();
+    m_data->MapModified = m_data->PictureLoaded;
     UpdateView();
     m_editor.History().MarkClear();
 }
@@ -226,12 +266,13 @@ void TForm1::AttributesClick() {
 void TForm1::GridClick() {
     if (m_data->PictureLoaded) {
         m_editor.Form8().exec();
+        RefreshModifiedMark();
     }
 }
 
 void TForm1::MusicClick() {
     if (!m_data->ProjectOpen) {
-        Message("Сначала создайте или откройте проект!");
+        Message(msg::kNoProjectOpen);
         return;
     }
     m_editor.Form6().exec();
@@ -249,10 +290,12 @@ void TForm1::StartTimerFired() {
         return;
     }
     COMMON_DATA& data = *m_data;
-    if (!data.OpenProject(U(arguments.constFirst()))) {
-        // A project open in another program has been named in its own message already.
+    const std::string path = U(arguments.constFirst());
+    if (!data.OpenProject(path)) {
+        // A project open in another program has been named in its own message already; else
+        // the path and the reason, since the user did not choose this file in a dialog.
         if (!data.HeldElsewhere) {
-            Message(kOpenProjectFailed);
+            m_editor.GetPorts().prompter.Message(ProjectOpenFailure(kOpenProjectFailed, path));
         }
         return;
     }

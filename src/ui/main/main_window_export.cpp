@@ -17,14 +17,17 @@ void TForm1::N39Click() {
         ExportToHtml(data, std::string(), U(m_programFolder));
         return;
     }
-    const auto chosen =
-        m_editor.GetPorts().fileDialogs.SaveFile("Экспорт в HTML", ToQtFilter(kPageFilter));
+    const auto chosen = m_editor.GetPorts().fileDialogs.SaveFile(
+        "Экспорт в HTML", ToQtFilter(kPageFilter), DialogStart());
     if (!chosen) {
         return;
     }
-    ExportToHtml(data, *chosen, U(m_programFolder));
+    const ExportOutcome outcome = ExportToHtml(data, *chosen, U(m_programFolder));
     // The data script leaves the records of another area loaded.
     m_editor.Form4().ListBox1Click();
+    if (!outcome.pagePath.empty()) {
+        ShowWritten(Q(kPageWrittenNote) + Q(outcome.pagePath));
+    }
 }
 
 void TForm1::N41Click() {

@@ -51,23 +51,19 @@ void TForm1::ImageMouseMove(Qt::MouseButtons buttons, int x, int y) {
     if (!data.PictureLoaded) {
         return;
     }
-    m_panels[1]->setText(Q("Текущие координаты: ") + QString::number(x) + Q(",") +
-                         QString::number(y));
-    const int v = m_areaMap->AreaAt(x, y);
-    if (v != 0 && !data.AreaNames[v].empty()) {
-        m_panels[2]->setText(Q("  Область: ") + Q(data.AreaNames[v]));
-    } else {
-        m_panels[2]->clear();
-    }
+    m_pointer = PicturePoint{x, y};
+    RefreshStatusBar();
     if (data.Painting && (buttons & (Qt::LeftButton | Qt::RightButton))) {
         m_editor.History().AddPoint(x, y);
         UpdateView(m_areaMap->ContinueStroke(x, y));
+        data.MapModified = true;
     }
 }
 
 void TForm1::ImageMouseUp() {
     m_areaMap->EndStroke();
     m_editor.History().CloseStep();
+    RefreshModifiedMark();
 }
 
 }  // namespace velmora

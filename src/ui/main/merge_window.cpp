@@ -8,10 +8,14 @@
 #include <QVBoxLayout>
 
 #include "export/page_merge.h"
+#include "store/common_data.h"
 #include "ui/common/dialog_frame.h"
 #include "ui/common/file_filters.h"
 #include "ui/common/text.h"
+#include "ui/common/window_places.h"
+#include "canvas/status_readout.h"
 #include "ui/main/editor.h"
+#include "ui/main/main_window.h"
 
 namespace velmora {
 
@@ -21,8 +25,13 @@ constexpr const char* kMergeFilter = "HTML файлы (*.html)|*.html";
 
 }  // namespace
 
-TForm7::TForm7(Editor& editor) : m_editor(editor) {
+// A window of the main window, so that it stays above it.
+TForm7::TForm7(Editor& editor) : QDialog(&editor.Form1()), m_editor(editor) {
     SetUpFixedDialog(*this, "Form7", "Объединение нескольких HTML файлов в один", 762, 491, false);
+    // Unlike the modal dialogs it may be made larger and is remembered where it was put.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setMinimumSize(762, 491);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 
     auto* group = new QGroupBox(Q("Список файлов"), this);
     group->setObjectName(Q("GroupBox1"));
@@ -42,11 +51,15 @@ TForm7::TForm7(Editor& editor) : m_editor(editor) {
     m_add = MakeButton("BitBtn1", "Добавить", this);
     m_remove = MakeButton("BitBtn2", "Удалить", this);
     m_clear = MakeButton("BitBtn3", "Очистить", this);
+    m_up = MakeButton("ButtonUp", "Вверх", this);
+    m_down = MakeButton("ButtonDown", "Вниз", this);
     m_save = MakeButton("BitBtn4", "Сохранить", this);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_add);
     buttons->addWidget(m_remove);
     buttons->addWidget(m_clear);
+    buttons->addWidget(m_up);
+    buttons->addWidget(m_down);
     buttons->addStretch(1);
     buttons->addWidget(m_save);
 
@@ -57,6 +70,8 @@ TForm7::TForm7(Editor& editor) : m_editor(editor) {
     connect(m_add, &QPushButton::clicked, this, [this] { AddClick(); });
     connect(m_remove, &QPushButton::clicked, this, [this] { RemoveClick(); });
     connect(m_clear, &QPushButton::clicked, this, [this] { ClearClick(); });
+    connect(m_up, &QPushButton::clicked, this, [this] { MoveClick(-1); });
+    connect(m_down, &QPushButton::clicked, this, [this] { MoveClick(1); });
     connect(m_save, &QPushButton::clicked, this, [this] { SaveClick(); });
 }
 
@@ -68,9 +83,32 @@ std::vector<std::string> TForm7::Paths() const {
     return paths;
 }
 
+void TForm7::showEvent(QShowEvent* event) {
+    if (!m_placed) {
+        const QRect owner = m_editor.Form1().frameGeometry();
+        RestoreWindowPlace(*this, kPlaceKey, owner.center() - rect().center());
+        m_placed = true;
+    } else {
+        KeepOnScreen(*this);
+    }
+    QDialog::showEvent(event);
+}
+
+void TForm7::hideEvent(QHideEvent* event) {
+    RememberPlace();
+    QDialog::hideEvent(event);
+}
+
+void TForm7::RememberPlace() {
+    if (m_placed) {
+        SaveWindowPlace(*this, kPlaceKey);
+    }
+}
+
 void TForm7::AddClick() {
     for (const std::string& path :
-         m_editor.GetPorts().fileDialogs.OpenFiles("Добавить", ToQtFilter(kMergeFilter))) {
+         m_editor.GetPorts().fileDialogs.OpenFiles("Добавить", ToQtFilter(kMergeFilter),
+                                                    m_editor.Data().ProjectFolder)) {
         m_list->addItem(Q(path));
     }
 }
@@ -97,11 +135,26 @@ void TForm7::SaveClick() {
         return;
     }
     const auto chosen =
-        m_editor.GetPorts().fileDialogs.SaveFile("Сохранить", ToQtFilter(kMergeFilter));
+        m_editor.GetPorts().fileDialogs.SaveFile("Сохранить", ToQtFilter(kMergeFilter),
+                                                 m_editor.Data().ProjectFolder);
     if (!chosen) {
         return;
     }
-    MergePages(paths, *chosen, prompter);
+    if (MergePages(paths, *chosen, prompter) == MergeResult::Merged) {
+        m_editor.Form1().ShowWritten(Q(kMergedPageWrittenNote) + Q(MergedPagePath(*chosen)));
+    }
+}
+
+void TForm7::MoveClick(int step) {
+    const int row = m_list->currentRow();
+    const int target = row + step;
+    if (row < 0 || m_list->selectedItems().isEmpty() || target < 0 || target >= m_list->count()) {
+        m_editor.GetPorts().prompter.Beep();
+        return;
+    }
+    QListWidgetItem* item = m_list->takeItem(row);
+    m_list->insertItem(target, item);
+    m_list->setCurrentRow(target);
 }
 
 }  // namespace velmora

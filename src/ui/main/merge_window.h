@@ -20,6 +20,13 @@ public:
     void RemoveClick();
     void ClearClick();
     void SaveClick();
+    // Moves the selected page one place up (-1) or down (+1) in the merge order; a beep when
+    // nothing is selected or it is already at that end.
+    void MoveClick(int step);
+
+    // Keeps the window's place and size for the next run.
+    void RememberPlace();
+    static constexpr const char* kPlaceKey = "merging";
 
     // The page paths in list order.
     std::vector<std::string> Paths() const;
@@ -29,13 +36,22 @@ public:
     QPushButton* RemoveButton() const { return m_remove; }
     QPushButton* ClearButton() const { return m_clear; }
     QPushButton* SaveButton() const { return m_save; }
+    QPushButton* UpButton() const { return m_up; }
+    QPushButton* DownButton() const { return m_down; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     Editor& m_editor;
+    bool m_placed = false;
     QListWidget* m_list = nullptr;
     QPushButton* m_add = nullptr;
     QPushButton* m_remove = nullptr;
     QPushButton* m_clear = nullptr;
+    QPushButton* m_up = nullptr;
+    QPushButton* m_down = nullptr;
     QPushButton* m_save = nullptr;
 };
 

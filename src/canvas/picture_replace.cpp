@@ -1,0 +1,43 @@
+#include "canvas/picture_replace.h"
+
+#include <array>
+
+#include "store/common_data.h"
+
+namespace velmora {
+
+int PaintedAreaCount(const COMMON_DATA& data) {
+    const Bitmap& map = data.Map;
+    if (!data.PictureLoaded || map.Width() <= 0 || map.Height() <= 0) {
+        return 0;
+    }
+    std::array<bool, 256> present{};
+    for (int y = 0; y < map.Height(); ++y) {
+        const std::uint8_t* pixel = map.Pixel(0, y);
+        for (int x = 0; x < map.Width(); ++x, pixel += 3) {
+            present[*pixel] = true;
+        }
+    }
+    int count = 0;
+    for (int number = 1; number <= kMaxAreas; ++number) {
+        count += present[number] && !data.AreaNames[number].empty() ? 1 : 0;
+    }
+    return count;
+}
+
+std::string ReplacePictureQuestion(int paintedAreas) {
+    return "Открыть новое изображение? Карта областей станет пустой: нарисованные пиксели "
+           "потеряют области (" +
+           std::to_string(paintedAreas) + "). Отменить это будет нельзя.";
+}
+
+bool ConfirmPictureReplace(COMMON_DATA& data) {
+    const int painted = PaintedAreaCount(data);
+    if (painted == 0) {
+        return true;
+    }
+    return data.UserPrompter().AskSafely(ReplacePictureQuestion(painted), kConfirmCaption,
+                                         Buttons::YesNo) == Answer::Yes;
+}
+
+}  // namespace velmora
