@@ -354,7 +354,7 @@ void AddInfo(CLI::App& app, Context& context) {
         // is ever held in memory.
         AreaPixelCounts pixels{};
         const std::string picturePath = data.WorkFilePath("Images", data.PictureFileName);
-        const std::string mapPath = data.WorkFilePath("Maps", data.MapFileName);
+        const std::string mapPath = data.CurrentMapPath();
         if (!picturePath.empty() && !mapPath.empty() && EntryExists(picturePath)) {
             const ReadScope scope = data.ProjectReadScope();
             // The picture's header decides the size, as decoding it would; the stored numbers

@@ -339,9 +339,9 @@ bool COMMON_DATA::LoadPicture() {
     Width = Picture.Width();
     Height = Picture.Height();
     // A committed change whose map has not been renamed yet: its staged map is the map.
-    const std::string staged = StagedMapPath();
-    const bool loaded = !staged.empty() && MapCommitPending() && LoadImageFile(Map, staged, scope);
-    if (!loaded && !LoadImageFile(Map, mapPath, scope)) {
+    const std::string current = CurrentMapPath();
+    if (!LoadImageFile(Map, current, scope) &&
+        (current == mapPath || !LoadImageFile(Map, mapPath, scope))) {
         return false;
     }
     FitMapToPicture();

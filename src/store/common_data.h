@@ -157,6 +157,9 @@ public:
     // The program that opens projects: the editor, or a command of the CLI, which waits a
     // while for another command to finish with a project.
     LockHolder Holder = LockHolder::Editor;
+    // The file that holds the committed map: while a committed change still waits for its
+    // map's rename, that is the staged map. Empty without a map name.
+    std::string CurrentMapPath();
     // OpenProject or CreateProject was refused because another program holds the project.
     bool HeldElsewhere = false;
 

@@ -80,6 +80,14 @@ std::string COMMON_DATA::StagedMapPath() const {
                                                           ExtractExtension(MapFileName));
 }
 
+std::string COMMON_DATA::CurrentMapPath() {
+    const std::string staged = StagedMapPath();
+    if (!staged.empty() && EntryExists(staged) && MapCommitPending()) {
+        return staged;
+    }
+    return WorkFilePath("Maps", MapFileName);
+}
+
 bool COMMON_DATA::MapCommitPending() {
     return ReadInt(Project(), kReadMark) == kMapPendingMark;
 }

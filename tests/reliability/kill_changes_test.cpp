@@ -178,7 +178,7 @@ TEST_F(KillChangeTest, Grid) {
 }
 
 TEST_F(KillChangeTest, Picture) {
-    KillRepeatedly({"picture", "tour.vlm", "pic2.png", "--keep"},
+    KillRepeatedly({"picture", "tour.vlm", "pic2.png", "--keep", "--wipe-areas"},
                    [&](const auto& areas, const auto& pixels) {
                        EXPECT_EQ(areas, before);
                        if (MapName() == "pic.png") {

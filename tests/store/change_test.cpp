@@ -8,6 +8,7 @@
 #include "canvas/draw_history.h"
 #include "canvas/map_ops.h"
 #include "store/image_file.h"
+#include "store/map_census.h"
 #include "store_fixture.h"
 
 namespace velmora::test {
@@ -127,6 +128,10 @@ TEST_F(ChangeTest, OpeningFinishesACommittedMapAndDropsAnUncommittedOne) {
             ASSERT_TRUE(data.OpenProject(ProjectPath(), ProjectAccess::Read));
             ASSERT_TRUE(data.LoadPicture());
             EXPECT_EQ(AreaAt(data.Map, 1, 1), committed ? 2 : 1);
+            // Counting the pixels without decoding reads the same map.
+            AreaPixelCounts counts{};
+            ASSERT_TRUE(CountAreaPixels(data.CurrentMapPath(), 40, 30, counts));
+            EXPECT_EQ(counts[1], committed ? 0 : 20 * 30);
             data.CloseProject();
             EXPECT_TRUE(fs::exists(StagedPath()));
         }
