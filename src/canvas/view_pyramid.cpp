@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "canvas/row_bands.h"
+
 namespace velmora {
 
 namespace {
@@ -167,7 +169,9 @@ void ViewPyramid::EnsureMap(const Bitmap& map) {
         plane.height = height;
         plane.values.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
         if (!map.Empty()) {
-            ReduceMap(map, level, {0, 0, width, height});
+            // A whole map's halves after undo of a big change: shared out over the cores.
+            InRowBands({0, 0, width, height}, 512 * 1024,
+                       [&](const Rect& band) { ReduceMap(map, level, band); });
         }
     }
     m_mapValid = true;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "canvas/row_bands.h"
 #include "store/area_palette.h"
 
 namespace velmora {
@@ -294,6 +295,10 @@ void ComposeFiltered(const ViewScene& scene, const ViewGeometry& g, ViewportImag
     }
 }
 
+// A full repaint mixes every shown pixel: it is shared out over the cores; a brush segment's
+// few pixels are not.
+constexpr long long kBandMinPixels = 256 * 1024;
+
 }  // namespace
 
 void ViewportImage::Resize(int width, int height) {
@@ -321,12 +326,14 @@ void ComposeViewport(const ViewScene& scene, const ViewGeometry& geometry, Viewp
         return;
     }
     if (!(geometry.scale < kUnitScale)) {
-        ComposeSharp(scene, geometry, image, rect);
+        InRowBands(rect, kBandMinPixels,
+                   [&](const Rect& band) { ComposeSharp(scene, geometry, image, band); });
         return;
     }
     const int level =
         scene.pyramid && scene.pyramid->HasPicture() ? ViewLevelFor(geometry.scale) : 0;
-    ComposeFiltered(scene, geometry, image, rect, level);
+    InRowBands(rect, kBandMinPixels,
+               [&](const Rect& band) { ComposeFiltered(scene, geometry, image, band, level); });
 }
 
 Rect AffectedDeviceRect(const ViewGeometry& geometry, const Rect& pictureRect) {

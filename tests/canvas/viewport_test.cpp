@@ -276,5 +276,42 @@ TEST_F(ViewportTest, RedrawingWhatAStrokeAffectsEqualsDrawingEverythingAgain) {
     }
 }
 
+// A full repaint and a whole map's halves are shared out over the cores in bands of rows: the
+// result equals the same work done in small pieces on one thread.
+TEST(ViewBands, LargeWorkInBandsEqualsTheSameWorkInSmallPieces) {
+    const Bitmap picture = Noise(2000, 1100, 11);
+    Bitmap map = PaintedMap(2000, 1100, 12);
+    const auto palette = TestPalette();
+
+    ViewPyramid whole;
+    whole.SetPicture(picture);
+    whole.EnsureMap(map);
+    ViewPyramid pieces;
+    pieces.EnsureMap(Bitmap(2000, 1100));
+    for (int y = 0; y < 1100; y += 100) {
+        pieces.UpdateMap(map, {0, y, 2000, 100});
+    }
+    for (int level = 1; level <= ViewPyramid::kLevels; ++level) {
+        EXPECT_EQ(whole.MapLevel(level).values, pieces.MapLevel(level).values) << level;
+    }
+
+    const ViewScene scene{&picture, &whole, &map, &palette, ViewMode::PictureAndMask, 0, 0};
+    for (const double scale : {0.3, 2.0 / 3, 1.0, 3.0}) {
+        SCOPED_TRACE(scale);
+        const ViewGeometry g{scale, 13.25 * scale, 7.5 * scale, 800, 430};
+        ViewportImage banded;
+        banded.Resize(g.width, g.height);
+        ComposeViewport(scene, g, banded, {0, 0, g.width, g.height});
+        ViewportImage strips;
+        strips.Resize(g.width, g.height);
+        for (int y = 0; y < g.height; y += 50) {
+            ComposeViewport(scene, g, strips, {0, y, g.width, 50});
+        }
+        for (int y = 0; y < g.height; ++y) {
+            ASSERT_TRUE(std::equal(banded.Row(y), banded.Row(y) + g.width, strips.Row(y))) << y;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace velmora::test
