@@ -172,6 +172,19 @@ bool WritePngRows(PngSession& session, const Bitmap& bitmap, png_bytepp rows) {
     return true;
 }
 
+// The read structures of a session that takes its bytes from reader.
+void StartPngRead(PngSession& session, png_rw_ptr reader) {
+    session.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &session, OnPngError, OnPngWarning);
+    if (session.png == nullptr) {
+        throw std::bad_alloc();
+    }
+    session.info = png_create_info_struct(session.png);
+    if (session.info == nullptr) {
+        throw std::bad_alloc();
+    }
+    png_set_read_fn(session.png, &session, reader);
+}
+
 }  // namespace
 
 Bitmap DecodePng(std::string_view bytes) {
@@ -182,15 +195,7 @@ Bitmap DecodePng(std::string_view bytes) {
     PngSession session;
     session.input = reinterpret_cast<const unsigned char*>(bytes.data());
     session.inputLeft = bytes.size();
-    session.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &session, OnPngError, OnPngWarning);
-    if (session.png == nullptr) {
-        throw std::bad_alloc();
-    }
-    session.info = png_create_info_struct(session.png);
-    if (session.info == nullptr) {
-        throw std::bad_alloc();
-    }
-    png_set_read_fn(session.png, &session, ReadFromMemory);
+    StartPngRead(session, ReadFromMemory);
 
     png_uint_32 width = 0;
     png_uint_32 height = 0;
@@ -238,15 +243,7 @@ bool StreamPngRows(InputFile& input, const std::function<void(int, int)>& onSize
     }
     PngSession session;
     session.file = &input;
-    session.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &session, OnPngError, OnPngWarning);
-    if (session.png == nullptr) {
-        throw std::bad_alloc();
-    }
-    session.info = png_create_info_struct(session.png);
-    if (session.info == nullptr) {
-        throw std::bad_alloc();
-    }
-    png_set_read_fn(session.png, &session, ReadFromFile);
+    StartPngRead(session, ReadFromFile);
     png_set_sig_bytes(session.png, 8);
 
     png_uint_32 width = 0;
