@@ -52,6 +52,10 @@ public:
     bool Open(const std::string&) override { return true; }
 };
 
+constexpr const char* kAccessibleHelp =
+    "name every area in the data script and add an image map of the areas' outlines, names "
+    "and links, which works without scripts too";
+
 void PrintOutcome(const ExportOutcome& outcome) {
     if (outcome.pagePath.empty()) {
         throw Exit{kFailed, ""};
@@ -64,12 +68,15 @@ void AddExport(CLI::App& app, Context& context) {
         "export", "write the web page, its data script and copies of its files; prints the page");
     auto project = std::make_shared<std::string>();
     auto out = std::make_shared<std::string>();
+    auto options = std::make_shared<ExportOptions>();
     verb->add_option("project", *project)->required();
     verb->add_option("page", *out, "the page; its extension becomes .html")->required();
-    verb->callback([&context, project, out] {
+    verb->add_flag("--accessible", options->accessible, kAccessibleHelp);
+    verb->callback([&context, project, out, options] {
         Session session(context.prompter, *project, ProjectAccess::Read);
         session.NeedPixels();
-        const ExportOutcome outcome = ExportToHtml(session.Data(), *out, ProgramFolder());
+        const ExportOutcome outcome =
+            ExportToHtml(session.Data(), *out, ProgramFolder(), *options);
         session.Finish();
         PrintOutcome(outcome);
         if (!outcome.scriptWritten) {
@@ -83,15 +90,18 @@ void AddTest(CLI::App& app, Context& context) {
         "test", "export into the project's HTML folder and open the page; prints the page");
     auto project = std::make_shared<std::string>();
     auto noOpen = std::make_shared<bool>(false);
+    auto options = std::make_shared<ExportOptions>();
     verb->add_option("project", *project)->required();
     verb->add_flag("--no-open", *noOpen, "write the page but do not open it");
-    verb->callback([&context, project, noOpen] {
+    verb->add_flag("--accessible", options->accessible, kAccessibleHelp);
+    verb->callback([&context, project, noOpen, options] {
         Session session(context.prompter, *project, ProjectAccess::Read);
         session.NeedPixels();
         DesktopShell desktop;
         NoShell none;
         Shell& shell = *noOpen ? static_cast<Shell&>(none) : desktop;
-        const ExportOutcome outcome = TestInBrowser(session.Data(), ProgramFolder(), shell);
+        const ExportOutcome outcome =
+            TestInBrowser(session.Data(), ProgramFolder(), shell, *options);
         session.Finish();
         PrintOutcome(outcome);
         if (!outcome.scriptWritten) {

@@ -144,7 +144,7 @@ bool AddEffectLines(std::vector<std::string>& lines, const ATTRIBUTES& a, AssetC
 
 }  // namespace
 
-bool WriteDataScript(COMMON_DATA& data, const std::string& scriptPath) {
+bool WriteDataScript(COMMON_DATA& data, const std::string& scriptPath, bool withNames) {
     data.WritePendingAttributes();
 
     // The areas on the map are found while the map text is built, in one pass over the map.
@@ -176,6 +176,9 @@ bool WriteDataScript(COMMON_DATA& data, const std::string& scriptPath) {
         data.ResetAllAttributes();
         data.ReadAttributes(name);
         lines.push_back("\t\t{\t\"color\":" + Number(area) + ",");
+        if (withNames) {
+            lines.push_back("\t\t\t\"name\":\"" + Text(name) + "\",");
+        }
         lines.push_back("\t\t\t\"properties\": {");
         for (int event = 0; event < kEventCount; ++event) {
             lines.push_back(std::string("\t\t\t\t\"") + EventName(event) + "\": {");

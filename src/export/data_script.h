@@ -11,6 +11,7 @@ class COMMON_DATA;
 // first; afterwards the records of the last exported area are loaded. False, after the message
 // "Файл не найден: " with the path (or a refused file name), when a named file is missing: no
 // script is written then, files copied before stay. A refused copy or write throws FileError.
-bool WriteDataScript(COMMON_DATA& data, const std::string& scriptPath);
+// withNames adds each area's name (for an accessible page), right after its number.
+bool WriteDataScript(COMMON_DATA& data, const std::string& scriptPath, bool withNames = false);
 
 }  // namespace velmora

@@ -6,6 +6,7 @@
 #include "export/export_messages.h"
 #include "export/export_paths.h"
 #include "export/page.h"
+#include "export/page_image_map.h"
 #include "store/common_data.h"
 #include "store/errors.h"
 #include "store/files.h"
@@ -92,7 +93,7 @@ bool ReplacesNothingOfProject(COMMON_DATA& data, const std::string& pageFolder,
 // page, data script.
 ExportOutcome WriteExport(COMMON_DATA& data, const std::string& pageFolder,
                           const std::string& pagePath, const std::string& pageName,
-                          const std::string& programFolder) {
+                          const std::string& programFolder, ExportOptions options) {
     const std::string vlmFolder = JoinPath(pageFolder, "VLM");
     const std::string scriptPath = JoinPath(vlmFolder, pageName + ".js");
 
@@ -104,10 +105,11 @@ ExportOutcome WriteExport(COMMON_DATA& data, const std::string& pageFolder,
         }
     }
     CopyPictureFresh(data, pageFolder);
-    WritePage(data, pagePath);
+    WritePage(data, pagePath,
+              options.accessible ? ProjectImageMapLines(data) : std::vector<std::string>());
     ExportOutcome outcome;
     outcome.pagePath = pagePath;
-    outcome.scriptWritten = WriteDataScript(data, scriptPath);
+    outcome.scriptWritten = WriteDataScript(data, scriptPath, options.accessible);
     return outcome;
 }
 
@@ -126,7 +128,7 @@ std::string FindRuntimeFile(const std::string& programFolder, const std::string&
 }
 
 ExportOutcome ExportToHtml(COMMON_DATA& data, const std::string& chosenPath,
-                           const std::string& programFolder) {
+                           const std::string& programFolder, ExportOptions options) {
     if (!CanExport(data)) {
         return {};
     }
@@ -141,10 +143,11 @@ ExportOutcome ExportToHtml(COMMON_DATA& data, const std::string& chosenPath,
         return {};
     }
     CreateFolderPath(JoinPath(pageFolder, "VLM"));
-    return WriteExport(data, pageFolder, pagePath, pageName, programFolder);
+    return WriteExport(data, pageFolder, pagePath, pageName, programFolder, options);
 }
 
-ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder, Shell& shell) {
+ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder, Shell& shell,
+                            ExportOptions options) {
     if (!CanExport(data)) {
         return {};
     }
@@ -160,7 +163,8 @@ ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder,
     if (!ReplacesNothingOfProject(data, pageFolder, pagePath, pageName)) {
         return {};
     }
-    ExportOutcome outcome = WriteExport(data, pageFolder, pagePath, pageName, programFolder);
+    ExportOutcome outcome =
+        WriteExport(data, pageFolder, pagePath, pageName, programFolder, options);
     if (!shell.Open(outcome.pagePath)) {
         data.UserPrompter().Message(msg::kPageNotOpened + outcome.pagePath);
     }

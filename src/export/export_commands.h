@@ -15,6 +15,13 @@ struct ExportOutcome {
     bool scriptWritten = false;
 };
 
+// What the author asked of an export beyond the plain page.
+struct ExportOptions {
+    // The data script names every area, and the page carries an image map of the areas'
+    // outlines with their names and links, which works without scripts too.
+    bool accessible = false;
+};
+
 // The runtime file (vlm4.js, vlm4.css) in the program folder, or else in the installed layout's
 // ../share/velmora-editor beside it; throws FileError when neither holds it.
 std::string FindRuntimeFile(const std::string& programFolder, const std::string& name);
@@ -26,10 +33,11 @@ std::string FindRuntimeFile(const std::string& programFolder, const std::string&
 // in VLM beside it, the runtime files copied there when missing, and a fresh copy of the
 // picture beside the page. Copy and write failures throw FileError.
 ExportOutcome ExportToHtml(COMMON_DATA& data, const std::string& chosenPath,
-                           const std::string& programFolder);
+                           const std::string& programFolder, ExportOptions options = {});
 
 // "Протестировать в браузере": the same export into the project's HTML working folder, named
 // after the project file, then the page opened through the shell (not waited for).
-ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder, Shell& shell);
+ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder, Shell& shell,
+                            ExportOptions options = {});
 
 }  // namespace velmora

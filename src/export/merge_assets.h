@@ -5,11 +5,13 @@
 
 namespace velmora {
 
-// The lines one input page gives to a merge: its image lines and its data script's object
+// The lines one input page gives to a merge: its image lines, each with the image map that
+// follows it on an accessible page (no lines on a plain page), and its data script's object
 // blocks, each block a run of lines from the opening backtick line to the closing one.
 struct MergeInput {
     std::string path;
     std::vector<std::string> imageLines;
+    std::vector<std::vector<std::string>> imageMaps;
     std::vector<std::vector<std::string>> blocks;
 };
 

@@ -10,32 +10,20 @@
 
 namespace velmora {
 
-namespace {
-
-struct RingRef {
-    int area;
-    const OutlineRing* ring;
-    std::int64_t size;
-};
-
-// Every ring, innermost first: a ring inside another always encloses less.
-std::vector<RingRef> InnermostFirst(const std::vector<AreaOutline>& outlines) {
-    std::vector<RingRef> refs;
+std::vector<AreaRing> RingsInnermostFirst(const std::vector<AreaOutline>& outlines) {
+    std::vector<AreaRing> refs;
     for (const AreaOutline& outline : outlines) {
         for (const OutlineRing& ring : outline.rings) {
             refs.push_back({outline.area, &ring, std::llabs(RingDoubleArea(ring.points))});
         }
     }
-    std::stable_sort(refs.begin(), refs.end(),
-                     [](const RingRef& a, const RingRef& b) {
-                         // An area that fills another's hole exactly comes before the hole.
-                         return a.size != b.size ? a.size < b.size
-                                                 : !a.ring->hole && b.ring->hole;
-                     });
+    std::stable_sort(refs.begin(), refs.end(), [](const AreaRing& a, const AreaRing& b) {
+        return a.size != b.size ? a.size < b.size : !a.ring->hole && b.ring->hole;
+    });
     return refs;
 }
 
-std::string Coords(const OutlineRing& ring) {
+std::string RingCoords(const OutlineRing& ring) {
     std::string text;
     for (const OutlinePoint& p : ring.points) {
         if (!text.empty()) {
@@ -45,6 +33,8 @@ std::string Coords(const OutlineRing& ring) {
     }
     return text;
 }
+
+namespace {
 
 std::string EscapeXml(const std::string& text) {
     std::string out;
@@ -63,8 +53,8 @@ std::string EscapeXml(const std::string& text) {
 std::string Html(const std::vector<AreaOutline>& outlines,
                  const std::array<std::string, 256>& names) {
     std::string text = "<map name=\"areas\">\n";
-    for (const RingRef& ref : InnermostFirst(outlines)) {
-        text += "<area shape=\"poly\" coords=\"" + Coords(*ref.ring) + "\"";
+    for (const AreaRing& ref : RingsInnermostFirst(outlines)) {
+        text += "<area shape=\"poly\" coords=\"" + RingCoords(*ref.ring) + "\"";
         if (ref.ring->hole) {
             text += " nohref>\n";
         } else {
@@ -101,7 +91,7 @@ std::string Json(const std::vector<AreaOutline>& outlines,
                  const std::array<std::string, 256>& names) {
     std::string text = "[";
     bool first = true;
-    for (const RingRef& ref : InnermostFirst(outlines)) {
+    for (const AreaRing& ref : RingsInnermostFirst(outlines)) {
         nlohmann::ordered_json shape;
         shape["name"] = names[ref.area];
         nlohmann::json points = nlohmann::json::array();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,21 @@ enum class OutlineFormat { Html, Svg, Json };
 //   viewBox the picture.
 // - Json: [{"name": ..., "points": [[x, y], ...]}, ...] in the same order as Html, a hole
 //   marked "hole": true.
+// One ring of an area, with twice the area it encloses.
+struct AreaRing {
+    int area;
+    const OutlineRing* ring;
+    std::int64_t size;
+};
+
+// Every ring of the outlines, innermost first (ascending enclosed area; an area that fills
+// another's hole exactly comes before the hole), so that the first ring holding a point names
+// the area the point lies in.
+std::vector<AreaRing> RingsInnermostFirst(const std::vector<AreaOutline>& outlines);
+
+// A ring's corners as the coords of an <area shape="poly">: "x1,y1,x2,y2,...".
+std::string RingCoords(const OutlineRing& ring);
+
 std::string WriteOutlines(const std::vector<AreaOutline>& outlines,
                           const std::array<std::string, 256>& names, int width, int height,
                           OutlineFormat format);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <random>
 
+#include "export/page_image_map.h"
 #include "export/web_escape.h"
 #include "export/web_text.h"
 #include "store/common_data.h"
@@ -63,18 +64,22 @@ std::vector<std::string> PageOpeningLines(const std::string& pageName) {
 }
 
 std::string PageImageLine(const std::string& pictureFileName, const std::string& pageId, int width,
-                          int height) {
+                          int height, const std::string& mapName) {
+    const std::string usemap = mapName.empty() ? "" : " usemap=\"#" + EscapeHtml(mapName) + "\"";
     return "\t\t\t<img src=\"" + UrlInAttribute(pictureFileName) + "\" id=\"" + EscapeHtml(pageId) +
-           "\" width=" + std::to_string(width) + " height=" + std::to_string(height) + ">";
+           "\" width=" + std::to_string(width) + " height=" + std::to_string(height) + usemap + ">";
 }
 
 std::vector<std::string> PageClosingLines() {
     return {"\t\t</div>", "\t</body>", "</html>"};
 }
 
-std::vector<std::string> PageLines(const COMMON_DATA& data, const std::string& pagePath) {
+std::vector<std::string> PageLines(const COMMON_DATA& data, const std::string& pagePath,
+                                   const std::vector<std::string>& imageMap) {
     std::vector<std::string> lines = PageOpeningLines(PageName(pagePath));
-    lines.push_back(PageImageLine(data.PictureFileName, data.PageId, data.Width, data.Height));
+    lines.push_back(PageImageLine(data.PictureFileName, data.PageId, data.Width, data.Height,
+                                  imageMap.empty() ? std::string() : ImageMapName(data.PageId)));
+    lines.insert(lines.end(), imageMap.begin(), imageMap.end());
     lines.push_back(kPageInstructionLine);
     for (std::string& line : PageClosingLines()) {
         lines.push_back(std::move(line));
@@ -82,8 +87,9 @@ std::vector<std::string> PageLines(const COMMON_DATA& data, const std::string& p
     return lines;
 }
 
-void WritePage(const COMMON_DATA& data, const std::string& pagePath) {
-    WriteFileAtomically(pagePath, JoinWebLines(PageLines(data, pagePath)));
+void WritePage(const COMMON_DATA& data, const std::string& pagePath,
+               const std::vector<std::string>& imageMap) {
+    WriteFileAtomically(pagePath, JoinWebLines(PageLines(data, pagePath, imageMap)));
 }
 
 }  // namespace velmora

@@ -18,16 +18,20 @@ std::string DrawPageId(const std::string& previous);
 // of the body (loading VLM/<pageName>.js), one picture line, the instruction paragraph and the
 // closing lines.
 std::vector<std::string> PageOpeningLines(const std::string& pageName);
+// With a map name the picture uses that image map.
 std::string PageImageLine(const std::string& pictureFileName, const std::string& pageId, int width,
-                          int height);
+                          int height, const std::string& mapName = {});
 extern const char* const kPageInstructionLine;
 std::vector<std::string> PageClosingLines();
 
-// The page for the open project's picture, id and size.
-std::vector<std::string> PageLines(const COMMON_DATA& data, const std::string& pagePath);
+// The page for the open project's picture, id and size; an accessible page has the lines of its
+// image map (ProjectImageMapLines) right after the picture, which uses that map.
+std::vector<std::string> PageLines(const COMMON_DATA& data, const std::string& pagePath,
+                                   const std::vector<std::string>& imageMap = {});
 
 // Writes the page at pagePath, replacing any file there through a temporary file; throws
 // FileError when it cannot be written (the old page then stays as it was).
-void WritePage(const COMMON_DATA& data, const std::string& pagePath);
+void WritePage(const COMMON_DATA& data, const std::string& pagePath,
+               const std::vector<std::string>& imageMap = {});
 
 }  // namespace velmora

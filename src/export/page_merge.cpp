@@ -29,9 +29,17 @@ MergeInput ReadInput(const std::string& path) {
     MergeInput input;
     input.path = path;
     std::vector<std::string> imageLines;
+    std::vector<std::vector<std::string>> imageMaps;
+    bool inMap = false;
     for (std::string& line : SplitTextLines(ReadWholeFile(path))) {
         if (line.find("<img") != std::string::npos) {
             imageLines.push_back(std::move(line));
+            imageMaps.emplace_back();
+            inMap = false;
+        } else if (!imageLines.empty() && (inMap || line.find("<map ") != std::string::npos)) {
+            // An accessible page's image map follows its picture up to "</map>".
+            inMap = line.find("</map>") == std::string::npos;
+            imageMaps.back().push_back(std::move(line));
         }
     }
     bool copying = false;
@@ -47,8 +55,10 @@ MergeInput ReadInput(const std::string& path) {
     }
     if (input.blocks.size() < 2 && imageLines.size() > 1) {
         imageLines.resize(1);
+        imageMaps.resize(1);
     }
     input.imageLines = std::move(imageLines);
+    input.imageMaps = std::move(imageMaps);
     return input;
 }
 
@@ -93,9 +103,10 @@ MergeResult MergePages(const std::vector<std::string>& pagePaths, const std::str
     std::vector<std::string> page = PageOpeningLines(mergedName);
     std::vector<std::string> script = {"'use strict;'", "let VLM_DATA=["};
     for (const MergeInput& input : inputs) {
-        for (const std::string& imageLine : input.imageLines) {
+        for (std::size_t i = 0; i < input.imageLines.size(); ++i) {
             page.push_back("\t\t\t<p>");
-            page.push_back(imageLine);
+            page.push_back(input.imageLines[i]);
+            page.insert(page.end(), input.imageMaps[i].begin(), input.imageMaps[i].end());
         }
         // Every block is followed by its comma: blocks back to back would read as a tagged
         // template and break the whole script.

@@ -56,6 +56,29 @@ TEST_F(ExportVerbsTest, ExportWritesThePageWithTheRuntimeBesideTheProgram) {
     EXPECT_EQ(ReadFile(folder / "site/VLM/vlm4.css"), Runtime("vlm4.css"));
 }
 
+TEST_F(ExportVerbsTest, AccessibleExportAddsImageMapAndNamesOnlyWhenAsked) {
+    Ok({"set", "tour.vlm", "Door", "click", "link=https://example.org/"});
+    for (const bool accessible : {false, true}) {
+        SCOPED_TRACE(accessible);
+        std::vector<std::string> args = {"export", "tour.vlm", "site/demo"};
+        if (accessible) {
+            args.push_back("--accessible");
+        }
+        EXPECT_EQ(Ok(args), "site/demo.html\n");
+        const std::string page = ReadFile(folder / "site/demo.html");
+        const std::string script = ReadFile(folder / "site/VLM/demo.js");
+        EXPECT_EQ(page.find("usemap=") != std::string::npos, accessible);
+        EXPECT_EQ(page.find("<area shape=\"poly\" coords=\"") != std::string::npos &&
+                      page.find("\" href=\"https://example.org/\" target=\"_blank\" "
+                                "rel=\"noopener\" alt=\"Door\">") != std::string::npos,
+                  accessible)
+            << page;
+        EXPECT_EQ(script.find("\t\t\t\"name\":\"Door\",\r\n") != std::string::npos, accessible);
+    }
+    Ok({"test", "tour.vlm", "--no-open", "--accessible"});
+    EXPECT_NE(ReadFile(folder / "HTML/tour.html").find("<map name="), std::string::npos);
+}
+
 TEST_F(ExportVerbsTest, MapTextAndBrowserTestWithoutOpening) {
     EXPECT_EQ(Ok({"map-text", "tour.vlm"}), "01020002 01020002 \n");
     const std::string page = std::filesystem::absolute(folder / "HTML/tour.html").string();

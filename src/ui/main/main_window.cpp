@@ -193,6 +193,13 @@ void TForm1::BuildMenus() {
         &TForm1::OpenPictureClick);
     file->addSeparator();
     add(file, "N39", "Экспорт в HTML", QKeySequence(Qt::CTRL | Qt::Key_H), &TForm1::N39Click);
+    // Both exports follow this choice; the author's last choice holds in the next run.
+    m_accessibleExport = file->addAction(Q("Доступная страница (имена и контуры областей)"));
+    m_accessibleExport->setObjectName(Q("AccessibleExport"));
+    m_accessibleExport->setCheckable(true);
+    m_accessibleExport->setChecked(QSettings().value(Q("accessibleExport"), false).toBool());
+    connect(m_accessibleExport, &QAction::toggled, this,
+            [](bool on) { QSettings().setValue(Q("accessibleExport"), on); });
     file->addSeparator();
     add(file, "N41", "Протестировать в &браузере", QKeySequence(Qt::CTRL | Qt::Key_T),
         &TForm1::N41Click);

@@ -10,6 +10,7 @@
 #include "canvas/rect.h"
 #include "canvas/status_readout.h"
 #include "canvas/view_compose.h"
+#include "export/export_commands.h"
 #include "store/bitmap.h"
 #include "store/db_connection.h"
 
@@ -74,6 +75,8 @@ public:
     void OpenPictureClick();
     void N39Click();
     void N41Click();
+    // What the menu's check box "Доступная страница" asks of both exports.
+    ExportOptions ChosenExportOptions() const;
     void ExitClick();
     void UndoClick();
     void RedoClick();
@@ -152,6 +155,7 @@ private:
     QActionGroup* m_viewGroup = nullptr;
     QTimer* m_startTimer = nullptr;
     QMenu* m_recentMenu = nullptr;
+    QAction* m_accessibleExport = nullptr;
     // Where the pointer was last seen over the picture, in picture pixels.
     std::optional<PicturePoint> m_pointer;
 };

@@ -1,5 +1,7 @@
 // The export commands of the main window: the page where the user chooses, and the page in
 // the project's HTML folder opened in the browser.
+#include <QAction>
+
 #include "export/export_commands.h"
 #include "store/common_data.h"
 #include "ui/areas/areas_window.h"
@@ -9,6 +11,12 @@
 #include "ui/main/main_window.h"
 
 namespace velmora {
+
+ExportOptions TForm1::ChosenExportOptions() const {
+    ExportOptions options;
+    options.accessible = m_accessibleExport->isChecked();
+    return options;
+}
 
 void TForm1::N39Click() {
     COMMON_DATA& data = *m_data;
@@ -22,7 +30,8 @@ void TForm1::N39Click() {
     if (!chosen) {
         return;
     }
-    const ExportOutcome outcome = ExportToHtml(data, *chosen, U(m_programFolder));
+    const ExportOutcome outcome =
+        ExportToHtml(data, *chosen, U(m_programFolder), ChosenExportOptions());
     // The data script leaves the records of another area loaded.
     m_editor.Form4().ListBox1Click();
     if (!outcome.pagePath.empty()) {
@@ -33,7 +42,7 @@ void TForm1::N39Click() {
 void TForm1::N41Click() {
     COMMON_DATA& data = *m_data;
     const ExportOutcome outcome =
-        TestInBrowser(data, U(m_programFolder), m_editor.GetPorts().shell);
+        TestInBrowser(data, U(m_programFolder), m_editor.GetPorts().shell, ChosenExportOptions());
     if (!outcome.pagePath.empty()) {
         m_editor.Form4().ListBox1Click();
     }
