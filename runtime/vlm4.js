@@ -506,6 +506,9 @@ class Picture {
       this.music = Object.assign(new Audio(a.src), { loop: true, volume: clamp(num(a.volume, 1), 0, 1),
         onerror: () => report('background music missing', a.src) });
     }
+    // The runtime answers the pointer and the keyboard itself: an image map of the page (for
+    // readers without scripts) would take the picture's events and open its links twice.
+    img.removeAttribute('usemap');
     img.classList.add('vlm4-picture');
     if (!img.hasAttribute('alt')) img.alt = 'Интерактивное изображение';
     const on = { pointerenter: this.onEnter, pointermove: this.onMove, pointerdown: this.onDown,

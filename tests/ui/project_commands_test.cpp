@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTest>
 #include <filesystem>
@@ -25,6 +26,7 @@
 
 using namespace velmora;
 using velmora::test::EditorFixture;
+using velmora::test::ReadFile;
 
 namespace {
 
@@ -65,6 +67,7 @@ private slots:
     void clearMapCanBeUndone();
     void viewModesRecompose();
     void exportAndBrowserTest();
+    void accessibleCheckBoxReachesBothExports();
 };
 
 void ProjectCommandsTest::menusHoldEveryItemAndShortcut() {
@@ -85,7 +88,8 @@ void ProjectCommandsTest::menusHoldEveryItemAndShortcut() {
                   Q("Последние проекты\t"), Q("-"),
                   Q("Сохранить\t") + key(QKeySequence(Qt::CTRL | Qt::Key_S)), Q("Сохранить как\t"),
                   Q("-"), Q("Открыть изображение\t") + key(QKeySequence(Qt::CTRL | Qt::Key_I)),
-                  Q("-"), Q("Экспорт в HTML\t") + key(QKeySequence(Qt::CTRL | Qt::Key_H)), Q("-"),
+                  Q("-"), Q("Экспорт в HTML\t") + key(QKeySequence(Qt::CTRL | Qt::Key_H)),
+                  Q("Доступная страница (имена и контуры областей)\t"), Q("-"),
                   Q("Протестировать в браузере\t") + key(QKeySequence(Qt::CTRL | Qt::Key_T)),
                   Q("-"), Q("Выход\t")}));
     QCOMPARE(MenuItems(menus[1]->menu()),
@@ -452,6 +456,30 @@ void ProjectCommandsTest::exportAndBrowserTest() {
     QVERIFY(FileExists(f.folder / "HTML/VLM/tour.js"));
     QVERIFY(f.prompter.messages.empty());
     Q_UNUSED(project);
+}
+
+void ProjectCommandsTest::accessibleCheckBoxReachesBothExports() {
+    EditorFixture f;
+    f.OpenProjectWithPicture(80, 60, {"A"});
+    FillMapRect(f.data().Map, 0, 0, 10, 10, 1, true);
+    auto* box = f.form1().findChild<QAction*>(Q("AccessibleExport"));
+    QVERIFY(box && box->isCheckable());
+    QVERIFY(!box->isChecked());
+    const auto exported = [&f](const char* name) {
+        f.dialogs.Answer(f.folder / name);
+        f.Trigger("N39");
+        return ReadFile(f.folder / (std::string(name) + ".html"));
+    };
+    QVERIFY(exported("plain").find("<map ") == std::string::npos);
+    box->trigger();
+    // The choice is remembered for the next run of the editor.
+    QCOMPARE(QSettings().value(Q("accessibleExport")).toBool(), true);
+    const std::string accessible = exported("accessible");
+    QVERIFY(accessible.find("usemap=") != std::string::npos);
+    QVERIFY(accessible.find("<area shape=\"poly\"") != std::string::npos);
+    QVERIFY(ReadFile(f.folder / "VLM/accessible.js").find("\"name\":\"A\"") != std::string::npos);
+    f.Trigger("N41");
+    QVERIFY(ReadFile(f.folder / "HTML/tour.html").find("<map ") != std::string::npos);
 }
 
 int RunProjectCommandsTest(int argc, char** argv) {
