@@ -33,9 +33,8 @@ std::vector<std::string> ImageMapLines(const Bitmap& map, const std::array<std::
     for (const AreaRing& ref : RingsInnermostFirst(outlines)) {
         std::string line = "\t\t\t\t<area shape=\"poly\" coords=\"" + RingCoords(*ref.ring) + "\"";
         const std::string& link = links[ref.area];
-        if (ref.ring->hole) {
-            line += " alt=\"\"";
-        } else {
+        // A hole has neither link nor name: it only keeps the outline after it off its pixels.
+        if (!ref.ring->hole) {
             if (!link.empty() && LinkSchemeAllowed(link)) {
                 // As the runtime opens it: a new window that cannot reach back to the page.
                 line += " href=\"" + EscapeHtml(link) + "\" target=\"_blank\" rel=\"noopener\"";
