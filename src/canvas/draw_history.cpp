@@ -82,6 +82,41 @@ void ApplyPixels(Bitmap& target, const DRAW_HISTORY_RECORD& step) {
     }
 }
 
+void ApplyValues(Bitmap& target, const DRAW_HISTORY_RECORD& step) {
+    if (step.Count() < 2) {
+        return;
+    }
+    const Rect rect{step.Points[0].x, step.Points[0].y, step.Points[1].x, step.Points[1].y};
+    if (rect.Empty()) {
+        return;
+    }
+    std::vector<std::uint8_t> values(static_cast<std::size_t>(rect.width) * rect.height);
+    uLongf size = values.size();
+    if (uncompress(values.data(), &size, step.Pixels.data(), step.Pixels.size()) != Z_OK ||
+        size != values.size()) {
+        return;
+    }
+    const Rect inside = rect.Intersected({0, 0, target.Width(), target.Height()});
+    for (int y = inside.y; y < inside.Bottom(); ++y) {
+        const std::uint8_t* row = &values[static_cast<std::size_t>(y - rect.y) * rect.width];
+        std::uint8_t* p = target.Pixel(inside.x, y);
+        for (int x = inside.x; x < inside.Right(); ++x, p += 3) {
+            p[0] = p[1] = p[2] = row[x - rect.x];
+        }
+    }
+}
+
+std::vector<std::uint8_t> Compressed(const std::vector<std::uint8_t>& bytes) {
+    uLongf size = compressBound(bytes.size());
+    std::vector<std::uint8_t> out(size);
+    if (compress2(out.data(), &size, bytes.data(), bytes.size(), Z_BEST_SPEED) != Z_OK) {
+        throw std::bad_alloc();
+    }
+    out.resize(size);
+    out.shrink_to_fit();
+    return out;
+}
+
 }  // namespace
 
 DRAW_HISTORY::DRAW_HISTORY() {
@@ -185,13 +220,28 @@ void DRAW_HISTORY::RecordPixels(const Bitmap& before, const Bitmap& after, const
             }
         }
     }
-    uLongf size = compressBound(mask.size());
-    step.Pixels.resize(size);
-    if (compress2(step.Pixels.data(), &size, mask.data(), mask.size(), Z_BEST_SPEED) != Z_OK) {
-        throw std::bad_alloc();
+    step.Pixels = Compressed(mask);
+    Append(std::move(step));
+}
+
+void DRAW_HISTORY::RecordValues(const Bitmap& after, const Rect& changed) {
+    if (!m_open.Points.empty()) {
+        CloseStep();
     }
-    step.Pixels.resize(size);
-    step.Pixels.shrink_to_fit();
+    const Rect rect = changed.Intersected({0, 0, after.Width(), after.Height()});
+    DRAW_HISTORY_RECORD step;
+    step.Color = kValuesStepColor;
+    step.Points = {{rect.x, rect.y}, {rect.width, rect.height}};
+    std::vector<std::uint8_t> values(static_cast<std::size_t>(rect.width) *
+                                     std::max(rect.height, 0));
+    for (int y = rect.y; y < rect.Bottom(); ++y) {
+        const std::uint8_t* p = after.Pixel(rect.x, y);
+        std::uint8_t* row = &values[static_cast<std::size_t>(y - rect.y) * rect.width];
+        for (int i = 0; i < rect.width; ++i, p += 3) {
+            row[i] = p[2];
+        }
+    }
+    step.Pixels = Compressed(values);
     Append(std::move(step));
 }
 
@@ -266,6 +316,11 @@ Rect DRAW_HISTORY::StepReach(const DRAW_HISTORY_RECORD& step, int width, int hei
     if (step.Points.size() < 2) {
         return {};
     }
+    if (step.Color == kPixelsStepColor || step.Color == kValuesStepColor) {
+        // Their points are a corner and a size, not places the pen went.
+        return Rect{step.Points[0].x, step.Points[0].y, step.Points[1].x, step.Points[1].y}
+            .Intersected(whole);
+    }
     std::int64_t left = step.Points[0].x, right = left;
     std::int64_t top = step.Points[0].y, bottom = top;
     for (const HistoryPoint& p : step.Points) {
@@ -302,6 +357,8 @@ void DRAW_HISTORY::ApplyStep(Bitmap& target, const DRAW_HISTORY_RECORD& step) {
         ApplyGrid(target, step);
     } else if (step.Color == kPixelsStepColor) {
         ApplyPixels(target, step);
+    } else if (step.Color == kValuesStepColor) {
+        ApplyValues(target, step);
     } else {
         ApplyStroke(target, step);
     }

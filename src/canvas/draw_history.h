@@ -23,13 +23,17 @@ inline constexpr std::int32_t kClearStepColor = -1;
 inline constexpr std::int32_t kGridStepColor = -2;
 // An area tool's step: the pixels it changed and the value it gave them.
 inline constexpr std::int32_t kPixelsStepColor = -3;
+// A step that gave many values at once (shapes imported into several areas): the values of a
+// rectangle after it.
+inline constexpr std::int32_t kValuesStepColor = -4;
 // The x of a grid step's point for a cell that got no area (its name was refused).
 inline constexpr std::int32_t kSkippedCell = -1;
 
 // One painting step: a stroke (its colour, width and points), a clearing of the whole map,
 // a grid fill (columns, rows, overwrite and one point per cell whose x is the cell's value) or
 // an area tool's pixels (Columns the value; Points the changed rectangle's corner and size;
-// Pixels one bit per pixel of that rectangle, row by row, zlib-compressed).
+// Pixels one bit per pixel of that rectangle, row by row, zlib-compressed) or a rectangle's
+// values (Points as before; Pixels one byte per pixel, row by row, zlib-compressed).
 struct DRAW_HISTORY_RECORD {
     std::int32_t Color = 0;
     std::int32_t Width = 0;
@@ -75,6 +79,9 @@ public:
     // never depends on the picture or on a segmentation giving the same answer twice.
     void RecordPixels(const Bitmap& before, const Bitmap& after, const Rect& changed,
                       std::uint8_t value);
+    // Records a change of many values as one step: the values after it inside changed, which
+    // holds every pixel where after differs from the map before the step.
+    void RecordValues(const Bitmap& after, const Rect& changed);
     // The bytes the undoable and redoable steps hold, for the memory budget.
     std::size_t StepBytes() const;
 

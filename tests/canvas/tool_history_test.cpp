@@ -9,14 +9,30 @@
 #include "canvas/canvas_fixtures.h"
 #include "canvas/draw_history.h"
 #include "canvas/map_ops.h"
+#include "canvas/shape_import.h"
 #include "store/common_data.h"
 #include "support/test_support.h"
 
 namespace velmora::test {
 namespace {
 
-// Every area tool used as one history step among brush strokes: undo walks back through the
-// maps as they were after each step, pixel for pixel, and redo walks forward again.
+// Every pixel where two maps differ lies inside rect.
+bool DifferencesInside(const Bitmap& a, const Bitmap& b, const Rect& rect) {
+    for (int y = 0; y < a.Height(); ++y) {
+        for (int x = 0; x < a.Width(); ++x) {
+            const bool inside = x >= rect.x && x < rect.Right() && y >= rect.y && y < rect.Bottom();
+            if (!inside && AreaAt(a, x, y) != AreaAt(b, x, y)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Every area tool used as one history step among brush strokes and an import of shapes into
+// several areas at once: undo walks back through the maps as they were after each step, pixel
+// for pixel, and redo walks forward again; each reports a changed rectangle that holds every
+// pixel it changed, so that a view redrawing only that stays true.
 TEST(ToolHistory, EveryToolIsOneStepThatUndoesAndRedoesExactly) {
     Bitmap picture(80, 60);
     for (int y = 0; y < 60; ++y) {
@@ -74,16 +90,35 @@ TEST(ToolHistory, EveryToolIsOneStepThatUndoesAndRedoesExactly) {
         after.push_back(map);
         EXPECT_TRUE(BytesAlike(map));
     }
+    {
+        // Two shapes into two areas in the erased band, a hole kept free, as one step.
+        std::vector<ImportedShape> shapes(3);
+        shapes[0].rings = {{{60, 0}, {78, 0}, {78, 8}, {60, 8}}};
+        shapes[1].hole = true;
+        shapes[1].rings = {{{10, 2}, {20, 2}, {20, 6}, {10, 6}}};
+        shapes[2].rings = {{{0, 0}, {50, 0}, {50, 8}, {0, 8}}};
+        const Rect changed = PaintShapes(map, shapes, {9, 0, 10});
+        history.RecordValues(map, changed);
+        after.push_back(map);
+        EXPECT_TRUE(BytesAlike(map));
+        EXPECT_EQ(AreaAt(map, 70, 4), 9);
+        EXPECT_EQ(AreaAt(map, 5, 4), 10);
+        EXPECT_EQ(AreaAt(map, 15, 4), 0);
+    }
     const int steps = static_cast<int>(after.size()) - 1;
     ASSERT_EQ(history.UndoCount(), steps);
     for (int i = steps; i > 0; --i) {
         ASSERT_TRUE(history.Undo(map));
         EXPECT_TRUE(map == after[i - 1]) << "undo of step " << i;
+        EXPECT_TRUE(DifferencesInside(after[i], after[i - 1], history.LastChanged()))
+            << "undo of step " << i;
     }
     EXPECT_FALSE(history.Undo(map));
     for (int i = 1; i <= steps; ++i) {
         ASSERT_TRUE(history.Redo(map));
         EXPECT_TRUE(map == after[i]) << "redo of step " << i;
+        EXPECT_TRUE(DifferencesInside(after[i], after[i - 1], history.LastChanged()))
+            << "redo of step " << i;
     }
 }
 
