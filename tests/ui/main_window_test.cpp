@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QWheelEvent>
 #include <filesystem>
 
@@ -225,11 +226,13 @@ void MainWindowTest::smallPictureGivesMinimumWindowSize() {
     QCOMPARE(f.form1().Panel(0)->text(), Q("Размеры изображения: 300x200"));
     QCOMPARE(velmora::test::ShownTitle(f.form1()), Q("Velmora Editor 4.0 - ") + Q(project));
 
-    // A picture that fits the screen gets exactly its size above the status bar.
+    // A picture that fits the screen gets exactly its size between the tool bar and the status
+    // bar.
     EditorFixture g;
     g.OpenProjectWithPicture(620, 450, {});
-    const int chrome =
-        g.form1().menuBar()->sizeHint().height() + g.form1().statusBar()->sizeHint().height();
+    const int chrome = g.form1().menuBar()->sizeHint().height() +
+                       g.form1().ToolBar()->sizeHint().height() +
+                       g.form1().statusBar()->sizeHint().height();
     QCOMPARE(g.form1().size(), QSize(620, 450 + chrome));
 }
 

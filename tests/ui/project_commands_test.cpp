@@ -88,6 +88,7 @@ void ProjectCommandsTest::menusHoldEveryItemAndShortcut() {
                   Q("Последние проекты\t"), Q("-"),
                   Q("Сохранить\t") + key(QKeySequence(Qt::CTRL | Qt::Key_S)), Q("Сохранить как\t"),
                   Q("-"), Q("Открыть изображение\t") + key(QKeySequence(Qt::CTRL | Qt::Key_I)),
+                  Q("-"), Q("Импорт областей из разметки…\t"), Q("Экспорт контуров…	"),
                   Q("-"), Q("Экспорт в HTML\t") + key(QKeySequence(Qt::CTRL | Qt::Key_H)),
                   Q("Доступная страница (имена и контуры областей)\t"), Q("-"),
                   Q("Протестировать в браузере\t") + key(QKeySequence(Qt::CTRL | Qt::Key_T)),
@@ -111,7 +112,9 @@ void ProjectCommandsTest::menusHoldEveryItemAndShortcut() {
              Q("Добавление областей\t") + key(QKeySequence(Qt::CTRL | Qt::Key_D)), Q("-"),
              Q("Фоновая музыка\t") + key(QKeySequence(Qt::CTRL | Qt::Key_M)), Q("-"),
              Q("Объединение нескольких файлов в один\t") + key(QKeySequence(Qt::CTRL | Qt::Key_B)),
-             Q("-")}));
+             Q("-"), Q("Кисть\tB"), Q("Заливка\tG"), Q("Волшебная палочка\tW"),
+             Q("Прямоугольник\tM"), Q("Эллипс\tE"), Q("Многоугольник\tP"),
+             Q("Выделение объекта\tO")}));
     // The mask view is the one chosen at start.
     QVERIFY(menus[2]->menu()->actions()[1]->isChecked());
 }

@@ -7,6 +7,7 @@ int RunProjectCommandsTest(int argc, char** argv);
 int RunPortsTest(int argc, char** argv);
 int RunCanvasZoomTest(int argc, char** argv);
 int RunEditorHabitsTest(int argc, char** argv);
+int RunAreaToolsTest(int argc, char** argv);
 
 int main(int argc, char** argv) {
     return velmora::test::RunQtSuites(argc, argv,
@@ -15,5 +16,6 @@ int main(int argc, char** argv) {
                                        {"ProjectCommandsTest", RunProjectCommandsTest},
                                        {"PortsTest", RunPortsTest},
                                        {"CanvasZoomTest", RunCanvasZoomTest},
-                                       {"EditorHabitsTest", RunEditorHabitsTest}});
+                                       {"EditorHabitsTest", RunEditorHabitsTest},
+                                       {"AreaToolsTest", RunAreaToolsTest}});
 }

@@ -426,7 +426,7 @@ void CanvasView::MouseEvent(QMouseEvent* event) {
         MovePointer(at);
     }
     const CanvasMouseEvent mouse{event->button(), event->buttons(), event->modifiers(),
-                                 PicturePointAt(at), at};
+                                 PicturePointAt(at), at, type == QEvent::MouseButtonDblClick};
     if (press) {
         m_tool ? m_tool->Press(mouse) : (onPress ? onPress(mouse) : void());
     } else if (type == QEvent::MouseMove) {
@@ -489,6 +489,10 @@ void CanvasView::keyPressEvent(QKeyEvent* event) {
             UpdateCursor();
             BrushChanged();
         }
+        event->accept();
+        return;
+    }
+    if (m_tool && m_tool->KeyPressed(event->key())) {
         event->accept();
         return;
     }

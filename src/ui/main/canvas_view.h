@@ -20,12 +20,14 @@ class COMMON_DATA;
 
 // The mouse over the picture: the button that changed (none on a move), the buttons and
 // modifier keys held, the picture pixel under the pointer and the pointer in the viewport.
+// A double click's second press is a press with doubleClick set.
 struct CanvasMouseEvent {
     Qt::MouseButton button = Qt::NoButton;
     Qt::MouseButtons buttons;
     Qt::KeyboardModifiers modifiers;
     QPoint picture;
     QPointF position;
+    bool doubleClick = false;
 };
 
 class CanvasView;
@@ -45,6 +47,11 @@ public:
     }
     // Whether the brush's outline follows the pointer while the tool is active.
     virtual bool ShowsBrush() const { return false; }
+    // A key pressed while the canvas has the focus; true when the tool used it.
+    virtual bool KeyPressed(int key) {
+        (void)key;
+        return false;
+    }
 };
 
 // The picture at any zoom from 1/16 to 16: draws only the visible part from the view

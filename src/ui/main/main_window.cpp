@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
 #include <QWheelEvent>
 #include <cstdlib>
 #include <ctime>
@@ -106,6 +107,7 @@ TForm1::TForm1(Editor& editor) : m_editor(editor) {
     BuildMenus();
     BuildStatusBar();
     BuildZoomControls(findChild<QMenu*>(Q("N17")));
+    BuildToolBar(findChild<QMenu*>(Q("N21")));
     // Last, once every menu holds all its items.
     AddMnemonics(*menuBar());
 
@@ -129,7 +131,10 @@ TForm1::TForm1(Editor& editor) : m_editor(editor) {
     m_startTimer->start();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The canvas outlives the tool modes and must not ask a destroyed one about its cursor.
+    m_canvas->SetTool(nullptr);
+}
 
 void TForm1::OpenOutput() {
     // Without a device the program runs on silently; the second selector is the silent output.
@@ -191,6 +196,10 @@ void TForm1::BuildMenus() {
     file->addSeparator();
     add(file, "N9", "Открыть изображение", QKeySequence(Qt::CTRL | Qt::Key_I),
         &TForm1::OpenPictureClick);
+    file->addSeparator();
+    add(file, "ImportShapes", "Импорт областей из разметки…", QKeySequence(),
+        &TForm1::ImportShapesClick);
+    add(file, "ExportShapes", "Экспорт контуров…", QKeySequence(), &TForm1::ExportShapesClick);
     file->addSeparator();
     add(file, "N39", "Экспорт в HTML", QKeySequence(Qt::CTRL | Qt::Key_H), &TForm1::N39Click);
     // Both exports follow this choice; the author's last choice holds in the next run.
@@ -445,9 +454,11 @@ void TForm1::RecountFormSize() {
     RefreshStatusBar();
     SetProjectCaption();
 
+    // Everything above and below the picture: the menu, the tool bar, the status bar.
+    const int chrome = menuBar()->sizeHint().height() + statusBar()->sizeHint().height() +
+                       (m_toolBar && !m_toolBar->isHidden() ? m_toolBar->sizeHint().height() : 0);
     int width = std::max(kMinimumWidth, data.Width);
-    int height = std::max(kMinimumHeight, menuBar()->sizeHint().height() + data.Height +
-                                              statusBar()->sizeHint().height());
+    int height = std::max(kMinimumHeight, data.Height + chrome);
     // A picture larger than the screen scrolls instead of growing the window past it.
     if (QScreen* screen = this->screen()) {
         const QRect available = screen->availableGeometry();
@@ -457,8 +468,7 @@ void TForm1::RecountFormSize() {
     }
     resize(width, height);
     // A picture larger than the window opens fitted, so that the author sees all of it.
-    const int roomHeight =
-        height - menuBar()->sizeHint().height() - statusBar()->sizeHint().height();
+    const int roomHeight = height - chrome;
     m_canvas->PictureReplaced(data, data.Width > width || data.Height > roomHeight);
 }
 

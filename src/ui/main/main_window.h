@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "canvas/area_map.h"
 #include "canvas/rect.h"
@@ -13,12 +17,16 @@
 #include "export/export_commands.h"
 #include "store/bitmap.h"
 #include "store/db_connection.h"
+#include "ui/main/canvas_tools.h"
 
 class QAction;
 class QActionGroup;
+class QCheckBox;
 class QLabel;
 class QMenu;
+class QSpinBox;
 class QTimer;
+class QToolBar;
 
 namespace velmora {
 
@@ -85,6 +93,25 @@ public:
     void GridClick();
     void MusicClick();
     void N68Click();
+    // File: areas made of the shapes of a markup file, and the areas' outlines written as one.
+    void ImportShapesClick();
+    void ExportShapesClick();
+
+    // The area tools of the tool bar. Each use writes the current area's number, as the brush
+    // does, into pixels of no area, or with overwrite into those of other areas too, and is
+    // one step of the drawing history.
+    void SelectTool(AreaTool tool);
+    AreaTool CurrentTool() const { return m_currentTool; }
+    // A tool is usable once a project with a picture and an area is open; else a beep.
+    bool ReadyForTool();
+    void FillAt(QPoint pixel, bool overwrite);
+    void WandAt(QPoint pixel, bool overwrite);
+    // box in picture pixels, its edge pixels included.
+    void FillBox(AreaTool kind, const QRect& box, bool overwrite);
+    // Corners are pixels; the polygon joins their centres.
+    void FillPolygonCorners(const std::vector<QPoint>& corners, bool overwrite);
+    QToolBar* ToolBar() const { return m_toolBar; }
+    void Beep();
 
     // Rewrites the status bar from the session and the pointer's last place over the picture.
     void RefreshStatusBar();
@@ -112,6 +139,12 @@ protected:
 private:
     void BuildMenus();
     void BuildStatusBar();
+    // The area tools' bar, and their items at the end of the menu "Инструменты".
+    void BuildToolBar(QMenu* tools);
+    // Runs edit on the map with the current area's number; what it changed becomes one history
+    // step and is redrawn. A refusal of the core is shown and changes nothing.
+    using MapEdit = std::function<Rect(Bitmap& map, std::uint8_t value, bool overwrite)>;
+    void UseAreaTool(const MapEdit& edit, bool overwrite);
     // The canvas's zoom commands in the menu "Вид", its status figure and the navigator.
     void BuildZoomControls(QMenu* view);
     void ShowZoom();
@@ -134,7 +167,6 @@ private:
     void ShowAttributesWindow();
     // Open picture after its file was chosen: asks before painted areas are wiped.
     void ImportPictureFile(const std::string& path);
-    void Beep();
     void Message(const char* text);
     bool AttributesVisible() const;
 
@@ -156,6 +188,13 @@ private:
     QTimer* m_startTimer = nullptr;
     QMenu* m_recentMenu = nullptr;
     QAction* m_accessibleExport = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QActionGroup* m_toolGroup = nullptr;
+    QSpinBox* m_tolerance = nullptr;
+    QCheckBox* m_contiguous = nullptr;
+    // One mode per tool, by AreaTool's order; none for the brush.
+    std::array<std::unique_ptr<AreaToolMode>, 7> m_toolModes;
+    AreaTool m_currentTool = AreaTool::Brush;
     // Where the pointer was last seen over the picture, in picture pixels.
     std::optional<PicturePoint> m_pointer;
 };

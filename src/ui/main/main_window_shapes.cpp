@@ -1,0 +1,116 @@
+// The main window's shape commands of the menu "Файл": areas made of the shapes of an image
+// map, an SVG or a JSON file, and the areas' traced outlines written in one of those formats.
+#include <cctype>
+
+#include "canvas/draw_history.h"
+#include "canvas/outline_trace.h"
+#include "canvas/shape_file.h"
+#include "canvas/shape_import.h"
+#include "export/outline_text.h"
+#include "store/common_data.h"
+#include "store/files.h"
+#include "store/paths.h"
+#include "ui/areas/areas_window.h"
+#include "ui/common/file_filters.h"
+#include "ui/common/text.h"
+#include "ui/main/editor.h"
+#include "ui/main/main_window.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr const char* kShapeFileFilter =
+    "Разметка (*.html;*.htm;*.svg;*.json)|*.html;*.htm;*.svg;*.json|Все файлы (*.*)|*.*";
+constexpr const char* kOutlineFilter =
+    "HTML (*.html)|*.html|SVG (*.svg)|*.svg|JSON (*.json)|*.json";
+// How far a traced corner may lie from the written polygon, as the command line's default.
+constexpr double kOutlineTolerance = 1.0;
+
+std::string LowerExtension(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return {};
+    }
+    std::string extension = path.substr(dot);
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return extension;
+}
+
+}  // namespace
+
+void TForm1::ImportShapesClick() {
+    COMMON_DATA& data = *m_data;
+    if (!data.ProjectOpen || !data.PictureLoaded) {
+        Beep();
+        return;
+    }
+    const auto chosen = m_editor.GetPorts().fileDialogs.OpenFile(
+        "Импорт областей из разметки", ToQtFilter(kShapeFileFilter), DialogStart());
+    if (!chosen) {
+        return;
+    }
+    std::vector<ImportedShape> shapes;
+    try {
+        // The whole file is read and checked before the project changes.
+        shapes = ReadShapeFile(*chosen, data.Width, data.Height);
+    } catch (const std::exception& error) {
+        Message(error.what());
+        return;
+    }
+    const ShapeImportResult result = ImportShapes(data, shapes, kDefaultShapePrefix);
+    if (!result.newAreas.empty()) {
+        m_editor.Form4().UpdateFieldsList();
+    }
+    // All the areas' pixels are one step: undo takes them away and leaves the new areas empty,
+    // as it does after the grid of areas.
+    if (!result.changed.Empty()) {
+        m_editor.History().RecordValues(data.Map, result.changed);
+        data.MapModified = true;
+    }
+    UpdateView();
+    ShowWritten(Q("Добавлено областей: ") + QString::number(result.newAreas.size()));
+}
+
+void TForm1::ExportShapesClick() {
+    const COMMON_DATA& data = *m_data;
+    if (!data.ProjectOpen || !data.PictureLoaded) {
+        Beep();
+        return;
+    }
+    const auto chosen = m_editor.GetPorts().fileDialogs.SaveFile(
+        "Экспорт контуров", ToQtFilter(kOutlineFilter), DialogStart());
+    if (!chosen) {
+        return;
+    }
+    std::string path = *chosen;
+    std::string extension = LowerExtension(path);
+    if (extension != ".svg" && extension != ".json" && extension != ".html" &&
+        extension != ".htm") {
+        path += ".html";
+        extension = ".html";
+    }
+    // The dialog leaves the question about an existing file to the command.
+    if (FileExists(path) &&
+        m_editor.GetPorts().prompter.AskSafely(Naming("Файл существует. Перезаписать?", path),
+                                               kConfirmCaption, Buttons::YesNo) != Answer::Yes) {
+        return;
+    }
+    const OutlineFormat format = extension == ".svg"    ? OutlineFormat::Svg
+                                 : extension == ".json" ? OutlineFormat::Json
+                                                        : OutlineFormat::Html;
+    const std::string text = WriteOutlines(TraceOutlines(data.Map, kOutlineTolerance),
+                                           data.AreaNames, data.Width, data.Height, format);
+    try {
+        WriteFileAtomically(path, text);
+    } catch (const std::exception& error) {
+        Message(error.what());
+        return;
+    }
+    ShowWritten(Q("Контуры записаны: ") + Q(path));
+}
+
+}  // namespace velmora

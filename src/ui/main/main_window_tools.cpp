@@ -1,0 +1,268 @@
+// The main window's area tools: the tool bar and its keys, and each tool's use of the core
+// operations as one step of the drawing history.
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QToolBar>
+#include <cstring>
+
+#include "canvas/area_tools.h"
+#include "canvas/draw_history.h"
+#include "canvas/map_ops.h"
+#include "store/common_data.h"
+#include "ui/common/text.h"
+#include "ui/main/canvas_view.h"
+#include "ui/main/editor.h"
+#include "ui/main/main_window.h"
+
+namespace velmora {
+
+namespace {
+
+struct ToolItem {
+    AreaTool tool;
+    const char* name;
+    const char* text;
+    Qt::Key key;
+    const char* tip;
+};
+
+// The keys are those of desktop image editors: B brush, G bucket fill, W wand, M marquee,
+// E ellipse, P polygon, O object.
+const std::array<ToolItem, 7> kToolItems = {{
+    {AreaTool::Brush, "BrushTool", "Кисть", Qt::Key_B,
+     "Кисть: рисует текущей областью, правая кнопка стирает (B)"},
+    {AreaTool::Fill, "FillTool", "Заливка", Qt::Key_G,
+     "Заливка: заполняет текущей областью связную часть карты под щелчком; с Shift — и "
+     "пиксели других областей (G)"},
+    {AreaTool::Wand, "WandTool", "Волшебная палочка", Qt::Key_W,
+     "Волшебная палочка: заполняет текущей областью пиксели изображения похожего цвета; с "
+     "Shift — и пиксели других областей (W)"},
+    {AreaTool::Rectangle, "RectangleTool", "Прямоугольник", Qt::Key_M,
+     "Прямоугольник: протяните рамку; с Shift — поверх других областей (M)"},
+    {AreaTool::Ellipse, "EllipseTool", "Эллипс", Qt::Key_E,
+     "Эллипс: протяните рамку, эллипс впишется в неё; с Shift — поверх других областей (E)"},
+    {AreaTool::Polygon, "PolygonTool", "Многоугольник", Qt::Key_P,
+     "Многоугольник: щелчки ставят вершины, двойной щелчок или Enter замыкает и заливает, "
+     "Esc отменяет; с Shift — поверх других областей (P)"},
+    {AreaTool::Object, "ObjectTool", "Выделение объекта", Qt::Key_O,
+     "Выделение объекта: протяните рамку вокруг предмета, и он будет отделён от фона; с "
+     "Shift — поверх других областей (O)"},
+}};
+
+// Whether any pixel inside rect differs between the maps.
+bool Differs(const Bitmap& before, const Bitmap& after, const Rect& rect) {
+    const Rect inside = rect.Intersected({0, 0, after.Width(), after.Height()});
+    const std::size_t bytes = static_cast<std::size_t>(inside.width) * 3;
+    for (int y = inside.y; y < inside.Bottom(); ++y) {
+        if (std::memcmp(before.Pixel(inside.x, y), after.Pixel(inside.x, y), bytes) != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The wait cursor while a long operation runs.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+void TForm1::BuildToolBar(QMenu* tools) {
+    m_toolBar = new QToolBar(Q("Инструменты рисования"), this);
+    m_toolBar->setObjectName(Q("AreaToolBar"));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_toolBar->setMovable(false);
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+
+    m_toolModes[static_cast<int>(AreaTool::Fill)] =
+        std::make_unique<ClickTool>(*this, *m_canvas, AreaTool::Fill);
+    m_toolModes[static_cast<int>(AreaTool::Wand)] =
+        std::make_unique<ClickTool>(*this, *m_canvas, AreaTool::Wand);
+    for (const AreaTool box : {AreaTool::Rectangle, AreaTool::Ellipse, AreaTool::Object}) {
+        m_toolModes[static_cast<int>(box)] = std::make_unique<BoxTool>(*this, *m_canvas, box);
+    }
+    m_toolModes[static_cast<int>(AreaTool::Polygon)] =
+        std::make_unique<PolygonTool>(*this, *m_canvas);
+
+    m_toolGroup = new QActionGroup(this);
+    m_toolGroup->setExclusive(true);
+    // The menu "Инструменты" ends with a separator already; the tools follow it.
+    for (const ToolItem& item : kToolItems) {
+        auto* action = new QAction(Q(item.text), this);
+        action->setObjectName(Q(item.name));
+        action->setToolTip(Q(item.tip));
+        action->setStatusTip(Q(item.tip));
+        // Only while the main window is active: in the areas window the letters type names.
+        action->setShortcut(QKeySequence(item.key));
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setCheckable(true);
+        action->setChecked(item.tool == m_currentTool);
+        m_toolGroup->addAction(action);
+        m_toolBar->addAction(action);
+        if (tools) {
+            tools->addAction(action);
+        }
+        const AreaTool tool = item.tool;
+        connect(action, &QAction::triggered, this, [this, tool] { SelectTool(tool); });
+        if (item.tool == AreaTool::Wand) {
+            m_toolBar->addSeparator();
+            auto* label = new QLabel(Q(" Допуск: "), m_toolBar);
+            m_toolBar->addWidget(label);
+            m_tolerance = new QSpinBox(m_toolBar);
+            m_tolerance->setObjectName(Q("WandTolerance"));
+            m_tolerance->setRange(0, 255);
+            m_tolerance->setValue(kDefaultWandTolerance);
+            m_tolerance->setToolTip(
+                Q("Допуск волшебной палочки: насколько красный, зелёный и "
+                  "синий могут отличаться от цвета под щелчком (0–255)"));
+            label->setBuddy(m_tolerance);
+            m_toolBar->addWidget(m_tolerance);
+            m_contiguous = new QCheckBox(Q("смежные"), m_toolBar);
+            m_contiguous->setObjectName(Q("WandContiguous"));
+            m_contiguous->setChecked(true);
+            m_contiguous->setToolTip(
+                Q("Отмечено: только пиксели, связанные с точкой щелчка; "
+                  "снято: похожие пиксели по всему изображению"));
+            m_toolBar->addWidget(m_contiguous);
+            m_toolBar->addSeparator();
+        }
+    }
+}
+
+void TForm1::SelectTool(AreaTool tool) {
+    for (auto& mode : m_toolModes) {
+        if (mode) {
+            mode->Cancel();
+        }
+    }
+    m_currentTool = tool;
+    m_toolGroup->actions().at(static_cast<int>(tool))->setChecked(true);
+    m_canvas->SetTool(m_toolModes[static_cast<int>(tool)].get());
+}
+
+bool TForm1::ReadyForTool() {
+    const COMMON_DATA& data = *m_data;
+    if (!data.ProjectOpen || !data.PictureLoaded || data.AreaCount == 0 || data.CurrentArea < 1 ||
+        data.CurrentArea > 255) {
+        Beep();
+        return false;
+    }
+    return true;
+}
+
+void TForm1::UseAreaTool(const MapEdit& edit, bool overwrite) {
+    if (!ReadyForTool()) {
+        return;
+    }
+    COMMON_DATA& data = *m_data;
+    const auto value = static_cast<std::uint8_t>(data.CurrentArea);
+    const Bitmap before = data.Map;
+    Rect changed;
+    try {
+        changed = edit(data.Map, value, overwrite);
+    } catch (const std::exception& error) {
+        // The core refuses before it writes: the map is as it was.
+        Message(error.what());
+        return;
+    }
+    if (changed.Empty() || !Differs(before, data.Map, changed)) {
+        return;
+    }
+    m_editor.History().RecordPixels(before, data.Map, changed, value);
+    data.MapModified = true;
+    UpdateView(changed);
+}
+
+void TForm1::FillAt(QPoint pixel, bool overwrite) {
+    if (!ReadyForTool()) {
+        return;
+    }
+    COMMON_DATA& data = *m_data;
+    if (!data.Map.Contains(pixel.x(), pixel.y())) {
+        Beep();
+        return;
+    }
+    const int held = AreaAt(data.Map, pixel.x(), pixel.y());
+    if (held != 0 && !overwrite) {
+        // Without overwrite the fill only writes pixels of no area: nothing would change.
+        Beep();
+        statusBar()->showMessage(Q("Точка принадлежит области «") + Q(data.AreaNames[held]) +
+                                     Q("»: заливка без Shift пишет только в пиксели вне "
+                                       "областей."),
+                                 kWrittenNoteMs);
+        return;
+    }
+    UseAreaTool([pixel](Bitmap& map, std::uint8_t value,
+                        bool over) { return FillRegion(map, pixel.x(), pixel.y(), value, over); },
+                overwrite);
+}
+
+void TForm1::WandAt(QPoint pixel, bool overwrite) {
+    if (!ReadyForTool()) {
+        return;
+    }
+    const Bitmap& picture = m_data->Picture;
+    if (!picture.Contains(pixel.x(), pixel.y())) {
+        Beep();
+        return;
+    }
+    const int tolerance = m_tolerance->value();
+    const bool contiguous = m_contiguous->isChecked();
+    UseAreaTool(
+        [&picture, pixel, tolerance, contiguous](Bitmap& map, std::uint8_t value, bool over) {
+            return FillSimilarColour(picture, map, pixel.x(), pixel.y(), tolerance, contiguous,
+                                     value, over);
+        },
+        overwrite);
+}
+
+void TForm1::FillBox(AreaTool kind, const QRect& box, bool overwrite) {
+    const std::int64_t left = box.x();
+    const std::int64_t top = box.y();
+    const std::int64_t width = box.width();
+    const std::int64_t height = box.height();
+    if (kind == AreaTool::Object) {
+        const Bitmap& picture = m_data->Picture;
+        UseAreaTool(
+            [&](Bitmap& map, std::uint8_t value, bool over) {
+                const WaitCursor wait;
+                return FillObject(picture, map, left, top, width, height, value, over);
+            },
+            overwrite);
+    } else if (kind == AreaTool::Ellipse) {
+        UseAreaTool(
+            [&](Bitmap& map, std::uint8_t value, bool over) {
+                return FillEllipse(map, left, top, width, height, value, over);
+            },
+            overwrite);
+    } else {
+        UseAreaTool(
+            [&](Bitmap& map, std::uint8_t value, bool over) {
+                return FillMapRect(map, left, top, width, height, value, over);
+            },
+            overwrite);
+    }
+}
+
+void TForm1::FillPolygonCorners(const std::vector<QPoint>& corners, bool overwrite) {
+    ShapeRing ring;
+    for (const QPoint& corner : corners) {
+        ring.push_back({corner.x() + 0.5, corner.y() + 0.5});
+    }
+    UseAreaTool([&ring](Bitmap& map, std::uint8_t value,
+                        bool over) { return FillPolygon(map, ring, value, over); },
+                overwrite);
+}
+
+}  // namespace velmora
