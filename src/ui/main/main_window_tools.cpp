@@ -83,7 +83,9 @@ void TForm1::BuildToolBar(QMenu* tools) {
     m_toolBar->setObjectName(Q("AreaToolBar"));
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_toolBar->setMovable(false);
-    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    // Down the left side, as image editors keep their tools: the window grows by its width
+    // only, and every tool stays in view however narrow the picture.
+    addToolBar(Qt::LeftToolBarArea, m_toolBar);
 
     m_toolModes[static_cast<int>(AreaTool::Fill)] =
         std::make_unique<ClickTool>(*this, *m_canvas, AreaTool::Fill);
@@ -117,7 +119,7 @@ void TForm1::BuildToolBar(QMenu* tools) {
         connect(action, &QAction::triggered, this, [this, tool] { SelectTool(tool); });
         if (item.tool == AreaTool::Wand) {
             m_toolBar->addSeparator();
-            auto* label = new QLabel(Q(" Допуск: "), m_toolBar);
+            auto* label = new QLabel(Q("Допуск:"), m_toolBar);
             m_toolBar->addWidget(label);
             m_tolerance = new QSpinBox(m_toolBar);
             m_tolerance->setObjectName(Q("WandTolerance"));
