@@ -226,14 +226,17 @@ void MainWindowTest::smallPictureGivesMinimumWindowSize() {
     QCOMPARE(f.form1().Panel(0)->text(), Q("Размеры изображения: 300x200"));
     QCOMPARE(velmora::test::ShownTitle(f.form1()), Q("Velmora Editor 4.0 - ") + Q(project));
 
-    // A picture that fits the screen gets exactly its size beside the tool bar and above the
-    // status bar.
+    // A picture that fits the screen gets exactly its size between the tool bar and the status
+    // bar.
     EditorFixture g;
     g.OpenProjectWithPicture(620, 450, {});
-    const int chrome =
-        g.form1().menuBar()->sizeHint().height() + g.form1().statusBar()->sizeHint().height();
-    QCOMPARE(g.form1().size(), QSize(620 + g.form1().ToolBar()->sizeHint().width(), 450 + chrome));
+    const int chrome = g.form1().menuBar()->sizeHint().height() +
+                       g.form1().ToolBar()->sizeHint().height() +
+                       g.form1().statusBar()->sizeHint().height();
+    QCOMPARE(g.form1().size(), QSize(620, 450 + chrome));
     QCOMPARE(g.form1().Image()->size(), QSize(620, 450));
+    // Every tool is in view on the tool bar, even beside the narrowest window.
+    QVERIFY(g.form1().ToolBar()->sizeHint().width() <= 500);
 }
 
 void MainWindowTest::largePictureScrollsInsideTheScreen() {

@@ -454,11 +454,10 @@ void TForm1::RecountFormSize() {
     RefreshStatusBar();
     SetProjectCaption();
 
-    // Everything beside the picture: the menu and the status bar above and below, the tool bar
-    // on the left.
-    const int chrome = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
-    const int tools = m_toolBar && !m_toolBar->isHidden() ? m_toolBar->sizeHint().width() : 0;
-    int width = std::max(kMinimumWidth, data.Width + tools);
+    // Everything above and below the picture: the menu, the tool bar, the status bar.
+    const int chrome = menuBar()->sizeHint().height() + statusBar()->sizeHint().height() +
+                       (m_toolBar && !m_toolBar->isHidden() ? m_toolBar->sizeHint().height() : 0);
+    int width = std::max(kMinimumWidth, data.Width);
     int height = std::max(kMinimumHeight, data.Height + chrome);
     // A picture larger than the screen scrolls instead of growing the window past it.
     if (QScreen* screen = this->screen()) {
@@ -470,7 +469,7 @@ void TForm1::RecountFormSize() {
     resize(width, height);
     // A picture larger than the window opens fitted, so that the author sees all of it.
     const int roomHeight = height - chrome;
-    m_canvas->PictureReplaced(data, data.Width > width - tools || data.Height > roomHeight);
+    m_canvas->PictureReplaced(data, data.Width > width || data.Height > roomHeight);
 }
 
 void TForm1::SetProjectCaption() {

@@ -19,6 +19,7 @@
 #include "ui/main/canvas_view.h"
 #include "ui/main/editor.h"
 #include "ui/main/main_window.h"
+#include "ui/main/tool_icons.h"
 
 namespace velmora {
 
@@ -81,11 +82,11 @@ public:
 void TForm1::BuildToolBar(QMenu* tools) {
     m_toolBar = new QToolBar(Q("Инструменты рисования"), this);
     m_toolBar->setObjectName(Q("AreaToolBar"));
-    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // Pictures only, as image editors show their tools, so that every tool stays in view in a
+    // window as narrow as the smallest picture's; the names are in the tips and the menu.
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_toolBar->setMovable(false);
-    // Down the left side, as image editors keep their tools: the window grows by its width
-    // only, and every tool stays in view however narrow the picture.
-    addToolBar(Qt::LeftToolBarArea, m_toolBar);
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
 
     m_toolModes[static_cast<int>(AreaTool::Fill)] =
         std::make_unique<ClickTool>(*this, *m_canvas, AreaTool::Fill);
@@ -101,7 +102,7 @@ void TForm1::BuildToolBar(QMenu* tools) {
     m_toolGroup->setExclusive(true);
     // The menu "Инструменты" ends with a separator already; the tools follow it.
     for (const ToolItem& item : kToolItems) {
-        auto* action = new QAction(Q(item.text), this);
+        auto* action = new QAction(ToolIcon(item.tool), Q(item.text), this);
         action->setObjectName(Q(item.name));
         action->setToolTip(Q(item.tip));
         action->setStatusTip(Q(item.tip));
@@ -119,7 +120,7 @@ void TForm1::BuildToolBar(QMenu* tools) {
         connect(action, &QAction::triggered, this, [this, tool] { SelectTool(tool); });
         if (item.tool == AreaTool::Wand) {
             m_toolBar->addSeparator();
-            auto* label = new QLabel(Q("Допуск:"), m_toolBar);
+            auto* label = new QLabel(Q(" Допуск: "), m_toolBar);
             m_toolBar->addWidget(label);
             m_tolerance = new QSpinBox(m_toolBar);
             m_tolerance->setObjectName(Q("WandTolerance"));
