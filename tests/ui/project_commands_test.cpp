@@ -88,7 +88,7 @@ void ProjectCommandsTest::menusHoldEveryItemAndShortcut() {
                   Q("Последние проекты\t"), Q("-"),
                   Q("Сохранить\t") + key(QKeySequence(Qt::CTRL | Qt::Key_S)), Q("Сохранить как\t"),
                   Q("-"), Q("Открыть изображение\t") + key(QKeySequence(Qt::CTRL | Qt::Key_I)),
-                  Q("-"), Q("Импорт областей из разметки…\t"), Q("Экспорт контуров…	"),
+                  Q("-"), Q("Импорт областей из разметки…\t"), Q("Экспорт контуров…\t"),
                   Q("-"), Q("Экспорт в HTML\t") + key(QKeySequence(Qt::CTRL | Qt::Key_H)),
                   Q("Доступная страница (имена и контуры областей)\t"), Q("-"),
                   Q("Протестировать в браузере\t") + key(QKeySequence(Qt::CTRL | Qt::Key_T)),
