@@ -34,6 +34,9 @@ std::vector<ImportedShape> ReadJsonShapes(std::string_view bytes, const std::str
     } catch (const nlohmann::json::parse_error& e) {
         throw Error(label + ": " + Position(bytes, e.byte == 0 ? 0 : e.byte - 1) +
                     ": файл не читается как JSON.");
+    } catch (const nlohmann::json::exception&) {
+        // A number too large for any type, which the parser reports without a position.
+        throw Error(label + ": файл не читается как JSON: число вне допустимых пределов.");
     }
     if (!document.is_array()) {
         throw Error(label + ": ожидается список фигур [{\"name\": ..., \"points\": [[x, y], ...]}].");
