@@ -53,19 +53,32 @@ std::size_t MaskBytes(int width, int height) {
     return static_cast<std::size_t>((width + 7) / 8) * static_cast<std::size_t>(height);
 }
 
-void ApplyPixels(Bitmap& target, const DRAW_HISTORY_RECORD& step) {
-    if (step.Count() < 2) {
-        return;
+// The rectangle a pixel step holds, its first two points as L,T and W,H.
+Rect StepRect(const DRAW_HISTORY_RECORD& step) {
+    return step.Count() < 2
+               ? Rect{}
+               : Rect{step.Points[0].x, step.Points[0].y, step.Points[1].x, step.Points[1].y};
+}
+
+// The step's packed bytes, which must unpack to exactly size bytes; empty when they do not.
+std::vector<std::uint8_t> Unpacked(const DRAW_HISTORY_RECORD& step, std::size_t size) {
+    std::vector<std::uint8_t> bytes(size);
+    uLongf got = bytes.size();
+    if (uncompress(bytes.data(), &got, step.Pixels.data(), step.Pixels.size()) != Z_OK ||
+        got != bytes.size()) {
+        return {};
     }
-    const Rect rect{step.Points[0].x, step.Points[0].y, step.Points[1].x, step.Points[1].y};
+    return bytes;
+}
+
+void ApplyPixels(Bitmap& target, const DRAW_HISTORY_RECORD& step) {
+    const Rect rect = StepRect(step);
     if (rect.Empty()) {
         return;
     }
     const std::size_t rowBytes = static_cast<std::size_t>((rect.width + 7) / 8);
-    std::vector<std::uint8_t> mask(MaskBytes(rect.width, rect.height));
-    uLongf size = mask.size();
-    if (uncompress(mask.data(), &size, step.Pixels.data(), step.Pixels.size()) != Z_OK ||
-        size != mask.size()) {
+    const std::vector<std::uint8_t> mask = Unpacked(step, MaskBytes(rect.width, rect.height));
+    if (mask.empty()) {
         return;
     }
     const auto value = static_cast<std::uint8_t>(step.Columns);
@@ -83,17 +96,13 @@ void ApplyPixels(Bitmap& target, const DRAW_HISTORY_RECORD& step) {
 }
 
 void ApplyValues(Bitmap& target, const DRAW_HISTORY_RECORD& step) {
-    if (step.Count() < 2) {
-        return;
-    }
-    const Rect rect{step.Points[0].x, step.Points[0].y, step.Points[1].x, step.Points[1].y};
+    const Rect rect = StepRect(step);
     if (rect.Empty()) {
         return;
     }
-    std::vector<std::uint8_t> values(static_cast<std::size_t>(rect.width) * rect.height);
-    uLongf size = values.size();
-    if (uncompress(values.data(), &size, step.Pixels.data(), step.Pixels.size()) != Z_OK ||
-        size != values.size()) {
+    const std::vector<std::uint8_t> values =
+        Unpacked(step, static_cast<std::size_t>(rect.width) * rect.height);
+    if (values.empty()) {
         return;
     }
     const Rect inside = rect.Intersected({0, 0, target.Width(), target.Height()});
@@ -318,8 +327,7 @@ Rect DRAW_HISTORY::StepReach(const DRAW_HISTORY_RECORD& step, int width, int hei
     }
     if (step.Color == kPixelsStepColor || step.Color == kValuesStepColor) {
         // Their points are a corner and a size, not places the pen went.
-        return Rect{step.Points[0].x, step.Points[0].y, step.Points[1].x, step.Points[1].y}
-            .Intersected(whole);
+        return StepRect(step).Intersected(whole);
     }
     std::int64_t left = step.Points[0].x, right = left;
     std::int64_t top = step.Points[0].y, bottom = top;

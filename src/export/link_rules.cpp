@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "store/attributes.h"
+#include "store/paths.h"
 
 namespace velmora {
 
@@ -45,9 +46,7 @@ bool LinkSchemeAllowed(std::string_view link) {
     if (!hasScheme) {
         return true;
     }
-    std::string scheme = url.substr(0, end);
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string scheme = AsciiLower(url.substr(0, end));
     return scheme == "http" || scheme == "https" || scheme == "mailto";
 }
 

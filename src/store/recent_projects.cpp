@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 #include "store/files.h"
+#include "store/paths.h"
 
 namespace velmora {
 
@@ -31,9 +31,7 @@ FileKind KindOfFile(const std::string& path) {
     if (dot == std::string::npos || path[dot] != '.') {
         return FileKind::Other;
     }
-    std::string extension = path.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string extension = AsciiLower(path.substr(dot + 1));
     if (extension == "vlm") {
         return FileKind::Project;
     }

@@ -1,6 +1,5 @@
 // The main window's shape commands of the menu "Файл": areas made of the shapes of an image
 // map, an SVG or a JSON file, and the areas' traced outlines written in one of those formats.
-#include <cctype>
 
 #include "canvas/draw_history.h"
 #include "canvas/outline_trace.h"
@@ -26,19 +25,6 @@ constexpr const char* kOutlineFilter =
     "HTML (*.html)|*.html|SVG (*.svg)|*.svg|JSON (*.json)|*.json";
 // How far a traced corner may lie from the written polygon, as the command line's default.
 constexpr double kOutlineTolerance = 1.0;
-
-std::string LowerExtension(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return {};
-    }
-    std::string extension = path.substr(dot);
-    for (char& c : extension) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return extension;
-}
 
 }  // namespace
 
@@ -87,7 +73,7 @@ void TForm1::ExportShapesClick() {
         return;
     }
     std::string path = *chosen;
-    std::string extension = LowerExtension(path);
+    std::string extension = AsciiLower(ExtractExtension(path));
     if (extension != ".svg" && extension != ".json" && extension != ".html" &&
         extension != ".htm") {
         path += ".html";
