@@ -9,15 +9,15 @@
 #include <random>
 #include <string>
 
-#include "canvas/area_tools.h"
-#include "canvas/draw_history.h"
-#include "canvas/line_raster.h"
-#include "canvas/map_ops.h"
-#include "canvas/outline_trace.h"
-#include "canvas/shape_file.h"
-#include "canvas/shape_import.h"
-#include "canvas/view_compose.h"
-#include "export/outline_text.h"
+#include "canvas/history/draw_history.h"
+#include "canvas/map/line_raster.h"
+#include "canvas/map/map_ops.h"
+#include "canvas/map/outline_trace.h"
+#include "canvas/tools/area_tools.h"
+#include "canvas/view/view_compose.h"
+#include "shapes/outline_text.h"
+#include "shapes/shape_file.h"
+#include "shapes/shape_import.h"
 
 namespace velmora::bench {
 namespace {
@@ -60,7 +60,8 @@ Bitmap MakeMap() {
         int y = 150 + static_cast<int>(random() % (kHeight - 300));
         const int width = 60 + static_cast<int>(random() % 61);
         for (int step = 0; step < 20; ++step) {
-            const int nx = std::clamp(x + static_cast<int>(random() % 121) - 60, kWidth / 2, kWidth - 1);
+            const int nx =
+                std::clamp(x + static_cast<int>(random() % 121) - 60, kWidth / 2, kWidth - 1);
             const int ny = std::clamp(y + static_cast<int>(random() % 121) - 60, 0, kHeight - 1);
             DrawLine(map, x, y, nx, ny, width, static_cast<std::uint8_t>(value));
             x = nx;
@@ -146,8 +147,8 @@ std::string MakePolygonJson() {
                 "\", \"points\": [";
         for (int k = 0; k < 100; ++k) {
             const double a = 2 * std::numbers::pi * k / 100;
-            json += std::string(k ? ", " : "") + "[" + std::to_string(cx + r * std::cos(a)) +
-                    ", " + std::to_string(cy + r * std::sin(a)) + "]";
+            json += std::string(k ? ", " : "") + "[" + std::to_string(cx + r * std::cos(a)) + ", " +
+                    std::to_string(cy + r * std::sin(a)) + "]";
         }
         json += "]}";
     }
@@ -200,9 +201,15 @@ void BM_AreaHistoryOf99ToolSteps(benchmark::State& state) {
         const auto value = static_cast<std::uint8_t>(1 + i % 255);
         Rect changed;
         switch (i % 4) {
-            case 0: changed = FillSimilarColour(scene.picture, map, 10 + i, 10, 32, true, value, true); break;
-            case 1: changed = FillRegion(map, 20, 20 + i, value, true); break;
-            case 2: changed = FillEllipse(map, 100 + i * 10, 100, 3000, 2500, value, true); break;
+            case 0:
+                changed = FillSimilarColour(scene.picture, map, 10 + i, 10, 32, true, value, true);
+                break;
+            case 1:
+                changed = FillRegion(map, 20, 20 + i, value, true);
+                break;
+            case 2:
+                changed = FillEllipse(map, 100 + i * 10, 100, 3000, 2500, value, true);
+                break;
             default:
                 changed = FillPolygon(map, {{0, 0}, {5999, 100.0 + i}, {3000, 3999}}, value, true);
         }
@@ -215,8 +222,7 @@ void BM_AreaHistoryOf99ToolSteps(benchmark::State& state) {
     const double mb = 1024.0 * 1024.0;
     state.counters["steps_mb"] = static_cast<double>(history.StepBytes()) / mb;
     state.counters["snapshot_mb"] = static_cast<double>(map.SizeInBytes()) / mb;
-    state.counters["total_mb"] =
-        static_cast<double>(history.StepBytes() + map.SizeInBytes()) / mb;
+    state.counters["total_mb"] = static_cast<double>(history.StepBytes() + map.SizeInBytes()) / mb;
 }
 BENCHMARK(BM_AreaHistoryOf99ToolSteps)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -4,8 +4,8 @@
 #include <random>
 #include <vector>
 
-#include "canvas/draw_history.h"
-#include "canvas/line_raster.h"
+#include "canvas/history/draw_history.h"
+#include "canvas/map/line_raster.h"
 #include "store/bitmap.h"
 #include "store/prompter.h"
 

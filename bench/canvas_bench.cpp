@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "bench_scene.h"
-#include "canvas/area_map.h"
-#include "canvas/draw_history.h"
-#include "canvas/pen.h"
-#include "canvas/view_compose.h"
+#include "canvas/history/draw_history.h"
+#include "canvas/map/area_map.h"
+#include "canvas/map/pen.h"
+#include "canvas/view/view_compose.h"
 #include "store/common_data.h"
 
 namespace velmora::bench {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "export/area_presence.h"
+#include "canvas/map/area_presence.h"
 #include "export/data_script.h"
 #include "export/map_encode.h"
 #include "store/common_data.h"

@@ -8,12 +8,12 @@
 #include <algorithm>
 
 #include "bench_scene.h"
-#include "canvas/area_map.h"
-#include "canvas/view_compose.h"
-#include "canvas/view_geometry.h"
-#include "canvas/view_pyramid.h"
-#include "canvas/view_zoom.h"
-#include "canvas/viewport_compose.h"
+#include "canvas/map/area_map.h"
+#include "canvas/view/view_compose.h"
+#include "canvas/view/view_geometry.h"
+#include "canvas/view/view_pyramid.h"
+#include "canvas/view/view_zoom.h"
+#include "canvas/view/viewport_compose.h"
 #include "store/common_data.h"
 
 namespace velmora::bench {

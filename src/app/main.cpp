@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "app/command_line.h"
-#include "canvas/draw_history.h"
+#include "canvas/history/draw_history.h"
 #include "ui/common/editor_application.h"
 #include "ui/common/qt_ports.h"
 #include "ui/common/text.h"

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "canvas/area_tools.h"
+#include "canvas/tools/area_tools.h"
 #include "cli/cli_app.h"
 
 namespace velmora::cli {

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "canvas/area_grid.h"
-#include "canvas/area_map.h"
-#include "canvas/area_tools.h"
-#include "canvas/map_ops.h"
-#include "canvas/draw_history.h"
-#include "canvas/overlay_preview.h"
-#include "canvas/view_compose.h"
+#include "canvas/history/draw_history.h"
+#include "canvas/map/area_map.h"
+#include "canvas/map/map_ops.h"
+#include "canvas/tools/area_grid.h"
+#include "canvas/tools/area_tools.h"
+#include "canvas/view/overlay_preview.h"
+#include "canvas/view/view_compose.h"
 #include "cli/cli_app.h"
 #include "store/image_file.h"
 #include "store/paths.h"
@@ -29,7 +29,6 @@ void RequirePicture(Session& session) {
         throw Exit{kFailed, kNoPicture};
     }
 }
-
 
 void AddPaint(CLI::App& app, Context& context) {
     auto* verb = app.add_subcommand(
@@ -97,8 +96,8 @@ void AddFill(CLI::App& app, Context& context) {
     auto* rectOption = verb->add_option("--rect", *rect, "L,T,W,H");
     auto* ellipseOption =
         verb->add_option("--ellipse", *ellipse, "the ellipse inscribed in L,T,W,H");
-    auto* polygonOption = verb->add_option(
-        "--polygon", *polygon, "X1,Y1 X2,Y2 X3,Y3 ...: a polygon (non-zero winding)");
+    auto* polygonOption = verb->add_option("--polygon", *polygon,
+                                           "X1,Y1 X2,Y2 X3,Y3 ...: a polygon (non-zero winding)");
     auto* regionOption = verb->add_option(
         "--region", *region, "X,Y: the 4-connected part of the map holding that pixel's value");
     verb->add_flag("--overwrite", *overwrite, "fill pixels of other areas too");
@@ -111,7 +110,8 @@ void AddFill(CLI::App& app, Context& context) {
     }
     verb->callback([&context, project, area, rect, ellipse, polygon, region, overwrite] {
         if (rect->empty() && ellipse->empty() && polygon->empty() && region->empty()) {
-            throw Exit{kUsage, "fill ждёт одну из форм: --rect, --ellipse, --polygon или --region."};
+            throw Exit{kUsage,
+                       "fill ждёт одну из форм: --rect, --ellipse, --polygon или --region."};
         }
         if (!rect->empty()) {
             const auto box = ParseNumbers("--rect", *rect, 4);
@@ -131,10 +131,10 @@ void AddFill(CLI::App& app, Context& context) {
             const auto xy = ParseNumbers("--polygon", text, 2);
             points.push_back({static_cast<double>(xy[0]), static_cast<double>(xy[1])});
         }
-        const auto box = ellipse->empty() ? std::vector<std::int64_t>{}
-                                          : ParseNumbers("--ellipse", *ellipse, 4);
-        const auto at = region->empty() ? std::vector<std::int64_t>{}
-                                        : ParseNumbers("--region", *region, 2);
+        const auto box =
+            ellipse->empty() ? std::vector<std::int64_t>{} : ParseNumbers("--ellipse", *ellipse, 4);
+        const auto at =
+            region->empty() ? std::vector<std::int64_t>{} : ParseNumbers("--region", *region, 2);
         if (!polygon->empty() && points.size() < 3) {
             throw Exit{kFailed, "--polygon: многоугольнику нужно не меньше 3 точек, а их " +
                                     std::to_string(points.size()) + "."};

@@ -7,7 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "canvas/rect.h"
+#include "canvas/map/rect.h"
 #include "store/common_data.h"
 #include "store/prompter.h"
 

@@ -75,8 +75,7 @@ void AddExport(CLI::App& app, Context& context) {
     verb->callback([&context, project, out, options] {
         Session session(context.prompter, *project, ProjectAccess::Read);
         session.NeedPixels();
-        const ExportOutcome outcome =
-            ExportToHtml(session.Data(), *out, ProgramFolder(), *options);
+        const ExportOutcome outcome = ExportToHtml(session.Data(), *out, ProgramFolder(), *options);
         session.Finish();
         PrintOutcome(outcome);
         if (!outcome.scriptWritten) {

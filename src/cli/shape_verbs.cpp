@@ -5,11 +5,11 @@
 #include <memory>
 #include <string>
 
-#include "canvas/outline_trace.h"
-#include "canvas/shape_file.h"
-#include "canvas/shape_import.h"
+#include "canvas/map/outline_trace.h"
 #include "cli/cli_app.h"
-#include "export/outline_text.h"
+#include "shapes/outline_text.h"
+#include "shapes/shape_file.h"
+#include "shapes/shape_import.h"
 
 namespace velmora::cli {
 
@@ -34,15 +34,13 @@ void AddShapes(CLI::App& app, Context& context) {
         session.NeedPixels();
         COMMON_DATA& data = session.Data();
         if (!data.PictureLoaded) {
-            throw Exit{kFailed,
-                       "В проекте нет изображения: сначала импортируйте его (picture)."};
+            throw Exit{kFailed, "В проекте нет изображения: сначала импортируйте его (picture)."};
         }
         const OutlineFormat outlineFormat = *format == "svg"    ? OutlineFormat::Svg
                                             : *format == "json" ? OutlineFormat::Json
                                                                 : OutlineFormat::Html;
-        const std::string text = WriteOutlines(TraceOutlines(data.Map, *tolerance),
-                                               data.AreaNames, data.Width, data.Height,
-                                               outlineFormat);
+        const std::string text = WriteOutlines(TraceOutlines(data.Map, *tolerance), data.AreaNames,
+                                               data.Width, data.Height, outlineFormat);
         session.Finish();
         std::cout << text;
     });
@@ -65,8 +63,7 @@ void AddImportShapes(CLI::App& app, Context& context) {
         session.NeedPixels();
         COMMON_DATA& data = session.Data();
         if (!data.PictureLoaded) {
-            throw Exit{kFailed,
-                       "В проекте нет изображения: сначала импортируйте его (picture)."};
+            throw Exit{kFailed, "В проекте нет изображения: сначала импортируйте его (picture)."};
         }
         // The whole file is read and checked before the project changes.
         const std::vector<ImportedShape> shapes = ReadShapeFile(*file, data.Width, data.Height);

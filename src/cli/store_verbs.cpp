@@ -3,7 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "canvas/picture_replace.h"
+#include "canvas/map/picture_replace.h"
 #include "cli/cli_app.h"
 #include "export/link_rules.h"
 #include "store/files.h"
@@ -164,28 +164,28 @@ void AddAreaVerbs(CLI::App& app, Context& context) {
         session.Finish();
     });
 
-    auto* import = area->add_subcommand("import", "take the areas of another project file");
+    auto* importVerb = area->add_subcommand("import", "take the areas of another project file");
     auto source = std::make_shared<std::string>();
     auto replace = std::make_shared<bool>(false);
-    import->add_option("project", *project)->required();
-    import->add_option("source", *source, "the other .vlm file")->required();
-    import->add_flag("--replace", *replace, "delete every area of the project first");
-    import->callback([&context, project, source, replace] {
+    importVerb->add_option("project", *project)->required();
+    importVerb->add_option("source", *source, "the other .vlm file")->required();
+    importVerb->add_flag("--replace", *replace, "delete every area of the project first");
+    importVerb->callback([&context, project, source, replace] {
         Session session(context.prompter, *project);
-    if (*replace) {
-        session.NeedPixels();
-        session.Data().DeleteAllAreas();
-        session.MapChanged();
-    }
-    const bool done = session.Data().ImportAreas(*source);
-    session.Data().ListAreas();
-    PrintAreas(session.Data());
-    session.Finish();
-    if (!done) {
-        throw Exit{kFailed, ""};
-    }
-});
-}  // namespace
+        if (*replace) {
+            session.NeedPixels();
+            session.Data().DeleteAllAreas();
+            session.MapChanged();
+        }
+        const bool done = session.Data().ImportAreas(*source);
+        session.Data().ListAreas();
+        PrintAreas(session.Data());
+        session.Finish();
+        if (!done) {
+            throw Exit{kFailed, ""};
+        }
+    });
+}
 
 void AddAttach(CLI::App& app, Context& context) {
     auto* verb = app.add_subcommand(
@@ -397,6 +397,6 @@ void AddStoreVerbs(CLI::App& app, Context& context) {
 
 const Registrar registrar(AddStoreVerbs);
 
-}  // namespace velmora::cli
+}  // namespace
 
 }  // namespace velmora::cli

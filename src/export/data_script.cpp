@@ -2,17 +2,17 @@
 
 #include <vector>
 
-#include "export/area_presence.h"
+#include "canvas/map/area_presence.h"
 #include "export/export_messages.h"
 #include "export/export_paths.h"
 #include "export/map_encode.h"
 #include "export/text_rules.h"
-#include "export/web_escape.h"
-#include "export/web_text.h"
 #include "store/common_data.h"
 #include "store/files.h"
 #include "store/paths.h"
 #include "store/store_messages.h"
+#include "web/web_escape.h"
+#include "web/web_text.h"
 
 namespace velmora {
 

@@ -32,13 +32,12 @@ bool LinkSchemeAllowed(std::string_view link) {
             url += c;
         }
     }
-    const auto first = std::find_if_not(url.begin(), url.end(),
-                                        [](char c) { return IsUrlSpace(static_cast<unsigned char>(c)); });
+    const auto first = std::find_if_not(
+        url.begin(), url.end(), [](char c) { return IsUrlSpace(static_cast<unsigned char>(c)); });
     url.erase(url.begin(), first);
     std::size_t end = 0;
-    while (end < url.size() &&
-           (std::isalnum(static_cast<unsigned char>(url[end])) || url[end] == '+' ||
-            url[end] == '-' || url[end] == '.')) {
+    while (end < url.size() && (std::isalnum(static_cast<unsigned char>(url[end])) ||
+                                url[end] == '+' || url[end] == '-' || url[end] == '.')) {
         ++end;
     }
     const bool hasScheme = end > 0 && end < url.size() && url[end] == ':' &&

@@ -13,7 +13,6 @@ constexpr char kHexDigits[] = "0123456789abcdef";
 
 // A count of 255 stands for 254 samples, so a run never ends on it.
 constexpr int kFullPieceCount = 255;
-constexpr int kFullPieceSamples = 254;
 
 }  // namespace
 

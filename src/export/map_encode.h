@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "export/area_presence.h"
+#include "canvas/map/area_presence.h"
 #include "store/bitmap.h"
 
 namespace velmora {

@@ -7,11 +7,11 @@
 #include <string_view>
 
 #include "export/export_paths.h"
-#include "export/web_escape.h"
-#include "export/web_text.h"
 #include "store/errors.h"
 #include "store/files.h"
 #include "store/paths.h"
+#include "web/web_escape.h"
+#include "web/web_text.h"
 
 namespace velmora {
 
@@ -24,7 +24,8 @@ constexpr std::string_view kImageReference = "src=\"";
 constexpr int kMaxRenames = 10000;
 
 bool IsHex4(const std::string& text) {
-    return text.size() == 4 && text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+    return text.size() == 4 &&
+           text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
 }
 
 // Reverses the data script's escaping of a text: the template literal's "\\", "\`" and "\$",

@@ -4,11 +4,11 @@
 #include <random>
 
 #include "export/page_image_map.h"
-#include "export/web_escape.h"
-#include "export/web_text.h"
 #include "store/common_data.h"
 #include "store/files.h"
 #include "store/paths.h"
+#include "web/web_escape.h"
+#include "web/web_text.h"
 
 namespace velmora {
 

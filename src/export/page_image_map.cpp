@@ -1,11 +1,11 @@
 #include "export/page_image_map.h"
 
-#include "canvas/outline_trace.h"
+#include "canvas/map/outline_trace.h"
 #include "export/link_rules.h"
-#include "export/outline_text.h"
-#include "export/web_escape.h"
+#include "shapes/outline_text.h"
 #include "store/attributes.h"
 #include "store/common_data.h"
+#include "web/web_escape.h"
 
 namespace velmora {
 

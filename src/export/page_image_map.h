@@ -18,8 +18,8 @@ std::string ImageMapName(const std::string& pageId);
 // outline of every named, painted area, traced from the full-resolution map, its alt the
 // area's name and its href the area's link when the page's runtime would open it. An image map
 // cannot cut holes: each hole becomes an <area> without a link or name placed before the
-// outline it lies in, and the browser takes the first <area> that holds a point, so a hole belongs to no
-// area, or to the area painted inside it. Empty when no named area is painted.
+// outline it lies in, and the browser takes the first <area> that holds a point, so a hole belongs
+// to no area, or to the area painted inside it. Empty when no named area is painted.
 std::vector<std::string> ImageMapLines(const Bitmap& map, const std::array<std::string, 256>& names,
                                        const std::array<std::string, 256>& links,
                                        const std::string& mapName);

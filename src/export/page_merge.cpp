@@ -6,12 +6,12 @@
 #include "export/export_paths.h"
 #include "export/merge_assets.h"
 #include "export/page.h"
-#include "export/web_escape.h"
-#include "export/web_text.h"
 #include "store/errors.h"
 #include "store/files.h"
 #include "store/paths.h"
 #include "store/prompter.h"
+#include "web/web_escape.h"
+#include "web/web_text.h"
 
 namespace velmora {
 

@@ -67,8 +67,8 @@ std::string COMMON_DATA::CopyIntoWorkFolder(const std::string& source, const std
         return std::string();
     }
     if (FileExists(target)) {
-        const Answer answer =
-            m_prompter->Ask(Naming(kOverwriteQuestion, target), kConfirmCaption, Buttons::YesNoCancel);
+        const Answer answer = m_prompter->Ask(Naming(kOverwriteQuestion, target), kConfirmCaption,
+                                              Buttons::YesNoCancel);
         if (answer == Answer::Cancel) {
             return std::string();
         }

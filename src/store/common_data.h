@@ -9,8 +9,8 @@
 #include "store/attributes.h"
 #include "store/bitmap.h"
 #include "store/db_connection.h"
-#include "store/project_lock.h"
 #include "store/files.h"
+#include "store/project_lock.h"
 #include "store/prompter.h"
 
 namespace velmora {

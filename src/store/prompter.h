@@ -18,8 +18,7 @@ public:
     virtual Answer Ask(const std::string& text, const std::string& caption, Buttons buttons) = 0;
     // A question before a step that loses work: No is the answer offered first, so that
     // Enter or a hasty click keeps the work.
-    virtual Answer AskSafely(const std::string& text, const std::string& caption,
-                             Buttons buttons) {
+    virtual Answer AskSafely(const std::string& text, const std::string& caption, Buttons buttons) {
         return Ask(text, caption, buttons);
     }
     // A notice that something was done, as opposed to a refusal or an error.

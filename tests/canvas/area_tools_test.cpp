@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "canvas/area_tools.h"
-#include "canvas/map_ops.h"
+#include "canvas/map/map_ops.h"
+#include "canvas/tools/area_tools.h"
 #include "store/errors.h"
 
 namespace velmora::test {

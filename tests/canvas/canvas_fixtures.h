@@ -4,8 +4,8 @@
 #include <random>
 #include <vector>
 
-#include "canvas/area_map.h"
-#include "canvas/draw_history.h"
+#include "canvas/history/draw_history.h"
+#include "canvas/map/area_map.h"
 #include "store/bitmap.h"
 #include "store/common_data.h"
 

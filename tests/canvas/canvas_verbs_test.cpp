@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "canvas/area_grid.h"
-#include "canvas/map_ops.h"
+#include "canvas/map/map_ops.h"
+#include "canvas/tools/area_grid.h"
 #include "cli/cli_runner.h"
 #include "store/area_palette.h"
 #include "store/files.h"

@@ -3,16 +3,15 @@
 #include <string>
 #include <vector>
 
-#include "canvas/area_grid.h"
 #include "canvas/canvas_fixtures.h"
-#include "canvas/draw_history.h"
-#include "canvas/map_ops.h"
+#include "canvas/history/draw_history.h"
+#include "canvas/map/map_ops.h"
+#include "canvas/tools/area_grid.h"
 #include "store/image_file.h"
 #include "store/store_fixture.h"
 
 namespace velmora::test {
 namespace {
-
 
 // A project with a 100 x 60 picture, its history reset as after opening the picture, and the
 // history reset again whenever areas are removed.
@@ -155,8 +154,8 @@ TEST_F(GridTest, ACellWhoseNameIsRefusedIsSkippedNotGivenAnotherNumber) {
 
     const GridResult result = AddAreaGrid(data, history, {3, 1, "Область_", true});
     ASSERT_TRUE(result.done);
-    EXPECT_EQ(prompter.messages, std::vector<std::string>{std::string(kGridNamesTaken) +
-                                                          "\nОбласть_2"});
+    EXPECT_EQ(prompter.messages,
+              std::vector<std::string>{std::string(kGridNamesTaken) + "\nОбласть_2"});
     EXPECT_EQ(result.refusedNames, std::vector<std::string>{"Область_2"});
     EXPECT_EQ(result.cellValues, (std::vector<int>{2, kSkippedCell, 3}));
     EXPECT_EQ(ExtentOf(2).box, (Rect{0, 0, 33, 60}));

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "canvas/area_map.h"
 #include "canvas/canvas_fixtures.h"
-#include "canvas/draw_history.h"
-#include "canvas/grid_geometry.h"
-#include "canvas/map_ops.h"
+#include "canvas/history/draw_history.h"
+#include "canvas/map/area_map.h"
+#include "canvas/map/grid_geometry.h"
+#include "canvas/map/map_ops.h"
 #include "support/test_support.h"
 
 namespace velmora::test {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "canvas/line_raster.h"
-#include "canvas/map_ops.h"
-#include "canvas/outline_trace.h"
-#include "canvas/polygon_raster.h"
+#include "canvas/map/line_raster.h"
+#include "canvas/map/map_ops.h"
+#include "canvas/map/outline_trace.h"
+#include "canvas/map/polygon_raster.h"
 
 namespace velmora::test {
 namespace {
@@ -82,10 +82,10 @@ TEST(OutlineTrace, RingsOfSmallMapsRefillExactly) {
          {"11111", "1...1", "1.2.1", "1...1", "11111"},
          {{1, {1, 1}}, {2, {1, 0}}}},
         {"corner touch makes two outlines", {"1.", ".1"}, {{1, {2, 0}}}},
-        {"hole touching the outline at a corner", {"111.", "1.1.", "111.", "...1"},
-         {{1, {2, 1}}}},
+        {"hole touching the outline at a corner", {"111.", "1.1.", "111.", "...1"}, {{1, {2, 1}}}},
         {"comb", {"1.1.1", "1.1.1", "11111"}, {{1, {1, 0}}}},
-        {"spiral", {"1111111", "1.....1", "1.111.1", "1.1.1.1", "1.1...1", "1.11111", "1......"},
+        {"spiral",
+         {"1111111", "1.....1", "1.111.1", "1.1.1.1", "1.1...1", "1.11111", "1......"},
          {{1, {1, 0}}}},
     };
     for (const TraceCase& c : cases) {
@@ -149,8 +149,8 @@ TEST(OutlineTrace, SimplifiedRingsStayWithinToleranceAndRefillTheAreas) {
                         const double dy = e.y - s.y;
                         double t = ((p.x - s.x) * dx + (p.y - s.y) * dy) / (dx * dx + dy * dy);
                         t = std::clamp(t, 0.0, 1.0);
-                        nearest = std::min(nearest, std::hypot(p.x - s.x - t * dx,
-                                                               p.y - s.y - t * dy));
+                        nearest =
+                            std::min(nearest, std::hypot(p.x - s.x - t * dx, p.y - s.y - t * dy));
                     }
                     EXPECT_LE(nearest, tolerance + 1e-9);
                 }

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "canvas/line_raster.h"
-#include "canvas/map_ops.h"
+#include "canvas/map/line_raster.h"
+#include "canvas/map/map_ops.h"
 #include "cli/cli_runner.h"
 #include "store/image_file.h"
 #include "support/test_support.h"
@@ -66,8 +66,7 @@ protected:
 TEST_F(ShapeVerbs, FillShapesAndRegions) {
     EXPECT_EQ(Ok({"fill", "tour.vlm", "Door", "--ellipse", "0,0,4,4"}), "0,0,4,4\n");
     EXPECT_EQ(Count(StoredMap(), 1), 12);
-    EXPECT_EQ(Ok({"fill", "tour.vlm", "Window", "--polygon", "0,0", "8,0", "0,8"}),
-              "0,0,7,7\n");
+    EXPECT_EQ(Ok({"fill", "tour.vlm", "Window", "--polygon", "0,0", "8,0", "0,8"}), "0,0,7,7\n");
     EXPECT_EQ(Count(StoredMap(), 1), 12);  // without --overwrite Door keeps its pixels
     EXPECT_EQ(Count(StoredMap(), 2), 28 - 12);
     // Nothing to write: no output, success.
@@ -91,13 +90,17 @@ TEST_F(ShapeVerbs, FillShapesAndRegions) {
         std::string err;
     };
     const std::vector<Bad> bad = {
-        {{"fill", "tour.vlm", "Door", "--polygon", "0,0", "5,5"}, 1,
+        {{"fill", "tour.vlm", "Door", "--polygon", "0,0", "5,5"},
+         1,
          "--polygon: многоугольнику нужно не меньше 3 точек, а их 2.\n"},
-        {{"fill", "tour.vlm", "Door", "--region", "64,0"}, 1,
+        {{"fill", "tour.vlm", "Door", "--region", "64,0"},
+         1,
          "Точка 64,0 лежит вне изображения 64 × 48.\n"},
-        {{"fill", "tour.vlm", "Door"}, 2,
+        {{"fill", "tour.vlm", "Door"},
+         2,
          "fill ждёт одну из форм: --rect, --ellipse, --polygon или --region.\n"},
-        {{"fill", "tour.vlm", "Door", "--ellipse", "1,2,3"}, 2,
+        {{"fill", "tour.vlm", "Door", "--ellipse", "1,2,3"},
+         2,
          "--ellipse ждёт 4 целых числа через запятую: 1,2,3\n"},
         {{"fill", "tour.vlm", "0", "--rect", "0,0,5,5"}, 2, "Область не найдена: 0\n"},
     };
@@ -115,8 +118,7 @@ TEST_F(ShapeVerbs, FillShapesAndRegions) {
 TEST_F(ShapeVerbs, WandAndObjectSelection) {
     // The light square is 4-connected to nothing else light; --global adds the right half.
     EXPECT_EQ(Ok({"wand", "tour.vlm", "Door", "--at", "10,10"}), "8,8,16,16\n");
-    EXPECT_EQ(Ok({"wand", "tour.vlm", "Window", "--at", "10,10", "--global", "--tolerance",
-                  "5"}),
+    EXPECT_EQ(Ok({"wand", "tour.vlm", "Window", "--at", "10,10", "--global", "--tolerance", "5"}),
               "32,0,32,48\n");
     EXPECT_EQ(Count(StoredMap(), 1), 256);
     EXPECT_EQ(Count(StoredMap(), 2), 32 * 48);

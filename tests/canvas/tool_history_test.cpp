@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "canvas/area_map.h"
-#include "canvas/area_tools.h"
 #include "canvas/canvas_fixtures.h"
-#include "canvas/draw_history.h"
-#include "canvas/map_ops.h"
-#include "canvas/shape_import.h"
+#include "canvas/history/draw_history.h"
+#include "canvas/map/area_map.h"
+#include "canvas/map/map_ops.h"
+#include "canvas/tools/area_tools.h"
+#include "shapes/shape_import.h"
 #include "store/common_data.h"
 #include "support/test_support.h"
 
@@ -61,7 +61,9 @@ TEST(ToolHistory, EveryToolIsOneStepThatUndoesAndRedoesExactly) {
     const std::vector<Use> uses = {
         {"ellipse", 1, [](Bitmap& m) { return FillEllipse(m, 5, 5, 30, 20, 1, false); }},
         {"polygon over it", 2,
-         [](Bitmap& m) { return FillPolygon(m, {{0, 0}, {40, 10}, {10, 40}}, 2, false); }},
+         [](Bitmap& m) {
+             return FillPolygon(m, {{0, 0}, {40, 10}, {10, 40}}, 2, false);
+         }},
         {"region around them", 3, [](Bitmap& m) { return FillRegion(m, 79, 59, 3, false); }},
         {"region with overwrite", 4, [](Bitmap& m) { return FillRegion(m, 20, 15, 4, true); }},
         {"wand", 5,
@@ -70,11 +72,11 @@ TEST(ToolHistory, EveryToolIsOneStepThatUndoesAndRedoesExactly) {
          }},
         {"nothing to write", 6, [](Bitmap& m) { return FillEllipse(m, 90, 90, 5, 5, 6, false); }},
         {"object", 7,
-         [&picture](Bitmap& m) {
-             return FillObject(picture, m, 38, 13, 34, 34, 7, true);
-         }},
+         [&picture](Bitmap& m) { return FillObject(picture, m, 38, 13, 34, 34, 7, true); }},
         {"erase", 0,
-         [](Bitmap& m) { return FillPolygon(m, {{0, 0}, {80, 0}, {80, 8}, {0, 8}}, 0, true); }},
+         [](Bitmap& m) {
+             return FillPolygon(m, {{0, 0}, {80, 0}, {80, 8}, {0, 8}}, 0, true);
+         }},
     };
     std::vector<Bitmap> after = {map};
     for (std::size_t i = 0; i < uses.size(); ++i) {

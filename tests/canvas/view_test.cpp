@@ -5,10 +5,10 @@
 #include <string>
 
 #include "canvas/canvas_fixtures.h"
-#include "canvas/line_raster.h"
-#include "canvas/map_ops.h"
-#include "canvas/overlay_preview.h"
-#include "canvas/view_compose.h"
+#include "canvas/map/line_raster.h"
+#include "canvas/map/map_ops.h"
+#include "canvas/view/overlay_preview.h"
+#include "canvas/view/view_compose.h"
 #include "store/image_file.h"
 #include "support/test_support.h"
 

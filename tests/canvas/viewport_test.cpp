@@ -7,13 +7,13 @@
 #include <string>
 
 #include "canvas/canvas_fixtures.h"
-#include "canvas/line_raster.h"
-#include "canvas/map_ops.h"
-#include "canvas/view_compose.h"
-#include "canvas/view_geometry.h"
-#include "canvas/view_pyramid.h"
-#include "canvas/view_zoom.h"
-#include "canvas/viewport_compose.h"
+#include "canvas/map/line_raster.h"
+#include "canvas/map/map_ops.h"
+#include "canvas/view/view_compose.h"
+#include "canvas/view/view_geometry.h"
+#include "canvas/view/view_pyramid.h"
+#include "canvas/view/view_zoom.h"
+#include "canvas/view/viewport_compose.h"
 #include "store/area_palette.h"
 
 namespace velmora::test {

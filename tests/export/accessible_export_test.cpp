@@ -2,7 +2,7 @@
 
 #include <filesystem>
 #include <optional>
-#include "export/web_text.h"
+#include "web/web_text.h"
 
 #include "export/data_script.h"
 #include "export/export_commands.h"
@@ -192,8 +192,7 @@ TEST_F(AccessiblePageTest, PageCarriesTheImageMapAndTheScriptTheNames) {
     EXPECT_NE(page.find(" href=\"mailto:glass@example.org\" target=\"_blank\" rel=\"noopener\" "
                         "alt=\"Window\">\r\n"),
               std::string::npos);
-    EXPECT_NE(page.find("\t\t\t</map>\r\n" + std::string(kPageInstructionLine)),
-              std::string::npos);
+    EXPECT_NE(page.find("\t\t\t</map>\r\n" + std::string(kPageInstructionLine)), std::string::npos);
 
     EXPECT_NE(script.find("\t\t{\t\"color\":1,\r\n\t\t\t\"name\":\"Door \\\\\"A\\\\\" <b>\",\r\n"
                           "\t\t\t\"properties\": {\r\n"),
@@ -224,7 +223,8 @@ TEST_F(AccessiblePageTest, MergedAccessiblePagesKeepEveryMapAndNameAndMergeAgain
     for (std::size_t i = 0; i < pageLines.size(); ++i) {
         if (pageLines[i].find("<img") != std::string::npos) {
             pictures.push_back(pageLines[i]);
-            maps.push_back(i + 1 < pageLines.size() && pageLines[i + 1].find("<map ") != std::string::npos
+            maps.push_back(i + 1 < pageLines.size() &&
+                                   pageLines[i + 1].find("<map ") != std::string::npos
                                ? *Attribute(pageLines[i + 1], "name")
                                : "");
         }

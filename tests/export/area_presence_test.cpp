@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "export/area_presence.h"
+#include "canvas/map/area_presence.h"
 #include "export/map_encode.h"
 
 namespace velmora {

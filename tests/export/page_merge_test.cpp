@@ -114,9 +114,9 @@ TEST_F(PageMergeTest, ForeignFilesAreBroughtOnlyWhenUsedAndNeverMixedUp) {
         }
     }
     std::sort(brought.begin(), brought.end());
-    EXPECT_EQ(brought, (std::vector<std::string>{"VLM/ding #1-2.mp3", "VLM/ding #1.mp3",
-                                                 "VLM/m.js", "VLM/vlm4.css", "VLM/vlm4.js",
-                                                 "a-2.png", "a.png", "m.html"}));
+    EXPECT_EQ(brought, (std::vector<std::string>{"VLM/ding #1-2.mp3", "VLM/ding #1.mp3", "VLM/m.js",
+                                                 "VLM/vlm4.css", "VLM/vlm4.js", "a-2.png", "a.png",
+                                                 "m.html"}));
     EXPECT_EQ(ReadFile(folder / "all/a.png"), "picture of one");
     EXPECT_EQ(ReadFile(folder / "all/a-2.png"), "picture of two");
     EXPECT_EQ(ReadFile(folder / "all/VLM/ding #1.mp3"), "ding of one");

@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "export/text_rules.h"
-#include "export/web_escape.h"
+#include "web/web_escape.h"
 
 namespace velmora {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "export/area_presence.h"
+#include "canvas/map/area_presence.h"
 #include "export/map_encode.h"
 #include "fuzz/fuzz_support.h"
 #include "store/bitmap.h"

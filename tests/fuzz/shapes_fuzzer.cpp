@@ -5,8 +5,8 @@
 #include <exception>
 #include <string_view>
 
-#include "canvas/map_writer.h"
-#include "canvas/shape_file.h"
+#include "canvas/map/map_writer.h"
+#include "shapes/shape_file.h"
 #include "store/errors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -102,10 +102,10 @@ TEST_F(AreasTest, NamesAreTrimmedAndBlankNamesRefusedAsEmpty) {
     EXPECT_FALSE(data.RenameArea("Сад", "   "));
     EXPECT_TRUE(data.RenameArea("Сад", " Пруд "));
     EXPECT_EQ(data.FindArea("Пруд"), 1);
-    EXPECT_EQ(prompter.messages, (std::vector<std::string>{
-                                     "Область с таким названием уже существует!",
-                                     "Название области не может быть пустым!",
-                                     "Название области не может быть пустым!"}));
+    EXPECT_EQ(prompter.messages,
+              (std::vector<std::string>{"Область с таким названием уже существует!",
+                                        "Название области не может быть пустым!",
+                                        "Название области не может быть пустым!"}));
     // A quiet add refuses without a message.
     prompter.messages.clear();
     EXPECT_EQ(data.AddArea("Пруд", true, true), kAreaNameTaken);

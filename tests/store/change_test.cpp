@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "canvas/area_grid.h"
-#include "canvas/draw_history.h"
-#include "canvas/map_ops.h"
+#include "canvas/history/draw_history.h"
+#include "canvas/map/map_ops.h"
+#include "canvas/tools/area_grid.h"
 #include "store/image_file.h"
 #include "store/map_census.h"
 #include "store_fixture.h"

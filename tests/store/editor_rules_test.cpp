@@ -36,11 +36,11 @@ TEST(FileKinds, JudgedByExtensionWithoutCase) {
         const char* path;
         FileKind kind;
     } cases[] = {
-        {"/a/tour.vlm", FileKind::Project},   {"/a/TOUR.VLM", FileKind::Project},
-        {"/a/hall.png", FileKind::Picture},   {"/a/hall.JPEG", FileKind::Picture},
-        {"/a/hall.jpg", FileKind::Picture},   {"/a/hall.gif", FileKind::Picture},
-        {"/a/hall.Bmp", FileKind::Picture},   {"/a/page.html", FileKind::Other},
-        {"/a.vlm/readme", FileKind::Other},   {"/a/noextension", FileKind::Other},
+        {"/a/tour.vlm", FileKind::Project}, {"/a/TOUR.VLM", FileKind::Project},
+        {"/a/hall.png", FileKind::Picture}, {"/a/hall.JPEG", FileKind::Picture},
+        {"/a/hall.jpg", FileKind::Picture}, {"/a/hall.gif", FileKind::Picture},
+        {"/a/hall.Bmp", FileKind::Picture}, {"/a/page.html", FileKind::Other},
+        {"/a.vlm/readme", FileKind::Other}, {"/a/noextension", FileKind::Other},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(KindOfFile(c.path), c.kind) << c.path;

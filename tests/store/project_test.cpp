@@ -179,8 +179,8 @@ TEST_F(ProjectTest, ImportPictureOverAStoredFileFollowsTheAnswer) {
 
     prompter.Reply(Answer::Cancel);
     EXPECT_FALSE(data.ImportPicture(folder / "hall.png"));
-    EXPECT_EQ(prompter.questions,
-              std::vector<std::string>{"Файл уже существует. Перезаписать?\n" + folder / "Images/hall.png"});
+    EXPECT_EQ(prompter.questions, std::vector<std::string>{"Файл уже существует. Перезаписать?\n" +
+                                                           folder / "Images/hall.png"});
     EXPECT_EQ(prompter.captions, std::vector<std::string>{"Требуется подтверждение"});
 
     prompter.Reply(Answer::No);

@@ -12,11 +12,11 @@
 #include <QToolBar>
 #include <functional>
 
-#include "canvas/area_tools.h"
-#include "canvas/draw_history.h"
-#include "canvas/map_ops.h"
-#include "canvas/outline_trace.h"
-#include "export/outline_text.h"
+#include "canvas/history/draw_history.h"
+#include "canvas/map/map_ops.h"
+#include "canvas/map/outline_trace.h"
+#include "canvas/tools/area_tools.h"
+#include "shapes/outline_text.h"
 #include "store/common_data.h"
 #include "ui/areas/areas_window.h"
 #include "ui/common/text.h"
@@ -364,7 +364,8 @@ void AreaToolsTest::toolsActOnThePixelsShownAtAnyZoom() {
     canvas->ScrollTo(scroll);
     // Pixels that the viewport shows; at 50 % a screen pixel shows the odd one of each pair.
     const QRectF seen = canvas->VisiblePictureRect();
-    const QPoint from(static_cast<int>(seen.left()) + 3 | 1, static_cast<int>(seen.top()) + 2 | 1);
+    const QPoint from((static_cast<int>(seen.left()) + 3) | 1,
+                      (static_cast<int>(seen.top()) + 2) | 1);
     const QPoint to = from + QPoint(10, 6);
     QVERIFY(seen.contains(QPointF(to)));
     QCOMPARE(canvas->PicturePointAt(At(f, from)), from);

@@ -21,8 +21,8 @@
 #include "ui/areas/areas_window.h"
 #include "ui/areas/music_dialog.h"
 #include "ui/common/text.h"
-#include "ui/main/main_window.h"
 #include "ui/main/canvas_view.h"
+#include "ui/main/main_window.h"
 #include "ui_areas_window.h"
 #include "ui_test_support.h"
 

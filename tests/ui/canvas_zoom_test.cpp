@@ -13,9 +13,9 @@
 #include <QWheelEvent>
 #include <cmath>
 
-#include "canvas/draw_history.h"
-#include "canvas/map_ops.h"
-#include "canvas/view_zoom.h"
+#include "canvas/history/draw_history.h"
+#include "canvas/map/map_ops.h"
+#include "canvas/view/view_zoom.h"
 #include "store/common_data.h"
 #include "ui/areas/areas_window.h"
 #include "ui/common/text.h"

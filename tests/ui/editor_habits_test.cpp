@@ -17,7 +17,7 @@
 #include <QWindow>
 #include <filesystem>
 
-#include "canvas/map_ops.h"
+#include "canvas/map/map_ops.h"
 #include "store/common_data.h"
 #include "store/files.h"
 #include "store/image_file.h"
@@ -286,8 +286,8 @@ void EditorHabitsTest::fileDialogsStartInTheProject() {
     f.Trigger("N7");   // Save as, cancelled
     f.Trigger("N39");  // Export, cancelled
     f.Trigger("N4");   // Open, cancelled
-    QCOMPARE(f.dialogs.starts, (std::vector<std::string>{f.folder.Path(), project,
-                                                         f.folder.Path(), f.folder.Path()}));
+    QCOMPARE(f.dialogs.starts, (std::vector<std::string>{f.folder.Path(), project, f.folder.Path(),
+                                                         f.folder.Path()}));
 }
 
 void EditorHabitsTest::everyMenuItemHasAMnemonic() {

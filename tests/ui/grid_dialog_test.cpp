@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "canvas/draw_history.h"
+#include "canvas/history/draw_history.h"
 #include "store/common_data.h"
 #include "ui/areas/areas_window.h"
 #include "ui/areas/grid_dialog.h"

@@ -15,7 +15,7 @@
 #include <QWheelEvent>
 #include <filesystem>
 
-#include "canvas/map_ops.h"
+#include "canvas/map/map_ops.h"
 #include "store/common_data.h"
 #include "ui/areas/areas_window.h"
 #include "ui/common/text.h"
@@ -291,11 +291,12 @@ void MainWindowTest::statusBarNeverGoesStale() {
     FillMapRect(f.data().Map, 0, 0, 50, 80, 1, true);
     const QString size = Q("Размеры изображения: 100x80");
 
-    QMouseEvent move(QEvent::MouseMove, QPointF(10, 20), f.form1().Image()->mapToGlobal(QPointF(10, 20)),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(10, 20),
+                     f.form1().Image()->mapToGlobal(QPointF(10, 20)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(f.form1().Image(), &move);
-    QCOMPARE(Panels(f.form1()), QStringList({size, Q("Текущие координаты: 10,20"),
-                                             Q("  Область: Окно")}));
+    QCOMPARE(Panels(f.form1()),
+             QStringList({size, Q("Текущие координаты: 10,20"), Q("  Область: Окно")}));
 
     // Renaming the area under the pointer shows the new name at once.
     f.data().RenameArea("Окно", "Дверь");

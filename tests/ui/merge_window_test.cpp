@@ -5,7 +5,7 @@
 #include <QStatusBar>
 #include <QTest>
 
-#include "canvas/map_ops.h"
+#include "canvas/map/map_ops.h"
 #include "store/common_data.h"
 #include "store/files.h"
 #include "ui/common/text.h"
@@ -146,13 +146,11 @@ private slots:
         SelectRow(window.List(), 2);
         QTest::mouseClick(window.UpButton(), Qt::LeftButton);
         QTest::mouseClick(window.UpButton(), Qt::LeftButton);
-        QCOMPARE(window.Paths(),
-                 (std::vector<std::string>{"/p/c.html", "/p/a.html", "/p/b.html"}));
+        QCOMPARE(window.Paths(), (std::vector<std::string>{"/p/c.html", "/p/a.html", "/p/b.html"}));
         QTest::mouseClick(window.UpButton(), Qt::LeftButton);
         QCOMPARE(fixture.prompter.beeps, 1);
         QTest::mouseClick(window.DownButton(), Qt::LeftButton);
-        QCOMPARE(window.Paths(),
-                 (std::vector<std::string>{"/p/a.html", "/p/c.html", "/p/b.html"}));
+        QCOMPARE(window.Paths(), (std::vector<std::string>{"/p/a.html", "/p/c.html", "/p/b.html"}));
         window.List()->clearSelection();
         QTest::mouseClick(window.DownButton(), Qt::LeftButton);
         QCOMPARE(fixture.prompter.beeps, 2);

@@ -237,17 +237,25 @@ void PortsTest::boxesCarryTheirIconAndSafeDefault() {
     QtPrompter prompter;
     const std::string caption = "Требуется подтверждение очень длинного действия над проектом";
     switch (kind) {
-        case 0: prompter.Ask("Продолжить?", caption, Buttons::YesNo); break;
-        case 1: prompter.AskSafely("Удалить?", caption, Buttons::YesNo); break;
-        case 2: prompter.Message("Ошибка"); break;
-        default: prompter.Notice("Готово"); break;
+        case 0:
+            prompter.Ask("Продолжить?", caption, Buttons::YesNo);
+            break;
+        case 1:
+            prompter.AskSafely("Удалить?", caption, Buttons::YesNo);
+            break;
+        case 2:
+            prompter.Message("Ошибка");
+            break;
+        default:
+            prompter.Notice("Готово");
+            break;
     }
     QVERIFY(seen);
     QCOMPARE(seenIcon, icon);
     QCOMPARE(defaultText, preferred);
-    QVERIFY2(std::abs(centreOffset.x()) <= 2 && std::abs(centreOffset.y()) <= 2,
-             qPrintable(QString::number(centreOffset.x()) + Q(",") +
-                        QString::number(centreOffset.y())));
+    QVERIFY2(
+        std::abs(centreOffset.x()) <= 2 && std::abs(centreOffset.y()) <= 2,
+        qPrintable(QString::number(centreOffset.x()) + Q(",") + QString::number(centreOffset.y())));
     QVERIFY(spare > 0);
 }
 

@@ -13,7 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "canvas/map_ops.h"
+#include "canvas/map/map_ops.h"
 #include "store/common_data.h"
 #include "store/files.h"
 #include "store/image_file.h"
@@ -88,8 +88,8 @@ void ProjectCommandsTest::menusHoldEveryItemAndShortcut() {
                   Q("Последние проекты\t"), Q("-"),
                   Q("Сохранить\t") + key(QKeySequence(Qt::CTRL | Qt::Key_S)), Q("Сохранить как\t"),
                   Q("-"), Q("Открыть изображение\t") + key(QKeySequence(Qt::CTRL | Qt::Key_I)),
-                  Q("-"), Q("Импорт областей из разметки…\t"), Q("Экспорт контуров…\t"),
-                  Q("-"), Q("Экспорт в HTML\t") + key(QKeySequence(Qt::CTRL | Qt::Key_H)),
+                  Q("-"), Q("Импорт областей из разметки…\t"), Q("Экспорт контуров…\t"), Q("-"),
+                  Q("Экспорт в HTML\t") + key(QKeySequence(Qt::CTRL | Qt::Key_H)),
                   Q("Доступная страница (имена и контуры областей)\t"), Q("-"),
                   Q("Протестировать в браузере\t") + key(QKeySequence(Qt::CTRL | Qt::Key_T)),
                   Q("-"), Q("Выход\t")}));
@@ -133,7 +133,8 @@ void ProjectCommandsTest::openPictureWithoutProjectSaysSo() {
     f.form1().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f.form1()));
     QTest::keyClick(&f.form1(), Qt::Key_I, Qt::ControlModifier);
-    QCOMPARE(f.prompter.messages, std::vector<std::string>({"Сначала создайте или откройте проект!"}));
+    QCOMPARE(f.prompter.messages,
+             std::vector<std::string>({"Сначала создайте или откройте проект!"}));
     QCOMPARE(f.dialogs.asked, 0);
 }
 
@@ -226,7 +227,8 @@ void ProjectCommandsTest::newAppendsTheExtensionOnlyWhenMissing() {
     f.Trigger("N2");
     QCOMPARE(f.data().ProjectPath, f.folder / "tour.vlm");
     QVERIFY(FileExists(f.folder / "tour.vlm"));
-    QCOMPARE(velmora::test::ShownTitle(f.form1()), Q("Velmora Editor 4.0 - ") + Q(f.folder / "tour.vlm"));
+    QCOMPARE(velmora::test::ShownTitle(f.form1()),
+             Q("Velmora Editor 4.0 - ") + Q(f.folder / "tour.vlm"));
     QVERIFY(f.form4().isVisible());
 }
 

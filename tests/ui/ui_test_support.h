@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "canvas/draw_history.h"
+#include "canvas/history/draw_history.h"
 #include "store/bitmap.h"
 #include "support/test_support.h"
 #include "ui/common/ports.h"

@@ -86,9 +86,8 @@ void TForm4::SoundChooseClick() {
     if (!HasSelection()) {
         return;
     }
-    const auto chosen =
-        m_editor.GetPorts().fileDialogs.OpenFile("Выбрать звук", ToQtFilter(kSoundFilter),
-                                                 Data().ProjectFolder);
+    const auto chosen = m_editor.GetPorts().fileDialogs.OpenFile(
+        "Выбрать звук", ToQtFilter(kSoundFilter), Data().ProjectFolder);
     if (chosen) {
         COMMON_DATA& data = Data();
         const std::string name = data.CopyIntoWorkFolder(*chosen, "Sounds");

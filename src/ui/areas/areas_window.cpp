@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <QStatusBar>
 
-#include "canvas/draw_history.h"
+#include "canvas/history/draw_history.h"
 #include "store/area_names.h"
 #include "store/common_data.h"
 #include "ui/areas/area_name_dialog.h"
@@ -372,7 +372,7 @@ void TForm4::ImportAddClick() {
     COMMON_DATA& data = Data();
     data.WritePendingAttributes();
     const auto file = m_editor.GetPorts().fileDialogs.OpenFile("Добавить из другого проекта", "",
-                                                                   data.ProjectFolder);
+                                                               data.ProjectFolder);
     if (!file) {
         return;
     }
@@ -383,9 +383,8 @@ void TForm4::ImportAddClick() {
 void TForm4::ImportReplaceClick() {
     COMMON_DATA& data = Data();
     data.WritePendingAttributes();
-    const auto file =
-        m_editor.GetPorts().fileDialogs.OpenFile("Заменить все из другого проекта", "",
-                                                  data.ProjectFolder);
+    const auto file = m_editor.GetPorts().fileDialogs.OpenFile("Заменить все из другого проекта",
+                                                               "", data.ProjectFolder);
     if (!file) {
         return;
     }

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "canvas/area_grid.h"
+#include "canvas/tools/area_grid.h"
 #include "store/common_data.h"
 #include "ui/areas/areas_window.h"
 #include "ui/common/dialog_frame.h"

@@ -123,9 +123,8 @@ void TForm6::VolumeChanged(int value) {
 }
 
 void TForm6::ChooseClick() {
-    const auto chosen =
-        m_editor.GetPorts().fileDialogs.OpenFile("Выбрать", ToQtFilter(kSoundFilter),
-                                                 m_editor.Data().ProjectFolder);
+    const auto chosen = m_editor.GetPorts().fileDialogs.OpenFile(
+        "Выбрать", ToQtFilter(kSoundFilter), m_editor.Data().ProjectFolder);
     if (!chosen) {
         return;
     }
@@ -146,8 +145,7 @@ void TForm6::RemoveClick() {
 
 void TForm6::ShowChosenSound() {
     const COMMON_DATA& data = Data();
-    m_indicator->ShowSound(data.WorkFilePath("Sounds", data.BackgroundSound),
-                           data.BackgroundSound);
+    m_indicator->ShowSound(data.WorkFilePath("Sounds", data.BackgroundSound), data.BackgroundSound);
 }
 
 void TForm6::PlayClick() {

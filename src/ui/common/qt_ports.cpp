@@ -46,9 +46,9 @@ public:
         // Room for the caption plus the frame's icon and buttons.
         const int captionWidth = fontMetrics().horizontalAdvance(windowTitle()) + 160;
         if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
-            grid->addItem(new QSpacerItem(captionWidth, 0, QSizePolicy::Minimum,
-                                          QSizePolicy::Expanding),
-                          grid->rowCount(), 0, 1, grid->columnCount());
+            grid->addItem(
+                new QSpacerItem(captionWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                grid->rowCount(), 0, 1, grid->columnCount());
         }
     }
 };
@@ -102,8 +102,7 @@ Answer QtPrompter::Ask(const std::string& text, const std::string& caption, Butt
     return AskWith(text, caption, buttons, QMessageBox::Question, Answer::Yes);
 }
 
-Answer QtPrompter::AskSafely(const std::string& text, const std::string& caption,
-                             Buttons buttons) {
+Answer QtPrompter::AskSafely(const std::string& text, const std::string& caption, Buttons buttons) {
     return AskWith(text, caption, buttons, QMessageBox::Warning, Answer::No);
 }
 

@@ -14,8 +14,7 @@ public:
     void Message(const std::string& text) override;
     void Notice(const std::string& text) override;
     Answer Ask(const std::string& text, const std::string& caption, Buttons buttons) override;
-    Answer AskSafely(const std::string& text, const std::string& caption,
-                     Buttons buttons) override;
+    Answer AskSafely(const std::string& text, const std::string& caption, Buttons buttons) override;
     void Beep() override;
 };
 

@@ -42,9 +42,8 @@ void KeepOnScreen(QWidget& window) {
     // The frame around the client area (title bar, borders) must fit too.
     const QSize frame = window.frameGeometry().size() - window.geometry().size();
     const int top = std::max(available.top(), 0) + frame.height();
-    place.setSize(place.size()
-                      .boundedTo(available.size() - frame)
-                      .expandedTo(window.minimumSize()));
+    place.setSize(
+        place.size().boundedTo(available.size() - frame).expandedTo(window.minimumSize()));
     place.moveLeft(std::clamp(place.left(), available.left(),
                               std::max(available.left(), available.right() - place.width())));
     place.moveTop(std::clamp(place.top(), std::min(top, available.bottom()),

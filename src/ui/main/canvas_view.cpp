@@ -13,7 +13,7 @@
 #include <cmath>
 #include <limits>
 
-#include "canvas/view_zoom.h"
+#include "canvas/view/view_zoom.h"
 #include "store/bitmap.h"
 #include "store/common_data.h"
 
@@ -425,8 +425,12 @@ void CanvasView::MouseEvent(QMouseEvent* event) {
     if (type == QEvent::MouseMove) {
         MovePointer(at);
     }
-    const CanvasMouseEvent mouse{event->button(), event->buttons(), event->modifiers(),
-                                 PicturePointAt(at), at, type == QEvent::MouseButtonDblClick};
+    const CanvasMouseEvent mouse{event->button(),
+                                 event->buttons(),
+                                 event->modifiers(),
+                                 PicturePointAt(at),
+                                 at,
+                                 type == QEvent::MouseButtonDblClick};
     if (press) {
         m_tool ? m_tool->Press(mouse) : (onPress ? onPress(mouse) : void());
     } else if (type == QEvent::MouseMove) {

@@ -7,11 +7,11 @@
 #include <functional>
 #include <optional>
 
-#include "canvas/rect.h"
-#include "canvas/view_compose.h"
-#include "canvas/view_geometry.h"
-#include "canvas/view_pyramid.h"
-#include "canvas/viewport_compose.h"
+#include "canvas/map/rect.h"
+#include "canvas/view/view_compose.h"
+#include "canvas/view/view_geometry.h"
+#include "canvas/view/view_pyramid.h"
+#include "canvas/view/viewport_compose.h"
 
 namespace velmora {
 

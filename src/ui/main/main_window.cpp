@@ -2,27 +2,27 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QSettings>
-#include <QUrl>
 #include <QEvent>
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <QWheelEvent>
 #include <cstdlib>
 #include <ctime>
 
 #include "audio/audio_output.h"
-#include "canvas/draw_history.h"
-#include "canvas/overlay_preview.h"
+#include "canvas/history/draw_history.h"
+#include "canvas/view/overlay_preview.h"
 #include "store/common_data.h"
 #include "store/files.h"
 #include "store/paths.h"

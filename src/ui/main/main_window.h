@@ -10,10 +10,10 @@
 #include <optional>
 #include <vector>
 
-#include "canvas/area_map.h"
-#include "canvas/rect.h"
-#include "canvas/status_readout.h"
-#include "canvas/view_compose.h"
+#include "canvas/map/area_map.h"
+#include "canvas/map/rect.h"
+#include "canvas/view/status_readout.h"
+#include "canvas/view/view_compose.h"
 #include "export/export_commands.h"
 #include "store/bitmap.h"
 #include "store/db_connection.h"

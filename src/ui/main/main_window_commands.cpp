@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-#include "canvas/draw_history.h"
-#include "canvas/picture_replace.h"
+#include "canvas/history/draw_history.h"
+#include "canvas/map/picture_replace.h"
 #include "store/common_data.h"
 #include "store/files.h"
 #include "store/paths.h"
@@ -61,9 +61,9 @@ void TForm1::NewClick() {
     const std::string path = EnsureExtension(*chosen, ".vlm");
     // The question comes before anything is closed: "No" leaves the open project as it was.
     const bool replacing = FileExists(path);
-    if (replacing && m_editor.GetPorts().prompter.AskSafely(
-                         Naming("Файл уже существует. Удалить его?", path), kConfirmCaption,
-                         Buttons::YesNo) != Answer::Yes) {
+    if (replacing &&
+        m_editor.GetPorts().prompter.AskSafely(Naming("Файл уже существует. Удалить его?", path),
+                                               kConfirmCaption, Buttons::YesNo) != Answer::Yes) {
         return;
     }
     // A project that another program has open is never deleted from under it; our own open

@@ -2,7 +2,7 @@
 // and right buttons, area picking with the middle button, and the status read-outs.
 #include <QLabel>
 
-#include "canvas/draw_history.h"
+#include "canvas/history/draw_history.h"
 #include "store/common_data.h"
 #include "ui/areas/areas_window.h"
 #include "ui/common/text.h"

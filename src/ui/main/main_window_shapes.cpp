@@ -1,11 +1,11 @@
 // The main window's shape commands of the menu "Файл": areas made of the shapes of an image
 // map, an SVG or a JSON file, and the areas' traced outlines written in one of those formats.
 
-#include "canvas/draw_history.h"
-#include "canvas/outline_trace.h"
-#include "canvas/shape_file.h"
-#include "canvas/shape_import.h"
-#include "export/outline_text.h"
+#include "canvas/history/draw_history.h"
+#include "canvas/map/outline_trace.h"
+#include "shapes/outline_text.h"
+#include "shapes/shape_file.h"
+#include "shapes/shape_import.h"
 #include "store/common_data.h"
 #include "store/files.h"
 #include "store/paths.h"

@@ -11,9 +11,9 @@
 #include <QToolBar>
 #include <cstring>
 
-#include "canvas/area_tools.h"
-#include "canvas/draw_history.h"
-#include "canvas/map_ops.h"
+#include "canvas/history/draw_history.h"
+#include "canvas/map/map_ops.h"
+#include "canvas/tools/area_tools.h"
 #include "store/common_data.h"
 #include "ui/common/text.h"
 #include "ui/main/canvas_view.h"

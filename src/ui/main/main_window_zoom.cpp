@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <QStatusBar>
 
-#include "canvas/view_zoom.h"
+#include "canvas/view/view_zoom.h"
 #include "store/common_data.h"
 #include "ui/common/text.h"
 #include "ui/main/canvas_view.h"

@@ -7,13 +7,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "canvas/view/status_readout.h"
 #include "export/page_merge.h"
 #include "store/common_data.h"
 #include "ui/common/dialog_frame.h"
 #include "ui/common/file_filters.h"
 #include "ui/common/text.h"
 #include "ui/common/window_places.h"
-#include "canvas/status_readout.h"
 #include "ui/main/editor.h"
 #include "ui/main/main_window.h"
 
@@ -106,9 +106,8 @@ void TForm7::RememberPlace() {
 }
 
 void TForm7::AddClick() {
-    for (const std::string& path :
-         m_editor.GetPorts().fileDialogs.OpenFiles("Добавить", ToQtFilter(kMergeFilter),
-                                                    m_editor.Data().ProjectFolder)) {
+    for (const std::string& path : m_editor.GetPorts().fileDialogs.OpenFiles(
+             "Добавить", ToQtFilter(kMergeFilter), m_editor.Data().ProjectFolder)) {
         m_list->addItem(Q(path));
     }
 }
@@ -134,9 +133,8 @@ void TForm7::SaveClick() {
         prompter.Beep();
         return;
     }
-    const auto chosen =
-        m_editor.GetPorts().fileDialogs.SaveFile("Сохранить", ToQtFilter(kMergeFilter),
-                                                 m_editor.Data().ProjectFolder);
+    const auto chosen = m_editor.GetPorts().fileDialogs.SaveFile(
+        "Сохранить", ToQtFilter(kMergeFilter), m_editor.Data().ProjectFolder);
     if (!chosen) {
         return;
     }

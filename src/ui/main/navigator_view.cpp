@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "canvas/view_zoom.h"
+#include "canvas/view/view_zoom.h"
 #include "ui/main/canvas_view.h"
 
 namespace velmora {

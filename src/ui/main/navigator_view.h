@@ -2,9 +2,9 @@
 
 #include <QWidget>
 
-#include "canvas/rect.h"
-#include "canvas/view_geometry.h"
-#include "canvas/viewport_compose.h"
+#include "canvas/map/rect.h"
+#include "canvas/view/view_geometry.h"
+#include "canvas/view/viewport_compose.h"
 
 namespace velmora {
 

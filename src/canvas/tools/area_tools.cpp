@@ -1,0 +1,118 @@
+#include "canvas/tools/area_tools.h"
+
+#include <algorithm>
+
+#include "canvas/map/map_writer.h"
+#include "canvas/tools/object_select.h"
+#include "canvas/tools/region_select.h"
+#include "store/errors.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr int kMinObjectSide = 3;
+
+void RequireOnPicture(const Bitmap& map, std::int64_t x, std::int64_t y) {
+    if (x < 0 || y < 0 || x >= map.Width() || y >= map.Height()) {
+        throw Error(PointOffPictureText(x, y, map));
+    }
+}
+
+std::string SizeText(const Bitmap& map) {
+    return std::to_string(map.Width()) + " × " + std::to_string(map.Height());
+}
+
+}  // namespace
+
+std::string PointOffPictureText(std::int64_t x, std::int64_t y, const Bitmap& map) {
+    return "Точка " + std::to_string(x) + "," + std::to_string(y) + " лежит вне изображения " +
+           SizeText(map) + ".";
+}
+
+Rect FillEllipse(Bitmap& map, std::int64_t left, std::int64_t top, std::int64_t width,
+                 std::int64_t height, std::uint8_t value, bool overwrite) {
+    MapWriter writer(map, value, overwrite);
+    RasterizeEllipse(static_cast<double>(left), static_cast<double>(top),
+                     static_cast<double>(width), static_cast<double>(height), map.Width(),
+                     map.Height(), [&writer](int y, int x0, int x1) { writer.Span(y, x0, x1); });
+    return writer.Changed();
+}
+
+Rect FillPolygon(Bitmap& map, const ShapeRing& points, std::uint8_t value, bool overwrite) {
+    if (points.size() < 3) {
+        throw Error("Многоугольнику нужно не меньше 3 точек, а задано " +
+                    std::to_string(points.size()) + ".");
+    }
+    MapWriter writer(map, value, overwrite);
+    RasterizeRings({points}, FillRule::NonZero, map.Width(), map.Height(),
+                   [&writer](int y, int x0, int x1) { writer.Span(y, x0, x1); });
+    return writer.Changed();
+}
+
+Rect FillRegion(Bitmap& map, std::int64_t x, std::int64_t y, std::uint8_t value, bool overwrite) {
+    RequireOnPicture(map, x, y);
+    MapWriter writer(map, value, overwrite);
+    SelectMapRegion(map, static_cast<int>(x), static_cast<int>(y),
+                    [&writer](int row, int x0, int x1) { writer.Span(row, x0, x1); });
+    return writer.Changed();
+}
+
+Rect FillSimilarColour(const Bitmap& picture, Bitmap& map, std::int64_t x, std::int64_t y,
+                       int tolerance, bool contiguous, std::uint8_t value, bool overwrite) {
+    RequireOnPicture(picture, x, y);
+    if (tolerance < 0 || tolerance > 255) {
+        throw Error("Допуск цвета должен быть от 0 до 255, а задан " + std::to_string(tolerance) +
+                    ".");
+    }
+    MapWriter writer(map, value, overwrite);
+    const int width = std::min(picture.Width(), map.Width());
+    const int height = std::min(picture.Height(), map.Height());
+    SelectSimilarColour(picture, static_cast<int>(x), static_cast<int>(y), tolerance, contiguous,
+                        [&writer, width, height](int row, int x0, int x1) {
+                            if (row < height && x0 < width) {
+                                writer.Span(row, x0, std::min(x1, width));
+                            }
+                        });
+    return writer.Changed();
+}
+
+Rect FillObject(const Bitmap& picture, Bitmap& map, std::int64_t left, std::int64_t top,
+                std::int64_t width, std::int64_t height, std::uint8_t value, bool overwrite) {
+    const std::string asGiven = std::to_string(left) + "," + std::to_string(top) + "," +
+                                std::to_string(width) + "," + std::to_string(height);
+    const std::int64_t x0 = std::max<std::int64_t>(left, 0);
+    const std::int64_t y0 = std::max<std::int64_t>(top, 0);
+    const std::int64_t x1 = std::min<std::int64_t>(left + std::max<std::int64_t>(width, 0),
+                                                   std::min(picture.Width(), map.Width()));
+    const std::int64_t y1 = std::min<std::int64_t>(top + std::max<std::int64_t>(height, 0),
+                                                   std::min(picture.Height(), map.Height()));
+    if (width <= 0 || height <= 0 || x0 >= x1 || y0 >= y1) {
+        throw Error("Рамка " + asGiven + " лежит вне изображения " + SizeText(picture) + ".");
+    }
+    if (x1 - x0 < kMinObjectSide || y1 - y0 < kMinObjectSide) {
+        throw Error("Рамка " + asGiven +
+                    " слишком мала для выделения объекта: нужно не меньше 3 × 3 пикселей "
+                    "изображения.");
+    }
+    const Rect box{static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
+                   static_cast<int>(y1 - y0)};
+    const std::vector<std::uint8_t> object = SegmentObject(picture, box);
+    MapWriter writer(map, value, overwrite);
+    for (int y = 0; y < box.height; ++y) {
+        const std::uint8_t* row = &object[static_cast<std::size_t>(y) * box.width];
+        int runStart = -1;
+        for (int x = 0; x <= box.width; ++x) {
+            const bool inside = x < box.width && row[x] != 0;
+            if (inside && runStart < 0) {
+                runStart = x;
+            } else if (!inside && runStart >= 0) {
+                writer.Span(box.y + y, box.x + runStart, box.x + x);
+                runStart = -1;
+            }
+        }
+    }
+    return writer.Changed();
+}
+
+}  // namespace velmora

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "canvas/map/outline_trace.h"
+
+namespace velmora {
+
+enum class OutlineFormat { Html, Svg, Json };
+
+// Writes traced outlines with their area names, so that importing the text again gives the
+// areas back:
+// - Html: an image map, one <area shape="poly"> per ring, alt and title the area's name; a
+//   hole is an <area nohref> without a name. Rings come innermost first (ascending enclosed
+//   area), because the first <area> that holds a point wins, in a browser as in the import.
+// - Svg: one <path> per area holding all its rings (fill-rule nonzero), its name in <title>,
+//   viewBox the picture.
+// - Json: [{"name": ..., "points": [[x, y], ...]}, ...] in the same order as Html, a hole
+//   marked "hole": true.
+// One ring of an area, with twice the area it encloses.
+struct AreaRing {
+    int area;
+    const OutlineRing* ring;
+    std::int64_t size;
+};
+
+// Every ring of the outlines, innermost first (ascending enclosed area; an area that fills
+// another's hole exactly comes before the hole), so that the first ring holding a point names
+// the area the point lies in.
+std::vector<AreaRing> RingsInnermostFirst(const std::vector<AreaOutline>& outlines);
+
+// A ring's corners as the coords of an <area shape="poly">: "x1,y1,x2,y2,...".
+std::string RingCoords(const OutlineRing& ring);
+
+std::string WriteOutlines(const std::vector<AreaOutline>& outlines,
+                          const std::array<std::string, 256>& names, int width, int height,
+                          OutlineFormat format);
+
+}  // namespace velmora

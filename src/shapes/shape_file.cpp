@@ -1,0 +1,109 @@
+#include "shapes/shape_file.h"
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "store/errors.h"
+#include "store/paths.h"
+
+namespace velmora {
+
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+std::string FormatNumber(double value) {
+    std::ostringstream out;
+    out << value;
+    return out.str();
+}
+
+}  // namespace
+
+void ShapeBudget::Add(ShapePoint point, const std::string& where) {
+    for (const double v : {point.x, point.y}) {
+        if (!std::isfinite(v)) {
+            throw Error(m_label + ": " + where + ": координата не является числом.");
+        }
+        if (std::fabs(v) > kMaxShapeCoordinate) {
+            throw Error(m_label + ": " + where + ": координата " + FormatNumber(v) +
+                        " вне допустимых пределов (±10000000).");
+        }
+    }
+    if (++m_points > kMaxShapePoints) {
+        throw Error(m_label + ": " + where + ": слишком много точек (больше " +
+                    std::to_string(kMaxShapePoints) + ").");
+    }
+}
+
+ShapeFileKind GuessShapeFileKind(const std::string& path, std::string_view bytes) {
+    const std::string extension = Lower(path.substr(
+        path.find_last_of("./") == std::string::npos ? path.size() : path.find_last_of("./")));
+    if (extension == ".htm" || extension == ".html" || extension == ".xhtml") {
+        return ShapeFileKind::Html;
+    }
+    if (extension == ".svg") {
+        return ShapeFileKind::Svg;
+    }
+    if (extension == ".json") {
+        return ShapeFileKind::Json;
+    }
+    const std::size_t first = bytes.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
+    if (first != std::string_view::npos && (bytes[first] == '[' || bytes[first] == '{')) {
+        return ShapeFileKind::Json;
+    }
+    if (Lower(std::string(bytes.substr(0, 4096))).find("<svg") != std::string::npos) {
+        return ShapeFileKind::Svg;
+    }
+    return ShapeFileKind::Html;
+}
+
+std::vector<ImportedShape> ReadShapes(std::string_view bytes, ShapeFileKind kind, int pictureWidth,
+                                      int pictureHeight, const std::string& label) {
+    std::vector<ImportedShape> shapes;
+    switch (kind) {
+        case ShapeFileKind::Html:
+            shapes = ReadHtmlShapes(bytes, label);
+            break;
+        case ShapeFileKind::Svg:
+            shapes = ReadSvgShapes(bytes, pictureWidth, pictureHeight, label);
+            break;
+        case ShapeFileKind::Json:
+            shapes = ReadJsonShapes(bytes, label);
+            break;
+    }
+    if (shapes.empty()) {
+        throw Error(label + ": в файле нет ни одной фигуры.");
+    }
+    return shapes;
+}
+
+std::vector<ImportedShape> ReadShapeFile(const std::string& path, int pictureWidth,
+                                         int pictureHeight) {
+    const std::string label = ExtractName(path);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw Error("Не удаётся открыть файл разметки: " + path);
+    }
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxShapeFileBytes) {
+        throw Error(label + ": файл разметки слишком велик (больше 128 МБ).");
+    }
+    in.seekg(0);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (!in.read(bytes.data(), size)) {
+        throw Error("Не удаётся прочитать файл разметки: " + path);
+    }
+    return ReadShapes(bytes, GuessShapeFileKind(path, bytes), pictureWidth, pictureHeight, label);
+}
+
+}  // namespace velmora

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "canvas/map/polygon_raster.h"
+
+namespace velmora {
+
+// One shape read from a markup file: its rings in picture pixels, how they are filled, and
+// the name the file gives it (empty when none). A hole (an image map's <area nohref>, a JSON
+// shape with "hole": true) makes an area of nothing: it only keeps later shapes off its pixels.
+struct ImportedShape {
+    std::string name;
+    bool hole = false;
+    FillRule rule = FillRule::NonZero;
+    std::vector<ShapeRing> rings;
+};
+
+enum class ShapeFileKind { Html, Svg, Json };
+
+// Limits that keep a hostile file from taking the machine: beyond them the file is refused.
+inline constexpr std::size_t kMaxShapeFileBytes = 128u << 20;
+inline constexpr std::size_t kMaxShapePoints = 4'000'000;
+inline constexpr std::size_t kMaxPathCommands = 1'000'000;
+inline constexpr double kMaxShapeCoordinate = 10'000'000.0;
+
+// The kind by the file's extension (.htm, .html, .xhtml, .svg, .json), else by its first
+// bytes.
+ShapeFileKind GuessShapeFileKind(const std::string& path, std::string_view bytes);
+
+// Every shape of the file, in file order. A file that cannot be read as a whole (broken
+// markup, a bad number, a polygon of fewer than 3 points, a coordinate beyond
+// kMaxShapeCoordinate, too many points) throws Error naming the file, the line or element and
+// what is wrong. label is the file's name as the messages show it.
+std::vector<ImportedShape> ReadShapes(std::string_view bytes, ShapeFileKind kind, int pictureWidth,
+                                      int pictureHeight, const std::string& label);
+std::vector<ImportedShape> ReadShapeFile(const std::string& path, int pictureWidth,
+                                         int pictureHeight);
+
+// The readers of each kind; used through ReadShapes.
+std::vector<ImportedShape> ReadHtmlShapes(std::string_view bytes, const std::string& label);
+std::vector<ImportedShape> ReadSvgShapes(std::string_view bytes, int pictureWidth,
+                                         int pictureHeight, const std::string& label);
+std::vector<ImportedShape> ReadJsonShapes(std::string_view bytes, const std::string& label);
+
+// Counts the points of all shapes against kMaxShapePoints and checks each coordinate.
+class ShapeBudget {
+public:
+    explicit ShapeBudget(std::string label) : m_label(std::move(label)) {}
+    // Throws Error "label: where: ..." for a coordinate that is not a finite number within
+    // kMaxShapeCoordinate or when the points run over the limit.
+    void Add(ShapePoint point, const std::string& where);
+
+private:
+    std::string m_label;
+    std::size_t m_points = 0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "canvas/map/rect.h"
+#include "shapes/shape_file.h"
+#include "store/common_data.h"
+
+namespace velmora {
+
+inline constexpr const char* kAreaLimitText = "Превышен лимит областей. Максимум 255.";
+inline constexpr const char* kDefaultShapePrefix = "Область_";
+
+struct ShapeImportResult {
+    std::vector<int> newAreas;  // area numbers, in the order the file names them
+    bool limitReached = false;  // some shapes got no area: the 255 were reached
+    Rect changed;               // the map pixels that got a new value
+};
+
+// Makes one new area per name of the shapes (shapes that share a name share the area; an
+// unnamed shape gets prefix and its number among the unnamed ones) and paints each shape
+// into the pixels of no area that no earlier shape took. A name already in the project gets
+// the suffix of UniqueAreaName. When 255 areas are reached, kAreaLimitText is shown once and
+// the shapes left over are not painted. The map is changed in memory only.
+ShapeImportResult ImportShapes(COMMON_DATA& data, const std::vector<ImportedShape>& shapes,
+                               const std::string& prefix);
+
+// The painting step of ImportShapes: shape i paints value shapeArea[i] (0 for a hole, which
+// only takes its pixels; below 0 skipped) into pixels of no area that no earlier shape took.
+// Returns the rectangle of the changed pixels.
+Rect PaintShapes(Bitmap& map, const std::vector<ImportedShape>& shapes,
+                 const std::vector<int>& shapeArea);
+
+}  // namespace velmora
