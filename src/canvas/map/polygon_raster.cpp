@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
+#include <queue>
 
 namespace velmora {
 
@@ -25,11 +27,57 @@ int RowFrom(double y, int limit) {
     return static_cast<int>(std::clamp(std::ceil(y - 0.5), 0.0, static_cast<double>(limit)));
 }
 
+// The first pixel of row y at or right of where the edge crosses the row's centre line: the
+// pixels from there on see the edge's winding. Along an edge it never turns back, since every
+// step of the sum is monotonic in y.
+int CrossingPixel(const Edge& e, int y, int width) {
+    const double t = (y + 0.5 - e.y0) / (e.y1 - e.y0);
+    return FirstPixelFrom(e.x0 + t * (e.x1 - e.x0), width);
+}
+
+// The first row after y where the edge crosses another pixel than pixel, or its end row.
+// Steep edges keep their pixel for many rows, so the rows are searched by doubling steps.
+int NextCrossingChange(const Edge& e, int y, int pixel, int width) {
+    int same = y;  // the last row known to cross at pixel
+    int step = 1;
+    int probe = y + 1;
+    while (probe < e.endRow && CrossingPixel(e, probe, width) == pixel) {
+        same = probe;
+        step *= 2;
+        probe = same + step;
+    }
+    int differs = std::min(probe, e.endRow);
+    while (differs - same > 1) {
+        const int middle = same + (differs - same) / 2;
+        if (CrossingPixel(e, middle, width) == pixel) {
+            same = middle;
+        } else {
+            differs = middle;
+        }
+    }
+    return differs;
+}
+
+struct ActiveEdge {
+    int changeRow;  // the row at which the edge leaves its pixel or ends
+    int edge;
+    int pixel;
+    friend bool operator>(const ActiveEdge& a, const ActiveEdge& b) {
+        return a.changeRow > b.changeRow;
+    }
+};
+
 }  // namespace
 
+// Each row's winding is kept as the sum of the edges' windings placed at the pixel where each
+// crosses the row, so a row costs its width within the rings' reach, not its count of edges;
+// an edge is touched only where its pixel changes. A zig-zag of a million near-vertical edges
+// is thus as cheap as its pixels.
 void RasterizeRings(const std::vector<ShapeRing>& rings, FillRule rule, int width, int height,
                     const SpanSink& sink) {
     std::vector<Edge> edges;
+    double left = 0;
+    double right = 0;
     for (const ShapeRing& ring : rings) {
         for (std::size_t i = 0; i < ring.size(); ++i) {
             const ShapePoint& a = ring[i];
@@ -42,6 +90,8 @@ void RasterizeRings(const std::vector<ShapeRing>& rings, FillRule rule, int widt
             e.firstRow = RowFrom(e.y0, height);
             e.endRow = RowFrom(e.y1, height);
             if (e.firstRow < e.endRow) {
+                left = edges.empty() ? std::min(e.x0, e.x1) : std::min({left, e.x0, e.x1});
+                right = edges.empty() ? std::max(e.x0, e.x1) : std::max({right, e.x0, e.x1});
                 edges.push_back(e);
             }
         }
@@ -51,13 +101,32 @@ void RasterizeRings(const std::vector<ShapeRing>& rings, FillRule rule, int widt
     }
     std::sort(edges.begin(), edges.end(),
               [](const Edge& a, const Edge& b) { return a.firstRow < b.firstRow; });
-    std::vector<const Edge*> active;
-    std::vector<std::pair<double, int>> crossings;
+    // Pixels that any crossing can reach; beyond them every row is outside.
+    const int firstPixel = FirstPixelFrom(left, width);
+    const int endPixel = FirstPixelFrom(right, width);
+    std::vector<std::int64_t> windingAt(static_cast<std::size_t>(width) + 1, 0);
+    std::priority_queue<ActiveEdge, std::vector<ActiveEdge>, std::greater<>> active;
+    auto inside = [rule](std::int64_t winding) {
+        return rule == FillRule::NonZero ? winding != 0 : (winding & 1) != 0;
+    };
+    auto enter = [&](int index, int y) {
+        const Edge& e = edges[index];
+        const int pixel = CrossingPixel(e, y, width);
+        windingAt[pixel] += e.winding;
+        active.push({NextCrossingChange(e, y, pixel, width), index, pixel});
+    };
     std::size_t next = 0;
     for (int y = edges.front().firstRow; y < height; ++y) {
-        std::erase_if(active, [y](const Edge* e) { return e->endRow <= y; });
+        while (!active.empty() && active.top().changeRow == y) {
+            const ActiveEdge moved = active.top();
+            active.pop();
+            windingAt[moved.pixel] -= edges[moved.edge].winding;
+            if (y < edges[moved.edge].endRow) {
+                enter(moved.edge, y);
+            }
+        }
         while (next < edges.size() && edges[next].firstRow == y) {
-            active.push_back(&edges[next++]);
+            enter(static_cast<int>(next++), y);
         }
         if (active.empty()) {
             if (next == edges.size()) {
@@ -66,27 +135,16 @@ void RasterizeRings(const std::vector<ShapeRing>& rings, FillRule rule, int widt
             y = edges[next].firstRow - 1;
             continue;
         }
-        const double centre = y + 0.5;
-        crossings.clear();
-        for (const Edge* e : active) {
-            const double t = (centre - e->y0) / (e->y1 - e->y0);
-            crossings.push_back({e->x0 + t * (e->x1 - e->x0), e->winding});
-        }
-        std::sort(crossings.begin(), crossings.end());
-        int winding = 0;
-        double spanStart = 0;
-        for (const auto& [x, w] : crossings) {
-            const bool wasInside = rule == FillRule::NonZero ? winding != 0 : (winding & 1) != 0;
-            winding += w;
-            const bool inside = rule == FillRule::NonZero ? winding != 0 : (winding & 1) != 0;
-            if (inside && !wasInside) {
+        std::int64_t winding = 0;
+        int spanStart = -1;
+        for (int x = firstPixel; x <= endPixel; ++x) {
+            winding += windingAt[x];
+            const bool in = x < width && inside(winding);
+            if (in && spanStart < 0) {
                 spanStart = x;
-            } else if (!inside && wasInside) {
-                const int x0 = FirstPixelFrom(spanStart, width);
-                const int x1 = FirstPixelFrom(x, width);
-                if (x0 < x1) {
-                    sink(y, x0, x1);
-                }
+            } else if (!in && spanStart >= 0) {
+                sink(y, spanStart, x);
+                spanStart = -1;
             }
         }
     }
