@@ -64,6 +64,11 @@ bool COMMON_DATA::TakeLock(const std::string& path, ProjectAccess access, DbConn
         ShowMessage(HeldElsewhereMessage(m_lock.Owner()));
         return false;
     }
+    if (const std::string refusal = LockRefusalMessage(taken, m_lock.BlockedPath());
+        !refusal.empty()) {
+        ShowMessage(refusal);
+        return false;
+    }
     if (readOnly) {
         m_lock.Release();
         ShowMessage(msg::kReadOnlyProject);

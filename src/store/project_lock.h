@@ -22,7 +22,16 @@ struct LockOwner {
 // spans an editor's whole session and the map file, which SQLite knows nothing of.
 class ProjectLock {
 public:
-    enum class Result { Taken, HeldElsewhere, ReadOnlyFolder };
+    // Besides the lock itself: the folder refuses new files, or something we cannot lock
+    // stands at the lock file's place (BlockedPath() names it).
+    enum class Result {
+        Taken,
+        HeldElsewhere,
+        ReadOnlyFolder,
+        FolderInTheWay,
+        LinkInTheWay,
+        FileNotWritable
+    };
 
     ProjectLock() = default;
     ~ProjectLock() { Release(); }
@@ -37,17 +46,24 @@ public:
     void Release();
     bool Held() const { return m_fd >= 0; }
     const LockOwner& Owner() const { return m_owner; }
+    const std::string& BlockedPath() const { return m_blockedPath; }
 
     // The lock file of a project: ".<name>.lock" beside it.
     static std::string LockPath(const std::string& projectPath);
 
 private:
     int m_fd = -1;
+    // The project file itself, locked as well, so that hard links meet the same lock.
+    int m_projectFd = -1;
     std::string m_path;
+    std::string m_blockedPath;
     LockOwner m_owner;
 };
 
 // "Проект открыт в другой программе…", naming the holder's program, pid and host.
 std::string HeldElsewhereMessage(const LockOwner& owner);
+// Why a lock could not be taken at all, naming what stands at the lock file's place; empty for
+// Taken and HeldElsewhere.
+std::string LockRefusalMessage(ProjectLock::Result result, const std::string& lockPath);
 
 }  // namespace velmora

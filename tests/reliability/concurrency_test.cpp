@@ -196,6 +196,73 @@ TEST_F(ConcurrencyTest, ProjectHeldByAnEditorRefusesWritersAndServesReaders) {
         << "a lock file outlives the command that held it";
 }
 
+// Every name of one project meets the one lock: a hard link beside it or in another folder and
+// a symbolic link from elsewhere are refused while an editor holds the project, and the
+// refusal names the holder.
+TEST_F(ConcurrencyTest, EveryNameOfAProjectMeetsTheSameLock) {
+    MakeProject();
+    fs::create_directories(Work("elsewhere"));
+    const std::vector<std::pair<std::string, std::function<void(const std::string&)>>> names = {
+        {"twin.vlm", [&](const std::string& n) { fs::create_hard_link(ProjectPath(), n); }},
+        {"elsewhere/twin.vlm",
+         [&](const std::string& n) { fs::create_hard_link(ProjectPath(), n); }},
+        {"elsewhere/link.vlm", [&](const std::string& n) { fs::create_symlink(ProjectPath(), n); }},
+    };
+    auto editor = std::make_unique<OtherProgram>([&] { HoldAsEditor(ProjectPath()); });
+    const std::string who =
+        "процесс " + std::to_string(editor->Pid()) + " на компьютере " + HostName();
+    for (const auto& [name, make] : names) {
+        SCOPED_TRACE(name);
+        make(Work(name));
+        const CliRun run = Cli({"area", "add", name, "Кухня"});
+        ExpectCleanFailure(run);
+        EXPECT_NE(run.err.find("Velmora Editor"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(who), std::string::npos) << run.err;
+        // A reader through that name does not take the project for its own repairs.
+        EXPECT_EQ(Cli({"area", "list", name}).status, 0);
+    }
+    EXPECT_EQ(ReadAreaRows(ProjectPath()).count("Кухня"), 0u);
+    editor->Kill();
+    for (const auto& [name, make] : names) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Cli({"area", "add", name, "Кухня " + name}).status, 0);
+        EXPECT_FALSE(fs::exists(ProjectLock::LockPath(Work(name))));
+    }
+}
+
+// Something that is no lock file at the lock file's place is named for what it is, and no
+// writer goes on; the folder itself stays writable, so "write-protected" would be wrong.
+TEST_F(ConcurrencyTest, OddThingsAtTheLockPathAreNamed) {
+    MakeProject();
+    const std::string lock = ProjectLock::LockPath(ProjectPath());
+    const std::string outside = Work("outside.txt");
+    const struct {
+        const char* name;
+        std::function<void()> make;
+        const char* said;
+    } cases[] = {
+        {"a folder", [&] { fs::create_directory(lock); }, "находится папка"},
+        {"a link", [&] { fs::create_symlink(outside, lock); }, "символическая ссылка"},
+        {"a dangling link", [&] { fs::create_symlink(Work("nowhere"), lock); },
+         "символическая ссылка"},
+    };
+    WriteFile(outside, "не трогать");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.make();
+        const CliRun run = Cli({"area", "add", "tour.vlm", "Кухня"});
+        ExpectCleanFailure(run);
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(lock), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("защищены от записи"), std::string::npos) << run.err;
+        EXPECT_EQ(Cli({"area", "list", "tour.vlm"}).status, 0);
+        EXPECT_EQ(ReadFile(outside), "не трогать");
+        EXPECT_FALSE(fs::exists(Work("nowhere")));
+        fs::remove(lock);
+    }
+    EXPECT_EQ(Cli({"area", "add", "tour.vlm", "Кухня"}).status, 0);
+}
+
 // A file in the middle of another program's write transaction is waited for, not called
 // damaged; a change then follows the other program's.
 TEST_F(ConcurrencyTest, BusyFileIsWaitedFor) {
