@@ -142,6 +142,7 @@ ExportOutcome ExportToHtml(COMMON_DATA& data, const std::string& chosenPath,
     if (!ReplacesNothingOfProject(data, pageFolder, pagePath, pageName)) {
         return {};
     }
+    RequireFolderWithin(JoinPath(pageFolder, "VLM"), pageFolder, "папки экспорта");
     CreateFolderPath(JoinPath(pageFolder, "VLM"));
     return WriteExport(data, pageFolder, pagePath, pageName, programFolder, options);
 }
@@ -154,6 +155,8 @@ ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder,
     const std::string pageName = PageName(data.ProjectPath);
     const std::string pageFolder = data.WorkFolderPath("HTML");
     data.CreateWorkFolders(data.ProjectFolder);
+    data.RequireWritableWorkFolder("HTML");
+    data.RequireWritableWorkFolder("HTML/VLM");
     CreateFolderPath(JoinPath(pageFolder, "VLM"));
     std::error_code ec;
     const fs::path absolute =

@@ -59,7 +59,12 @@ ReadScope COMMON_DATA::ProjectReadScope() const {
     return ReadScope(folders);
 }
 
+void COMMON_DATA::RequireWritableWorkFolder(const std::string& folder) const {
+    RequireFolderWithin(WorkFolderPath(folder), ProjectFolder, "папки проекта");
+}
+
 std::string COMMON_DATA::CopyIntoWorkFolder(const std::string& source, const std::string& folder) {
+    RequireWritableWorkFolder(folder);
     const std::string name = ExtractName(source);
     const std::string target = WorkFilePath(folder, name);
     if (target.empty()) {
@@ -91,6 +96,8 @@ bool COMMON_DATA::CreateWorkFolders(const std::string& folder) {
     for (const char* name : kWorkFolders) {
         const std::string path = JoinPath(folder, name);
         if (!FolderExists(path)) {
+            // "HTML/VLM" is made inside "HTML", which may be a link.
+            RequireFolderWithin(path, folder, "папки проекта");
             ::mkdir(path.c_str(), 0755);
         }
         if (!FolderExists(path)) {

@@ -70,6 +70,9 @@ public:
     // Where the project's own files may be read from: the project folder and the working
     // folders, wherever links among them lead, and nowhere else.
     ReadScope ProjectReadScope() const;
+    // Throws FileError when the working folder, wherever its links lead, lies outside the
+    // project's folder: nothing may be written, renamed or deleted through it.
+    void RequireWritableWorkFolder(const std::string& folder) const;
 
     // Copies a chosen file into a working folder ("Images", "Pictures", "Sounds") under its
     // own name. An existing file of that name asks "Файл уже существует. Перезаписать?":

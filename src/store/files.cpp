@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -331,6 +332,24 @@ bool DeleteFileIfPresent(const std::string& path) {
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
     return fs::equivalent(fs::u8path(a), fs::u8path(b), ec) && !ec;
+}
+
+void RequireFolderWithin(const std::string& folder, const std::string& root,
+                         const std::string& rootRole) {
+    std::error_code error;
+    const fs::path real = fs::weakly_canonical(fs::u8path(folder), error);
+    std::error_code rootError;
+    const fs::path realRoot = fs::weakly_canonical(fs::u8path(root), rootError);
+    if (error || rootError) {
+        throw FileError("Не удалось проверить, куда ведёт папка " + folder + ".");
+    }
+    const auto [rootEnd, inside] =
+        std::mismatch(realRoot.begin(), realRoot.end(), real.begin(), real.end());
+    if (rootEnd != realRoot.end()) {
+        throw FileError("Запись запрещена: папка " + folder + " ведёт за пределы " + rootRole +
+                        " (в " + real.string() +
+                        "). Замените ссылку настоящей папкой и повторите.");
+    }
 }
 
 }  // namespace velmora

@@ -78,4 +78,10 @@ std::string ReadWholeFile(const std::string& path, const ReadScope& scope = {});
 // True when both paths name the same existing file (links and "." segments resolved).
 bool SameFile(const std::string& a, const std::string& b);
 
+// Writes may land only inside the project's folders and the chosen export folder. Throws
+// FileError, naming where folder really leads, when folder (every link resolved, as far as it
+// exists) lies outside root; rootRole names root in the message ("папки проекта").
+void RequireFolderWithin(const std::string& folder, const std::string& root,
+                         const std::string& rootRole);
+
 }  // namespace velmora

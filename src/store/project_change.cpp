@@ -104,6 +104,11 @@ void COMMON_DATA::RepairPendingMap() {
     }
     const std::string staged = StagedMapPath();
     const std::string map = WorkFilePath("Maps", MapFileName);
+    try {
+        RequireWritableWorkFolder("Maps");
+    } catch (const FileError&) {
+        return;  // nothing is renamed or deleted there; a writer is refused when it writes
+    }
     if (MapCommitPending()) {
         // The change was committed before its map got its name: finish it.
         if (!staged.empty() && FileExists(staged) &&
@@ -157,6 +162,14 @@ void COMMON_DATA::CommitChange() {
     const bool withMap =
         m_changeHasMap && !Map.Empty() && !map.empty() && FormatOfPath(map) != ImageFormat::Unknown;
     m_changeHasMap = false;
+    if (withMap) {
+        try {
+            RequireWritableWorkFolder("Maps");
+        } catch (...) {
+            RollbackNow();
+            throw;
+        }
+    }
     if (!withMap || !rowsChanged) {
         try {
             db.Execute(sql::kCommit);

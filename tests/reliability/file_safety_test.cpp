@@ -11,6 +11,9 @@
 
 #include "reliability/reliability_fixture.h"
 #include "store/bitmap.h"
+#include "store/common_data.h"
+#include "store/db_connection.h"
+#include "store/errors.h"
 #include "store/image_file.h"
 
 namespace velmora::test {
@@ -143,6 +146,98 @@ TEST_F(FileSafetyTest, LinksWithinTheProjectAndLinkedWorkingFoldersAreRead) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadFile(Work("out/VLM/fx.png")), ReadFile(Work("Images/pic.png")));
     EXPECT_EQ(ReadFile(Work("out/VLM/fx.ogg")), "OggS sound");
+}
+
+// A working folder that is a link leading out of the project: every command that would write,
+// rename or delete in it, and the editor's Save, is refused with a message naming where the
+// folder leads, and nothing outside changes.
+TEST_F(FileSafetyTest, NothingIsWrittenThroughAWorkingFolderThatLeadsOut) {
+    ASSERT_TRUE(SaveImageFile(Bitmap(8, 8), Work("other.png")));
+    WriteFile(Work("bell.ogg"), "OggS bell");
+    WriteFile(Work("shapes.json"),
+              R"([{"name": "Круг", "points": [[40, 10], [60, 10], [60, 40]]}])");
+    auto saveInEditor = [this] {
+        ScriptedPrompter prompter;
+        DbConnection db;
+        COMMON_DATA data(prompter);
+        data.ProjectDb = &db;
+        if (!data.OpenProject(ProjectPath()) || !data.LoadPicture()) {
+            return std::string("not opened");
+        }
+        data.Map.Pixel(1, 1)[0] = 2;
+        data.MapModified = true;
+        try {
+            data.SaveProject();
+        } catch (const FileError& error) {
+            return std::string(error.what());
+        }
+        return std::string("saved");
+    };
+    const struct {
+        const char* folder;
+        std::vector<std::vector<std::string>> verbs;
+        bool editorSave;
+    } cases[] = {
+        {"Maps",
+         {{"fill", "tour.vlm", "Холл", "--rect", "0,0,4,4"},
+          {"clear-map", "tour.vlm"},
+          {"paint", "tour.vlm", "Холл", "--stroke", "1,1", "9,9"},
+          {"wand", "tour.vlm", "Холл", "--at", "2,2", "--overwrite"},
+          {"grid", "tour.vlm", "2", "2", "--overwrite"},
+          {"area", "delete", "tour.vlm", "Зал"},
+          {"import-shapes", "tour.vlm", "shapes.json"},
+          {"picture", "tour.vlm", "other.png", "--wipe-areas"}},
+         true},
+        {"Images", {{"picture", "tour.vlm", "other.png", "--wipe-areas"}}, false},
+        {"Pictures", {{"attach", "tour.vlm", "picture", "other.png"}}, false},
+        {"Sounds",
+         {{"attach", "tour.vlm", "sound", "bell.ogg"}, {"music", "tour.vlm", "bell.ogg"}},
+         false},
+        {"HTML", {{"test", "tour.vlm", "--no-open"}}, false},
+        {"HTML/VLM", {{"test", "tour.vlm", "--no-open"}}, false},
+    };
+    const std::string areas = Cli({"area", "list", "tour.vlm"}).out;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        // The folder's files move out, and a link takes the folder's place.
+        const fs::path away =
+            outside / (std::string("moved-") + fs::path(c.folder).filename().string());
+        fs::create_directories(Work(c.folder));
+        fs::rename(Work(c.folder), away);
+        fs::create_directory_symlink(away, Work(c.folder));
+        const auto before = FilesUnder(outside.Path());
+        for (const auto& verb : c.verbs) {
+            SCOPED_TRACE(verb[0]);
+            const CliRun run = Run(verb);
+            ExpectCleanFailure(run);
+            EXPECT_NE(run.err.find("за пределы папки проекта"), std::string::npos) << run.err;
+            EXPECT_NE(run.err.find(away.string()), std::string::npos) << run.err;
+            EXPECT_EQ(FilesUnder(outside.Path()), before);
+            EXPECT_EQ(Cli({"area", "list", "tour.vlm"}).out, areas);
+        }
+        if (c.editorSave) {
+            EXPECT_NE(saveInEditor().find("за пределы папки проекта"), std::string::npos);
+            EXPECT_EQ(FilesUnder(outside.Path()), before);
+        }
+        // Reading through the link still works.
+        EXPECT_EQ(Run({"export", "tour.vlm", "out/page.html"}).status, 0);
+        fs::remove(Work(c.folder));
+        fs::rename(away, Work(c.folder));
+        fs::remove_all(Work("out"));
+    }
+    EXPECT_EQ(Run({"fill", "tour.vlm", "Холл", "--rect", "0,0,4,4"}).status, 0);
+}
+
+// The chosen export folder's VLM folder leading elsewhere is refused the same way.
+TEST_F(FileSafetyTest, ExportRefusesAScriptFolderThatLeadsOut) {
+    fs::create_directories(Work("out"));
+    fs::create_directory_symlink(outside.Path(), Work("out/VLM"));
+    const auto before = FilesUnder(outside.Path());
+    const CliRun run = Run({"export", "tour.vlm", "out/page.html"});
+    ExpectCleanFailure(run);
+    EXPECT_NE(run.err.find("за пределы папки экспорта"), std::string::npos) << run.err;
+    EXPECT_EQ(FilesUnder(outside.Path()), before);
+    EXPECT_FALSE(fs::exists(Work("out/page.html")));
 }
 
 TEST_F(FileSafetyTest, MergeRefusesWhatIsNoPage) {
