@@ -302,11 +302,7 @@ void TForm4::UpdateStatusBar() {
             for (const Mark& mark : kMarks) {
                 text += (a.*mark.field).empty() ? Q("  -  ") : Q(mark.text);
             }
-            const bool effects = a.area_brightness != 0 || a.area_contrast != 0 ||
-                                 a.area_gamma != 100 || a.area_grayscale != 0 ||
-                                 a.background_brightness != 0 || a.background_contrast != 0 ||
-                                 a.background_gamma != 100 || a.background_grayscale != 0;
-            if (effects) {
+            if (AreaEffectSet(a) || BackgroundEffectSet(a)) {
                 text += Q("Эфф");
             }
         }
