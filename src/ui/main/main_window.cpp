@@ -405,7 +405,7 @@ void TForm1::UpdateView(const Rect& rect) {
 }
 
 void TForm1::DrawOverlay() {
-    const int event = m_editor.Form4().CurrentEvent();
+    const int event = m_editor.AreasWindow().CurrentEvent();
     if (event >= 0 && event < kEventCount && m_data->Attributes[event].overlay_file_name.empty()) {
         UpdateView();
         return;
@@ -484,7 +484,7 @@ void TForm1::WheelTurned(int delta) {
 }
 
 void TForm1::MoveBrush(int wheelDelta) {
-    m_editor.Form4().MoveBrushSlider(wheelDelta);
+    m_editor.AreasWindow().MoveBrushSlider(wheelDelta);
     m_canvas->BrushChanged();
 }
 
@@ -515,12 +515,12 @@ void TForm1::Message(const char* text) {
 }
 
 bool TForm1::AttributesVisible() const {
-    return m_editor.Form4().isVisible();
+    return m_editor.AreasWindow().isVisible();
 }
 
 void TForm1::ShowAttributesWindow() {
     if (!AttributesVisible()) {
-        m_editor.Form4().show();
+        m_editor.AreasWindow().show();
     }
 }
 

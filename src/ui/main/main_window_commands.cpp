@@ -74,9 +74,9 @@ void TForm1::NewClick() {
     data.MapModified = false;
     RememberRecentProject();
     if (AttributesVisible()) {
-        m_editor.Form4().UpdateFieldsList();
+        m_editor.AreasWindow().UpdateFieldsList();
     } else {
-        m_editor.Form4().show();
+        m_editor.AreasWindow().show();
     }
     SetProjectCaption();
 }
@@ -110,8 +110,8 @@ void TForm1::ShowOpenedProject() {
     SetProjectCaption();
     RememberRecentProject();
     ShowAttributesWindow();
-    m_editor.Form4().UpdateFieldsList();
-    m_editor.Form4().PageControl1Change();
+    m_editor.AreasWindow().UpdateFieldsList();
+    m_editor.AreasWindow().PageControl1Change();
 }
 
 void TForm1::SaveClick() {
@@ -150,9 +150,9 @@ void TForm1::SaveAsClick() {
     }
     ShowAttributesWindow();
     RememberRecentProject();
-    m_editor.Form4().UpdateFieldsList();
+    m_editor.AreasWindow().UpdateFieldsList();
     SetProjectCaption();
-    m_editor.Form4().SelectAreaByName(Q(rememberedArea));
+    m_editor.AreasWindow().SelectAreaByName(Q(rememberedArea));
     ShowWritten(Q(kProjectSavedNote) + Q(data.ProjectPath));
 }
 
@@ -182,7 +182,7 @@ void TForm1::ImportPictureFile(const std::string& path) {
     // The new picture's empty map is already written.
     data.MapModified = false;
     RecountFormSize();
-    m_editor.Form4().PageControl1Change();
+    m_editor.AreasWindow().PageControl1Change();
     ShowAttributesWindow();
     m_editor.History().Reset(data.Map);
 }
@@ -224,14 +224,14 @@ void TForm1::ClearMapClick() {
 
 void TForm1::AttributesClick() {
     if (m_data->PictureLoaded) {
-        m_editor.Form4().show();
-        m_editor.Form4().raise();
+        m_editor.AreasWindow().show();
+        m_editor.AreasWindow().raise();
     }
 }
 
 void TForm1::GridClick() {
     if (m_data->PictureLoaded) {
-        m_editor.Form8().exec();
+        m_editor.GridDialog().exec();
         RefreshModifiedMark();
     }
 }
@@ -241,12 +241,13 @@ void TForm1::MusicClick() {
         Message(msg::kNoProjectOpen);
         return;
     }
-    m_editor.Form6().exec();
+    m_editor.MusicDialog().exec();
 }
 
+// "Объединение нескольких файлов в один".
 void TForm1::N68Click() {
-    m_editor.Form7().show();
-    m_editor.Form7().raise();
+    m_editor.MergeWindow().show();
+    m_editor.MergeWindow().raise();
 }
 
 void TForm1::StartTimerFired() {

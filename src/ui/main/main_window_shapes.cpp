@@ -50,7 +50,7 @@ void TForm1::ImportShapesClick() {
     }
     const ShapeImportResult result = ImportShapes(data, shapes, kDefaultShapePrefix);
     if (!result.newAreas.empty()) {
-        m_editor.Form4().UpdateFieldsList();
+        m_editor.AreasWindow().UpdateFieldsList();
     }
     // All the areas' pixels are one step: undo takes them away and leaves the new areas empty,
     // as it does after the grid of areas.
