@@ -62,7 +62,6 @@ inline constexpr const char* kInsertAreaRows =
 inline constexpr const char* kRenameArea =
     "UPDATE properties SET field= :NEWFIELD WHERE field= :FIELD;";
 inline constexpr const char* kDeleteArea = "DELETE FROM properties WHERE field= :FIELD;";
-inline constexpr const char* kBeginTransaction = "BEGIN TRANSACTION;";
 inline constexpr const char* kCommit = "COMMIT;";
 
 inline constexpr const char* kSelectRecord =

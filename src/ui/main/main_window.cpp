@@ -17,8 +17,6 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QWheelEvent>
-#include <cstdlib>
-#include <ctime>
 
 #include "audio/audio_output.h"
 #include "canvas/history/draw_history.h"
@@ -78,7 +76,6 @@ TForm1::TForm1(Editor& editor) : m_editor(editor) {
     setFont(EditorFont());
 
     m_programFolder = QCoreApplication::applicationDirPath();
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     m_data = std::make_unique<COMMON_DATA>(editor.GetPorts().prompter);
     m_data->ProjectDb = &m_projectDb;
