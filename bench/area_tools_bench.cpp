@@ -159,7 +159,7 @@ void BM_AreaImport10000Polygons(benchmark::State& state) {
     const std::string json = MakePolygonJson();
     for (auto _ : state) {
         Bitmap map(kWidth, kHeight);
-        const auto shapes = ReadShapes(json, ShapeFileKind::Json, kWidth, kHeight, "bench.json");
+        const auto shapes = ReadShapes(json, ShapeFormat::Json, kWidth, kHeight, "bench.json");
         std::vector<int> areas(shapes.size());
         for (std::size_t i = 0; i < shapes.size(); ++i) {
             areas[i] = static_cast<int>(i / 40) + 1;
@@ -179,8 +179,8 @@ void BM_AreaShapesOf255Areas(benchmark::State& state) {
     }
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const std::string text = WriteOutlines(TraceOutlines(scene.map, 1.0), names, kWidth,
-                                               kHeight, OutlineFormat::Html);
+        const std::string text =
+            WriteOutlines(TraceOutlines(scene.map, 1.0), names, kWidth, kHeight, ShapeFormat::Html);
         bytes = text.size();
         benchmark::DoNotOptimize(text.data());
     }

@@ -53,9 +53,9 @@ int main(int argc, char** argv) {
         editor = std::make_unique<velmora::Editor>(
             velmora::Ports{prompter, fileDialogs, shell, clipboard}, *history,
             commandLine.projects);
-        editor->Form1().show();
+        editor->MainWindow().show();
         if (commandLine.quitAfter) {
-            velmora::TForm1* window = &editor->Form1();
+            velmora::TForm1* window = &editor->MainWindow();
             QTimer::singleShot(*commandLine.quitAfter, window, [window] { window->close(); });
         }
     } catch (const std::exception& error) {

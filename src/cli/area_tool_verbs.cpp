@@ -10,14 +10,6 @@ namespace velmora::cli {
 
 namespace {
 
-// Decodes the picture and the map, which both verbs work on.
-void RequirePicture(Session& session) {
-    session.NeedPixels();
-    if (!session.Data().PictureLoaded) {
-        throw Exit{kFailed, "В проекте нет изображения: сначала импортируйте его (picture)."};
-    }
-}
-
 void AddWand(CLI::App& app, Context& context) {
     auto* verb = app.add_subcommand(
         "wand",

@@ -20,16 +20,6 @@ namespace velmora::cli {
 
 namespace {
 
-constexpr const char* kNoPicture = "В проекте нет изображения: сначала импортируйте его (picture).";
-
-// Decodes the picture and the map, which every verb here works on.
-void RequirePicture(Session& session) {
-    session.NeedPixels();
-    if (!session.Data().PictureLoaded) {
-        throw Exit{kFailed, kNoPicture};
-    }
-}
-
 void AddPaint(CLI::App& app, Context& context) {
     auto* verb = app.add_subcommand(
         "paint",

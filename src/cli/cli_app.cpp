@@ -87,6 +87,13 @@ int Session::RequireArea(const std::string& name) {
     return number;
 }
 
+void RequirePicture(Session& session, const char* message) {
+    session.NeedPixels();
+    if (!session.Data().PictureLoaded) {
+        throw Exit{kFailed, message};
+    }
+}
+
 std::function<void(CliPrompter&)> AddOverwriteFlags(CLI::App& verb) {
     auto overwrite = std::make_shared<bool>(false);
     auto keep = std::make_shared<bool>(false);

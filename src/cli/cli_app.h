@@ -70,6 +70,14 @@ private:
     bool m_finished = false;
 };
 
+// What a verb that needs the picture says when the project has none.
+inline constexpr const char* kNoPicture =
+    "В проекте нет изображения: сначала импортируйте его (picture).";
+
+// Decodes the picture and the map (Session::NeedPixels); a project without a picture ends the
+// verb with status 1 and the message.
+void RequirePicture(Session& session, const char* message = kNoPicture);
+
 // Adds --overwrite and --keep to a verb; the returned function applies them to the prompter.
 std::function<void(CliPrompter&)> AddOverwriteFlags(CLI::App& verb);
 

@@ -138,10 +138,7 @@ void AddMapText(CLI::App& app, Context& context) {
     verb->add_option("project", *project)->required();
     verb->callback([&context, project] {
         Session session(context.prompter, *project, ProjectAccess::Read);
-        session.NeedPixels();
-        if (!session.Data().PictureLoaded) {
-            throw Exit{kFailed, msg::kExportNeedsPicture};
-        }
+        RequirePicture(session, msg::kExportNeedsPicture);
         const std::string text = EncodeMap(session.Data());
         session.Finish();
         std::cout << text << '\n';

@@ -31,16 +31,11 @@ void AddShapes(CLI::App& app, Context& context) {
         ->check(CLI::Range(0.0, 1000.0));
     verb->callback([&context, project, format, tolerance] {
         Session session(context.prompter, *project, ProjectAccess::Read);
-        session.NeedPixels();
+        RequirePicture(session);
         COMMON_DATA& data = session.Data();
-        if (!data.PictureLoaded) {
-            throw Exit{kFailed, "В проекте нет изображения: сначала импортируйте его (picture)."};
-        }
-        const OutlineFormat outlineFormat = *format == "svg"    ? OutlineFormat::Svg
-                                            : *format == "json" ? OutlineFormat::Json
-                                                                : OutlineFormat::Html;
-        const std::string text = WriteOutlines(TraceOutlines(data.Map, *tolerance), data.AreaNames,
-                                               data.Width, data.Height, outlineFormat);
+        const std::string text =
+            WriteOutlines(TraceOutlines(data.Map, *tolerance), data.AreaNames, data.Width,
+                          data.Height, ShapeFormatOfExtension("." + *format).value());
         session.Finish();
         std::cout << text;
     });
@@ -60,11 +55,8 @@ void AddImportShapes(CLI::App& app, Context& context) {
                      "start of the name of a shape the file leaves unnamed (default: Область_)");
     verb->callback([&context, project, file, prefix] {
         Session session(context.prompter, *project);
-        session.NeedPixels();
+        RequirePicture(session);
         COMMON_DATA& data = session.Data();
-        if (!data.PictureLoaded) {
-            throw Exit{kFailed, "В проекте нет изображения: сначала импортируйте его (picture)."};
-        }
         // The whole file is read and checked before the project changes.
         const std::vector<ImportedShape> shapes = ReadShapeFile(*file, data.Width, data.Height);
         const ShapeImportResult result = ImportShapes(data, shapes, *prefix);

@@ -10,6 +10,8 @@
 #include "store/image_size.h"
 #include "store/map_census.h"
 #include "store/paths.h"
+#include "store/project_new.h"
+#include "store/project_save_as.h"
 
 namespace velmora::cli {
 
@@ -31,28 +33,38 @@ void AddNew(CLI::App& app, Context& context) {
     verb->add_flag("--force", *force, "delete an existing file of that name first");
     verb->callback([&context, path, force] {
         const std::string file = EnsureExtension(*path, ".vlm");
-        if (FileExists(file) || FolderExists(file)) {
-            if (!*force) {
-                throw Exit{kFailed, "Файл уже существует: " + file + " (--force удаляет его)"};
-            }
-            // A project another program has open is never deleted from under it.
-            ProjectLock probe;
-            if (probe.Take(file, LockHolder::Command, 0) == ProjectLock::Result::HeldElsewhere) {
-                throw Exit{kFailed, HeldElsewhereMessage(probe.Owner())};
-            }
-            probe.Release();
-            if (!DeleteFileIfPresent(file)) {
-                throw Exit{kFailed, "Ошибка удаления файла!"};
-            }
+        if ((FileExists(file) || FolderExists(file)) && !*force) {
+            throw Exit{kFailed, "Файл уже существует: " + file + " (--force удаляет его)"};
         }
         DbConnection projectDb;
         COMMON_DATA data(context.prompter);
         data.ProjectDb = &projectDb;
         data.Holder = LockHolder::Command;
-        if (!data.CreateProject(file)) {
+        if (!NewProject(data, file)) {
             throw Exit{kFailed, ""};
         }
         data.CloseProject();
+        std::cout << file << '\n';
+    });
+}
+
+void AddSaveAs(CLI::App& app, Context& context) {
+    auto* verb = app.add_subcommand(
+        "save-as", "copy the project and the files it names beside a new project file");
+    auto project = std::make_shared<std::string>();
+    auto target = std::make_shared<std::string>();
+    verb->add_option("project", *project)->required();
+    verb->add_option("new", *target, "the new .vlm file")->required();
+    auto answer = AddOverwriteFlags(*verb);
+    verb->callback([&context, project, target, answer] {
+        answer(context.prompter);
+        const std::string file = EnsureExtension(*target, ".vlm");
+        Session session(context.prompter, *project, ProjectAccess::Read);
+        const bool written = WriteProjectCopy(session.Data(), file);
+        session.Finish();
+        if (!written) {
+            throw Exit{kFailed, ""};
+        }
         std::cout << file << '\n';
     });
 }
@@ -387,6 +399,7 @@ void AddInfo(CLI::App& app, Context& context) {
 
 void AddStoreVerbs(CLI::App& app, Context& context) {
     AddNew(app, context);
+    AddSaveAs(app, context);
     AddPicture(app, context);
     AddAreaVerbs(app, context);
     AddAttach(app, context);

@@ -38,11 +38,6 @@ std::string Number(std::int32_t n) {
     return std::to_string(n);
 }
 
-bool Neutral(std::int32_t brightness, std::int32_t contrast, std::int32_t gamma,
-             std::int32_t grayscale) {
-    return brightness == 0 && contrast == 0 && gamma == 100 && grayscale == 0;
-}
-
 std::string ToneLine(const char* key, std::int32_t brightness, std::int32_t contrast,
                      std::int32_t gamma, std::int32_t grayscale) {
     return std::string("\t\t\t\t\t\"") + key + "\": { \"brightness\":\"" + Number(brightness) +
@@ -130,12 +125,11 @@ bool AddEffectLines(std::vector<std::string>& lines, const ATTRIBUTES& a, AssetC
     if (!a.link.empty()) {
         lines.push_back(indent + "\"link\": \"" + Text(a.link) + "\",");
     }
-    if (!Neutral(a.background_brightness, a.background_contrast, a.background_gamma,
-                 a.background_grayscale)) {
+    if (BackgroundEffectSet(a)) {
         lines.push_back(ToneLine("background", a.background_brightness, a.background_contrast,
                                  a.background_gamma, a.background_grayscale));
     }
-    if (!Neutral(a.area_brightness, a.area_contrast, a.area_gamma, a.area_grayscale)) {
+    if (AreaEffectSet(a)) {
         lines.push_back(
             ToneLine("area", a.area_brightness, a.area_contrast, a.area_gamma, a.area_grayscale));
     }

@@ -123,13 +123,13 @@ std::string Json(const std::vector<AreaOutline>& outlines,
 
 std::string WriteOutlines(const std::vector<AreaOutline>& outlines,
                           const std::array<std::string, 256>& names, int width, int height,
-                          OutlineFormat format) {
+                          ShapeFormat format) {
     switch (format) {
-        case OutlineFormat::Html:
+        case ShapeFormat::Html:
             return Html(outlines, names);
-        case OutlineFormat::Svg:
+        case ShapeFormat::Svg:
             return Svg(outlines, names, width, height);
-        case OutlineFormat::Json:
+        case ShapeFormat::Json:
             return Json(outlines, names);
     }
     return {};

@@ -6,10 +6,9 @@
 #include <vector>
 
 #include "canvas/map/outline_trace.h"
+#include "shapes/shape_format.h"
 
 namespace velmora {
-
-enum class OutlineFormat { Html, Svg, Json };
 
 // Writes traced outlines with their area names, so that importing the text again gives the
 // areas back:
@@ -37,6 +36,6 @@ std::string RingCoords(const OutlineRing& ring);
 
 std::string WriteOutlines(const std::vector<AreaOutline>& outlines,
                           const std::array<std::string, 256>& names, int width, int height,
-                          OutlineFormat format);
+                          ShapeFormat format);
 
 }  // namespace velmora

@@ -44,39 +44,31 @@ void ShapeBudget::Add(ShapePoint point, const std::string& where) {
     }
 }
 
-ShapeFileKind GuessShapeFileKind(const std::string& path, std::string_view bytes) {
-    const std::string extension = Lower(path.substr(
-        path.find_last_of("./") == std::string::npos ? path.size() : path.find_last_of("./")));
-    if (extension == ".htm" || extension == ".html" || extension == ".xhtml") {
-        return ShapeFileKind::Html;
-    }
-    if (extension == ".svg") {
-        return ShapeFileKind::Svg;
-    }
-    if (extension == ".json") {
-        return ShapeFileKind::Json;
+ShapeFormat GuessShapeFormat(const std::string& path, std::string_view bytes) {
+    if (const auto format = ShapeFormatOfPath(path)) {
+        return *format;
     }
     const std::size_t first = bytes.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
     if (first != std::string_view::npos && (bytes[first] == '[' || bytes[first] == '{')) {
-        return ShapeFileKind::Json;
+        return ShapeFormat::Json;
     }
     if (Lower(std::string(bytes.substr(0, 4096))).find("<svg") != std::string::npos) {
-        return ShapeFileKind::Svg;
+        return ShapeFormat::Svg;
     }
-    return ShapeFileKind::Html;
+    return ShapeFormat::Html;
 }
 
-std::vector<ImportedShape> ReadShapes(std::string_view bytes, ShapeFileKind kind, int pictureWidth,
+std::vector<ImportedShape> ReadShapes(std::string_view bytes, ShapeFormat format, int pictureWidth,
                                       int pictureHeight, const std::string& label) {
     std::vector<ImportedShape> shapes;
-    switch (kind) {
-        case ShapeFileKind::Html:
+    switch (format) {
+        case ShapeFormat::Html:
             shapes = ReadHtmlShapes(bytes, label);
             break;
-        case ShapeFileKind::Svg:
+        case ShapeFormat::Svg:
             shapes = ReadSvgShapes(bytes, pictureWidth, pictureHeight, label);
             break;
-        case ShapeFileKind::Json:
+        case ShapeFormat::Json:
             shapes = ReadJsonShapes(bytes, label);
             break;
     }
@@ -103,7 +95,7 @@ std::vector<ImportedShape> ReadShapeFile(const std::string& path, int pictureWid
     if (!in.read(bytes.data(), size)) {
         throw Error("Не удаётся прочитать файл разметки: " + path);
     }
-    return ReadShapes(bytes, GuessShapeFileKind(path, bytes), pictureWidth, pictureHeight, label);
+    return ReadShapes(bytes, GuessShapeFormat(path, bytes), pictureWidth, pictureHeight, label);
 }
 
 }  // namespace velmora

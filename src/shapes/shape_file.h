@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "canvas/map/polygon_raster.h"
+#include "shapes/shape_format.h"
 
 namespace velmora {
 
@@ -18,23 +19,20 @@ struct ImportedShape {
     std::vector<ShapeRing> rings;
 };
 
-enum class ShapeFileKind { Html, Svg, Json };
-
 // Limits that keep a hostile file from taking the machine: beyond them the file is refused.
 inline constexpr std::size_t kMaxShapeFileBytes = 128u << 20;
 inline constexpr std::size_t kMaxShapePoints = 4'000'000;
 inline constexpr std::size_t kMaxPathCommands = 1'000'000;
 inline constexpr double kMaxShapeCoordinate = 10'000'000.0;
 
-// The kind by the file's extension (.htm, .html, .xhtml, .svg, .json), else by its first
-// bytes.
-ShapeFileKind GuessShapeFileKind(const std::string& path, std::string_view bytes);
+// The format by the file's extension (ShapeFormatOfPath), else by its first bytes.
+ShapeFormat GuessShapeFormat(const std::string& path, std::string_view bytes);
 
 // Every shape of the file, in file order. A file that cannot be read as a whole (broken
 // markup, a bad number, a polygon of fewer than 3 points, a coordinate beyond
 // kMaxShapeCoordinate, too many points) throws Error naming the file, the line or element and
 // what is wrong. label is the file's name as the messages show it.
-std::vector<ImportedShape> ReadShapes(std::string_view bytes, ShapeFileKind kind, int pictureWidth,
+std::vector<ImportedShape> ReadShapes(std::string_view bytes, ShapeFormat format, int pictureWidth,
                                       int pictureHeight, const std::string& label);
 std::vector<ImportedShape> ReadShapeFile(const std::string& path, int pictureWidth,
                                          int pictureHeight);

@@ -10,6 +10,11 @@ constexpr std::array<const char*, kEventCount> kEventCaptions = {
 
 using A = ATTRIBUTES;
 
+bool ToneChanged(std::int32_t brightness, std::int32_t contrast, std::int32_t gamma,
+                 std::int32_t grayscale) {
+    return brightness != 0 || contrast != 0 || gamma != 100 || grayscale != 0;
+}
+
 const std::array<AttributeField, kAttributeFieldCount> kFields = {{
     {"message_style", ":MESSAGE_STYLE", &A::message_style},
     {"message_type", ":MESSAGE_TYPE", &A::message_type},
@@ -68,6 +73,15 @@ std::optional<int> EventFromName(std::string_view name) {
 
 const char* EventCaption(int event) {
     return event >= 0 && event < kEventCount ? kEventCaptions[event] : "";
+}
+
+bool AreaEffectSet(const ATTRIBUTES& a) {
+    return ToneChanged(a.area_brightness, a.area_contrast, a.area_gamma, a.area_grayscale);
+}
+
+bool BackgroundEffectSet(const ATTRIBUTES& a) {
+    return ToneChanged(a.background_brightness, a.background_contrast, a.background_gamma,
+                       a.background_grayscale);
 }
 
 ATTRIBUTES DefaultAttributes() {

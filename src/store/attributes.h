@@ -61,6 +61,12 @@ struct ATTRIBUTES {
 // The values of a new area's rows.
 ATTRIBUTES DefaultAttributes();
 
+// Whether brightness, contrast, gamma and grey scale change the area, or the rest of the
+// picture: any of them off its neutral value (0, 0, 100, 0). With none set the page writes no
+// line for it and the areas window shows no mark.
+bool AreaEffectSet(const ATTRIBUTES& a);
+bool BackgroundEffectSet(const ATTRIBUTES& a);
+
 // One column of the record: its name in the project file, its statement parameter and
 // where it lives in ATTRIBUTES. The table below walks all 30 in column order, so that reading,
 // writing, binding and listing never repeat the column list by hand.

@@ -49,7 +49,6 @@ public:
     const std::uint8_t* At(std::size_t offset) const {
         return reinterpret_cast<const std::uint8_t*>(m_bytes.data()) + offset;
     }
-    std::size_t Size() const { return m_bytes.size(); }
 
 private:
     void Need(std::size_t offset, std::size_t count) const {
@@ -67,7 +66,6 @@ private:
 // One colour channel of a 16- or 32-bit pixel, scaled from its mask's width to 8 bits.
 class MaskChannel {
 public:
-    MaskChannel() = default;
     explicit MaskChannel(std::uint32_t mask) {
         if (mask == 0) {
             return;

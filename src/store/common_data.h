@@ -179,8 +179,6 @@ private:
     void RollbackNow();
     std::string StagedMapPath() const;
     bool MapCommitPending();
-    void WriteMapNow();
-    void RestoreNames();
 
     Prompter* m_prompter;
     ProjectLock m_lock;

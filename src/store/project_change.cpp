@@ -19,9 +19,6 @@ namespace velmora {
 
 namespace {
 
-// The project file's user version while a committed change's map still waits under its staged
-// name. At rest the mark is gone, so files look as they always did.
-constexpr int kMapPendingMark = 0x766C6D70;
 constexpr const char* kMarkMapPending = "PRAGMA user_version=1986817392;";
 constexpr const char* kClearMark = "PRAGMA user_version=0;";
 constexpr const char* kReadMark = "PRAGMA user_version;";
@@ -30,11 +27,7 @@ constexpr const char* kRollback = "ROLLBACK;";
 constexpr const char* kFreePages = "PRAGMA freelist_count;";
 constexpr const char* kSelectMapName = "SELECT map FROM pictures WHERE id=0;";
 
-// Waiting this long for another command, a command rather than an editor's whole session.
-constexpr int kCommandWaitMs = 30000;
-constexpr int kEditorWaitMs = 5000;
-
-static_assert(kMapPendingMark == 1986817392);
+static_assert(sql::kMapPendingMark == 1986817392);
 
 int ReadInt(DbConnection& db, const char* sql) {
     SQLite::Statement query(db.Db(), sql);
@@ -46,9 +39,7 @@ int ReadInt(DbConnection& db, const char* sql) {
 bool COMMON_DATA::TakeLock(const std::string& path, ProjectAccess access, DbConnection& db) {
     HeldElsewhere = false;
     m_writable = false;
-    const int wait = access == ProjectAccess::Read   ? 0
-                     : Holder == LockHolder::Command ? kCommandWaitMs
-                                                     : kEditorWaitMs;
+    const int wait = access == ProjectAccess::Read ? 0 : WriterWaitMs(Holder);
     const ProjectLock::Result taken = m_lock.Take(path, Holder, wait);
     const bool readOnly = taken == ProjectLock::Result::ReadOnlyFolder || db.ReadOnly();
     if (access == ProjectAccess::Read) {
@@ -94,7 +85,7 @@ std::string COMMON_DATA::CurrentMapPath() {
 }
 
 bool COMMON_DATA::MapCommitPending() {
-    return ReadInt(Project(), kReadMark) == kMapPendingMark;
+    return ReadInt(Project(), kReadMark) == sql::kMapPendingMark;
 }
 
 void COMMON_DATA::RepairPendingMap() {

@@ -229,6 +229,10 @@ void ProjectLock::Release() {
     m_path.clear();
 }
 
+int WriterWaitMs(LockHolder asker) {
+    return asker == LockHolder::Command ? 30000 : 5000;
+}
+
 std::string HeldElsewhereMessage(const LockOwner& owner) {
     const char* program = owner.holder == LockHolder::Editor ? "Velmora Editor" : "velmora-cli";
     return std::string("Проект уже открыт в другой программе (") + program + ", процесс " +

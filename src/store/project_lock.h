@@ -60,6 +60,10 @@ private:
     LockOwner m_owner;
 };
 
+// How long a writer waits for another command to finish with a project: a command rather than
+// an editor's whole session. An editor's hold is reported at once whatever the wait.
+int WriterWaitMs(LockHolder asker);
+
 // "Проект открыт в другой программе…", naming the holder's program, pid and host.
 std::string HeldElsewhereMessage(const LockOwner& owner);
 // Why a lock could not be taken at all, naming what stands at the lock file's place; empty for

@@ -26,6 +26,10 @@ inline constexpr std::array<const char*, 6> kCreateProject = {
     "INSERT INTO meta_info (id,version) values(0,'4.0');",
 };
 
+// The project file's user version while a committed change's map still waits under its staged
+// name. At rest the mark is gone, so files look as they always did.
+inline constexpr int kMapPendingMark = 0x766C6D70;
+
 inline constexpr const char* kProjectVersion = "4.0";
 inline constexpr const char* kSelectVersion = "select version from meta_info where id=0;";
 inline constexpr const char* kVacuum = "VACUUM;";
@@ -36,6 +40,11 @@ inline constexpr const char* kSelectPicture =
     "SELECT picture,map,width,height,sound,volume FROM pictures WHERE id=0;";
 inline constexpr const char* kUpdateSound =
     "UPDATE pictures set sound= :SOUND,volume= :VOLUME where id=0;";
+// The files a project names, by working folder.
+inline constexpr const char* kSelectPictureFiles =
+    "SELECT picture,map,sound FROM pictures WHERE id=0;";
+inline constexpr const char* kSelectRecordFiles =
+    "SELECT picture_file_name,overlay_file_name,sound_file_name FROM properties;";
 
 inline constexpr const char* kListAreas =
     "select color,field from properties group by field order by field;";
@@ -53,7 +62,6 @@ inline constexpr const char* kInsertAreaRows =
 inline constexpr const char* kRenameArea =
     "UPDATE properties SET field= :NEWFIELD WHERE field= :FIELD;";
 inline constexpr const char* kDeleteArea = "DELETE FROM properties WHERE field= :FIELD;";
-inline constexpr const char* kBeginTransaction = "BEGIN TRANSACTION;";
 inline constexpr const char* kCommit = "COMMIT;";
 
 inline constexpr const char* kSelectRecord =

@@ -13,6 +13,9 @@ inline constexpr const char* kNoProjectOpen = "Сначала создайте �
 inline constexpr const char* kOpenProjectFirst = kNoProjectOpen;
 inline constexpr const char* kDeleteFailed = "Ошибка удаления файла!";
 inline constexpr const char* kWriteFailed = "Ошибка записи данных в проект!";
+inline constexpr const char* kOpenProjectFailed = "Ошибка открытия проекта!";
+inline constexpr const char* kReplaceFileQuestion = "Файл существует. Перезаписать?";
+inline const std::string kFolderNotWritable = "Папка недоступна для записи: ";
 
 inline constexpr const char* kTooManyAreas = "Слишком много областей!";
 inline constexpr const char* kEmptyAreaName = "Название области не может быть пустым!";

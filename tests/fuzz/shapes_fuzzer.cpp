@@ -14,9 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    const ShapeFileKind kind = data[0] == 'h'   ? ShapeFileKind::Html
-                               : data[0] == 's' ? ShapeFileKind::Svg
-                                                : ShapeFileKind::Json;
+    const ShapeFormat kind = data[0] == 'h'   ? ShapeFormat::Html
+                             : data[0] == 's' ? ShapeFormat::Svg
+                                              : ShapeFormat::Json;
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     try {
         const auto shapes = ReadShapes(bytes, kind, 64, 48, "fuzz");

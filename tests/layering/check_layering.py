@@ -30,7 +30,7 @@ CORE = {"store", "web", "canvas/map", "canvas/history", "canvas/view", "canvas/t
 # Libraries outside the standard one, by the first part of their include path, and the rooms
 # that may include them.
 LIBRARIES = {
-    "SQLiteCpp/": {"store", "ui"},
+    "SQLiteCpp/": {"store"},
     "sqlite3.h": {"store"},
     "png.h": {"store"},
     "jpeglib.h": {"store"},

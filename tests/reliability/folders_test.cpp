@@ -106,6 +106,38 @@ TEST_F(FolderTest, ReadOnlyProjectFolder) {
     }
 }
 
+// Save as into a folder that refuses the copy, read-only or full half-way: a clear failure, and
+// no project there.
+TEST_F(FolderTest, SaveAsIntoAFolderThatRefuses) {
+    MakeProject(400, 300);
+    for (const bool full : {false, true}) {
+        SCOPED_TRACE(full ? "full disk" : "read-only folder");
+        const std::string target = folder / (full ? "full" : "locked");
+        ScratchDisk disk(target, 1 << 20);
+        if (!disk.Mounted() && (full || ::geteuid() == 0)) {
+            std::cout << "[ skip ] " << disk.Reason() << '\n';
+            continue;
+        }
+        if (full) {
+            disk.Fill();
+        } else if (disk.Mounted()) {
+            ASSERT_TRUE(disk.MakeReadOnly());
+        } else {
+            fs::permissions(target, fs::perms::owner_write, fs::perm_options::remove);
+        }
+        const CliRun run = Run({"save-as", "tour.vlm", target + "/copy.vlm"});
+        ExpectCleanFailure(run);
+        EXPECT_FALSE(fs::exists(target + "/copy.vlm"));
+        if (!full) {
+            EXPECT_NE(run.err.find("Папка недоступна для записи: " + target), std::string::npos)
+                << run.err;
+        }
+        if (!disk.Mounted()) {
+            fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
+        }
+    }
+}
+
 TEST_F(FolderTest, WorkingFolderThatIsAFile) {
     MakeProject();
     const Survivors survivors(work);

@@ -128,5 +128,35 @@ TEST_F(KillTest, Export) {
         });
 }
 
+// Save as into another folder: a kill leaves either no new project or a whole one that reads
+// as the first, with whole copies of its picture and map.
+TEST_F(KillTest, SaveAs) {
+    MakeProject(1600, 1200);
+    const CliRun first = Cli({"info", "tour.vlm"});
+    ASSERT_EQ(first.status, 0) << first.err;
+    const std::string picture = ReadFile(Work("Images/pic.png"));
+    const std::string map = ReadFile(MapPath());
+    fs::create_directory(Work("copy"));
+    int whole = 0;
+    KillRepeatedly(
+        [](int) -> std::vector<std::string> {
+            return {"save-as", "tour.vlm", "copy/tour.vlm", "--overwrite"};
+        },
+        [&](int) {
+            if (fs::exists(Work("copy/tour.vlm"))) {
+                ++whole;
+                const CliRun copy = Cli({"info", "copy/tour.vlm"});
+                ASSERT_EQ(copy.status, 0) << copy.err;
+                ASSERT_EQ(copy.out, first.out);
+                ASSERT_EQ(ReadFile(Work("copy/Images/pic.png")), picture);
+                ASSERT_EQ(ReadFile(Work("copy/Maps/pic.png")), map);
+            }
+            // The next round starts from an empty folder again.
+            fs::remove_all(Work("copy"));
+            fs::create_directory(Work("copy"));
+        });
+    std::cout << "[ note ] " << whole << " runs left a whole copy\n";
+}
+
 }  // namespace
 }  // namespace velmora::test

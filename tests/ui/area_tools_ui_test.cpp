@@ -501,12 +501,12 @@ void AreaToolsTest::exportedOutlinesImportBackAsTheSameAreas() {
     struct Format {
         const char* file;     // as typed in the dialog
         const char* written;  // as written
-        OutlineFormat format;
+        ShapeFormat format;
     };
-    for (const Format& format : {Format{"shapes.html", "shapes.html", OutlineFormat::Html},
-                                 Format{"shapes.svg", "shapes.svg", OutlineFormat::Svg},
-                                 Format{"shapes.JSON", "shapes.JSON", OutlineFormat::Json},
-                                 Format{"shapes", "shapes.html", OutlineFormat::Html}}) {
+    for (const Format& format : {Format{"shapes.html", "shapes.html", ShapeFormat::Html},
+                                 Format{"shapes.svg", "shapes.svg", ShapeFormat::Svg},
+                                 Format{"shapes.JSON", "shapes.JSON", ShapeFormat::Json},
+                                 Format{"shapes", "shapes.html", ShapeFormat::Html}}) {
         EditorFixture f;
         OpenScene(f);
         // A house with a hole in it, beside the garden.

@@ -30,7 +30,7 @@ constexpr std::array<const char*, 3> kEventShortNames = {"Над область�
 
 // A window of the main window: it stays above it and never hides behind the picture.
 TForm4::TForm4(Editor& editor)
-    : QDialog(&editor.Form1()), m_editor(editor), m_ui(std::make_unique<Ui::TForm4>()) {
+    : QDialog(&editor.MainWindow()), m_editor(editor), m_ui(std::make_unique<Ui::TForm4>()) {
     m_ui->setupUi(this);
     setObjectName(Q("Form4"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -171,7 +171,7 @@ void TForm4::showEvent(QShowEvent* event) {
     // The first showing of a run goes where the author left it last time (or beside the main
     // window); later ones stay where it was, always wholly on a screen.
     if (!m_placed) {
-        RestoreWindowPlace(*this, kPlaceKey, m_editor.Form1().pos() + QPoint(150, 150));
+        RestoreWindowPlace(*this, kPlaceKey, m_editor.MainWindow().pos() + QPoint(150, 150));
         m_placed = true;
     } else {
         KeepOnScreen(*this);
@@ -214,7 +214,7 @@ QString TForm4::SelectedName() const {
 }
 
 void TForm4::UpdateMainView() {
-    m_editor.Form1().UpdateView();
+    m_editor.MainWindow().UpdateView();
 }
 
 void TForm4::UpdateFieldsList() {
@@ -274,9 +274,9 @@ void TForm4::ListBox1Click() {
 
 void TForm4::PageControl1Change() {
     if (ActivePage() == 2) {
-        m_editor.Form1().DrawOverlay();
+        m_editor.MainWindow().DrawOverlay();
     } else {
-        m_editor.Form1().UpdateView();
+        m_editor.MainWindow().UpdateView();
     }
 }
 
@@ -302,18 +302,14 @@ void TForm4::UpdateStatusBar() {
             for (const Mark& mark : kMarks) {
                 text += (a.*mark.field).empty() ? Q("  -  ") : Q(mark.text);
             }
-            const bool effects = a.area_brightness != 0 || a.area_contrast != 0 ||
-                                 a.area_gamma != 100 || a.area_grayscale != 0 ||
-                                 a.background_brightness != 0 || a.background_contrast != 0 ||
-                                 a.background_gamma != 100 || a.background_grayscale != 0;
-            if (effects) {
+            if (AreaEffectSet(a) || BackgroundEffectSet(a)) {
                 text += Q("Эфф");
             }
         }
         m_eventPanels[e]->setText(text);
     }
     // The bar is rewritten after every edit of the records: the main window's title follows.
-    m_editor.Form1().RefreshModifiedMark();
+    m_editor.MainWindow().RefreshModifiedMark();
 }
 
 void TForm4::AddClick() {
@@ -321,7 +317,7 @@ void TForm4::AddClick() {
     if (!data.ProjectOpen) {
         return;
     }
-    TForm5& dialog = m_editor.Form5();
+    TForm5& dialog = m_editor.AreaNameDialog();
     if (dialog.Ask(TForm5::Mode::Add) != TForm5::kConfirmed) {
         return;
     }
@@ -357,7 +353,7 @@ void TForm4::RenameClick() {
         return;
     }
     const QString oldName = SelectedName();
-    TForm5& dialog = m_editor.Form5();
+    TForm5& dialog = m_editor.AreaNameDialog();
     if (dialog.Ask(TForm5::Mode::Rename, oldName) != TForm5::kConfirmed) {
         return;
     }

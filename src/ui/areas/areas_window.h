@@ -32,7 +32,9 @@ public:
 
     // Refreshes named in the window's contract with the main window.
     void UpdateFieldsList();
+    // An area chosen in the list: the pending records are written, the chosen area's loaded.
     void ListBox1Click();
+    // Another effect page or event shown: the main view, or the overlay preview, follows.
     void PageControl1Change();
     void UpdateStatusBar();
     // Fill or clear every control of the effect pages from Attributes[current event].

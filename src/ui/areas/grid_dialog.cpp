@@ -105,7 +105,7 @@ TForm8::TForm8(Editor& editor) : m_editor(editor) {
 }
 
 void TForm8::showEvent(QShowEvent* event) {
-    CentreOn(*this, m_editor.Form1());
+    CentreOn(*this, m_editor.MainWindow());
     QDialog::showEvent(event);
 }
 
@@ -126,9 +126,9 @@ void TForm8::OkClick() {
     if (!AddAreaGrid(m_editor.Data(), m_editor.History(), request).done) {
         return;
     }
-    m_editor.Form4().UpdateFieldsList();
+    m_editor.AreasWindow().UpdateFieldsList();
     m_editor.Data().MapModified = true;
-    m_editor.Form1().UpdateView();
+    m_editor.MainWindow().UpdateView();
     accept();
 }
 

@@ -104,7 +104,7 @@ void TForm6::showEvent(QShowEvent* event) {
         m_slider->setValue(data.BackgroundVolume);
         m_field->setValue(data.BackgroundVolume);
     }
-    CentreOn(*this, m_editor.Form1());
+    CentreOn(*this, m_editor.MainWindow());
     QDialog::showEvent(event);
 }
 

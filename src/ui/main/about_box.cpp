@@ -103,7 +103,7 @@ TAboutBox::TAboutBox(Editor& editor) : m_editor(editor) {
 }
 
 void TAboutBox::showEvent(QShowEvent* event) {
-    CentreOn(*this, m_editor.Form1());
+    CentreOn(*this, m_editor.MainWindow());
     QDialog::showEvent(event);
 }
 

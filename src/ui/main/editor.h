@@ -32,13 +32,21 @@ public:
     const QStringList& Arguments() const { return m_arguments; }
     COMMON_DATA& Data();
 
-    TForm1& Form1() { return *m_form1; }
-    TForm4& Form4() { return *m_form4; }
-    TForm5& Form5() { return *m_form5; }
+    // The windows by their role; the numbered names below are the same windows.
+    TForm1& MainWindow() { return *m_form1; }
+    TForm4& AreasWindow() { return *m_form4; }
+    TForm5& AreaNameDialog() { return *m_form5; }
     TAboutBox& AboutBox() { return *m_aboutBox; }
-    TForm6& Form6() { return *m_form6; }
-    TForm7& Form7() { return *m_form7; }
-    TForm8& Form8() { return *m_form8; }
+    TForm6& MusicDialog() { return *m_form6; }
+    TForm7& MergeWindow() { return *m_form7; }
+    TForm8& GridDialog() { return *m_form8; }
+
+    TForm1& Form1() { return MainWindow(); }
+    TForm4& Form4() { return AreasWindow(); }
+    TForm5& Form5() { return AreaNameDialog(); }
+    TForm6& Form6() { return MusicDialog(); }
+    TForm7& Form7() { return MergeWindow(); }
+    TForm8& Form8() { return GridDialog(); }
 
 private:
     Ports m_ports;

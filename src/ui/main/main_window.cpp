@@ -17,8 +17,6 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QWheelEvent>
-#include <cstdlib>
-#include <ctime>
 
 #include "audio/audio_output.h"
 #include "canvas/history/draw_history.h"
@@ -78,7 +76,6 @@ TForm1::TForm1(Editor& editor) : m_editor(editor) {
     setFont(EditorFont());
 
     m_programFolder = QCoreApplication::applicationDirPath();
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     m_data = std::make_unique<COMMON_DATA>(editor.GetPorts().prompter);
     m_data->ProjectDb = &m_projectDb;
@@ -405,7 +402,7 @@ void TForm1::UpdateView(const Rect& rect) {
 }
 
 void TForm1::DrawOverlay() {
-    const int event = m_editor.Form4().CurrentEvent();
+    const int event = m_editor.AreasWindow().CurrentEvent();
     if (event >= 0 && event < kEventCount && m_data->Attributes[event].overlay_file_name.empty()) {
         UpdateView();
         return;
@@ -484,7 +481,7 @@ void TForm1::WheelTurned(int delta) {
 }
 
 void TForm1::MoveBrush(int wheelDelta) {
-    m_editor.Form4().MoveBrushSlider(wheelDelta);
+    m_editor.AreasWindow().MoveBrushSlider(wheelDelta);
     m_canvas->BrushChanged();
 }
 
@@ -515,12 +512,12 @@ void TForm1::Message(const char* text) {
 }
 
 bool TForm1::AttributesVisible() const {
-    return m_editor.Form4().isVisible();
+    return m_editor.AreasWindow().isVisible();
 }
 
 void TForm1::ShowAttributesWindow() {
     if (!AttributesVisible()) {
-        m_editor.Form4().show();
+        m_editor.AreasWindow().show();
     }
 }
 

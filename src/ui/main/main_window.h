@@ -81,7 +81,9 @@ public:
     void SaveClick();
     void SaveAsClick();
     void OpenPictureClick();
+    // "Экспорт в HTML": the page and its data script into a chosen file.
     void N39Click();
+    // "Протестировать в браузере": exports into the project's HTML folder and opens the page.
     void N41Click();
     // What the menu's check box "Доступная страница" asks of both exports.
     ExportOptions ChosenExportOptions() const;
@@ -92,6 +94,7 @@ public:
     void AttributesClick();
     void GridClick();
     void MusicClick();
+    // "Объединение нескольких файлов в один": shows the page merging window.
     void N68Click();
     // File: areas made of the shapes of a markup file, and the areas' outlines written as one.
     void ImportShapesClick();

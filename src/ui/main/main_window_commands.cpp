@@ -8,8 +8,9 @@
 #include "store/common_data.h"
 #include "store/files.h"
 #include "store/paths.h"
-#include "store/project_lock.h"
+#include "store/project_new.h"
 #include "store/project_problem.h"
+#include "store/project_save_as.h"
 #include "store/store_messages.h"
 #include "ui/areas/areas_window.h"
 #include "ui/areas/grid_dialog.h"
@@ -19,15 +20,8 @@
 #include "ui/main/editor.h"
 #include "ui/main/main_window.h"
 #include "ui/main/merge_window.h"
-#include "ui/main/project_copy.h"
 
 namespace velmora {
-
-namespace {
-
-const char* const kOpenProjectFailed = "Ошибка открытия проекта!";
-
-}  // namespace
 
 void TForm1::SaveAndCloseProject() {
     COMMON_DATA& data = *m_data;
@@ -66,31 +60,23 @@ void TForm1::NewClick() {
                                                kConfirmCaption, Buttons::YesNo) != Answer::Yes) {
         return;
     }
-    // A project that another program has open is never deleted from under it; our own open
-    // project is closed below, which frees its lock.
-    if (replacing && !(data.ProjectOpen && SameFile(path, data.ProjectPath))) {
-        ProjectLock probe;
-        if (probe.Take(path, LockHolder::Editor, 0) == ProjectLock::Result::HeldElsewhere) {
-            m_editor.GetPorts().prompter.Message(HeldElsewhereMessage(probe.Owner()));
-            return;
-        }
-        probe.Release();
+    // A project that another program has open is never deleted from under it: asked before our
+    // own project is closed.
+    if (replacing && !MayReplaceProject(data, path)) {
+        return;
     }
     SaveAndCloseProject();
     setWindowTitle(Q(kMainCaption));
-    if (replacing) {
-        if (!DeleteFileIfPresent(path)) {
-            Message("Ошибка удаления файла!");
-            return;
-        }
+    if (!MakeWayForProject(data, path)) {
+        return;
     }
     data.CreateProject(path);
     data.MapModified = false;
     RememberRecentProject();
     if (AttributesVisible()) {
-        m_editor.Form4().UpdateFieldsList();
+        m_editor.AreasWindow().UpdateFieldsList();
     } else {
-        m_editor.Form4().show();
+        m_editor.AreasWindow().show();
     }
     SetProjectCaption();
 }
@@ -124,8 +110,8 @@ void TForm1::ShowOpenedProject() {
     SetProjectCaption();
     RememberRecentProject();
     ShowAttributesWindow();
-    m_editor.Form4().UpdateFieldsList();
-    m_editor.Form4().PageControl1Change();
+    m_editor.AreasWindow().UpdateFieldsList();
+    m_editor.AreasWindow().PageControl1Change();
 }
 
 void TForm1::SaveClick() {
@@ -153,40 +139,20 @@ void TForm1::SaveAsClick() {
         return;
     }
     const std::string path = EnsureExtension(*chosen, ".vlm");
-    // Saving as the open file itself would delete it before copying it: it is a plain save.
+    // Saving as the open file itself is a plain save.
     if (SameFile(path, data.ProjectPath)) {
         SaveClick();
         return;
     }
-    if (FileExists(path)) {
-        const Answer answer = m_editor.GetPorts().prompter.AskSafely(
-            Naming("Файл существует. Перезаписать?", path), kConfirmCaption, Buttons::YesNo);
-        if (answer != Answer::Yes) {
-            return;
-        }
-        DeleteFileIfPresent(path);
-    }
     const std::string rememberedArea = data.AttributesArea;
-    data.SaveProject();
-    const std::string oldPath = data.ProjectPath;
-    const std::string oldFolder = data.ProjectFolder;
-    const bool pictureLoaded = data.PictureLoaded;
-    data.CloseProject();
-    CopyFileNoOverwrite(oldPath, path);
-    if (!data.OpenProject(path)) {
-        Message(kOpenProjectFailed);
+    if (!SaveProjectAs(data, path)) {
         return;
     }
-    CopyProjectFiles(data, oldFolder);
     ShowAttributesWindow();
-    // The picture and the map stay in memory as they were; a project without a picture stays
-    // without one.
-    data.PictureLoaded = pictureLoaded;
-    data.MapModified = false;
     RememberRecentProject();
-    m_editor.Form4().UpdateFieldsList();
+    m_editor.AreasWindow().UpdateFieldsList();
     SetProjectCaption();
-    m_editor.Form4().SelectAreaByName(Q(rememberedArea));
+    m_editor.AreasWindow().SelectAreaByName(Q(rememberedArea));
     ShowWritten(Q(kProjectSavedNote) + Q(data.ProjectPath));
 }
 
@@ -216,7 +182,7 @@ void TForm1::ImportPictureFile(const std::string& path) {
     // The new picture's empty map is already written.
     data.MapModified = false;
     RecountFormSize();
-    m_editor.Form4().PageControl1Change();
+    m_editor.AreasWindow().PageControl1Change();
     ShowAttributesWindow();
     m_editor.History().Reset(data.Map);
 }
@@ -258,14 +224,14 @@ void TForm1::ClearMapClick() {
 
 void TForm1::AttributesClick() {
     if (m_data->PictureLoaded) {
-        m_editor.Form4().show();
-        m_editor.Form4().raise();
+        m_editor.AreasWindow().show();
+        m_editor.AreasWindow().raise();
     }
 }
 
 void TForm1::GridClick() {
     if (m_data->PictureLoaded) {
-        m_editor.Form8().exec();
+        m_editor.GridDialog().exec();
         RefreshModifiedMark();
     }
 }
@@ -275,12 +241,13 @@ void TForm1::MusicClick() {
         Message(msg::kNoProjectOpen);
         return;
     }
-    m_editor.Form6().exec();
+    m_editor.MusicDialog().exec();
 }
 
+// "Объединение нескольких файлов в один".
 void TForm1::N68Click() {
-    m_editor.Form7().show();
-    m_editor.Form7().raise();
+    m_editor.MergeWindow().show();
+    m_editor.MergeWindow().raise();
 }
 
 void TForm1::StartTimerFired() {
@@ -295,7 +262,7 @@ void TForm1::StartTimerFired() {
         // A project open in another program has been named in its own message already; else
         // the path and the reason, since the user did not choose this file in a dialog.
         if (!data.HeldElsewhere) {
-            m_editor.GetPorts().prompter.Message(ProjectOpenFailure(kOpenProjectFailed, path));
+            m_editor.GetPorts().prompter.Message(ProjectOpenFailure(msg::kOpenProjectFailed, path));
         }
         return;
     }

@@ -18,6 +18,7 @@ ExportOptions TForm1::ChosenExportOptions() const {
     return options;
 }
 
+// "Экспорт в HTML".
 void TForm1::N39Click() {
     COMMON_DATA& data = *m_data;
     // Without a project or picture the export refuses with its message before any dialog.
@@ -33,18 +34,19 @@ void TForm1::N39Click() {
     const ExportOutcome outcome =
         ExportToHtml(data, *chosen, U(m_programFolder), ChosenExportOptions());
     // The data script leaves the records of another area loaded.
-    m_editor.Form4().ListBox1Click();
+    m_editor.AreasWindow().ListBox1Click();
     if (!outcome.pagePath.empty()) {
         ShowWritten(Q(kPageWrittenNote) + Q(outcome.pagePath));
     }
 }
 
+// "Протестировать в браузере".
 void TForm1::N41Click() {
     COMMON_DATA& data = *m_data;
     const ExportOutcome outcome =
         TestInBrowser(data, U(m_programFolder), m_editor.GetPorts().shell, ChosenExportOptions());
     if (!outcome.pagePath.empty()) {
-        m_editor.Form4().ListBox1Click();
+        m_editor.AreasWindow().ListBox1Click();
     }
 }
 

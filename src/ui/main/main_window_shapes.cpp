@@ -1,6 +1,8 @@
 // The main window's shape commands of the menu "Файл": areas made of the shapes of an image
 // map, an SVG or a JSON file, and the areas' traced outlines written in one of those formats.
 
+#include <optional>
+
 #include "canvas/history/draw_history.h"
 #include "canvas/map/outline_trace.h"
 #include "shapes/outline_text.h"
@@ -8,7 +10,6 @@
 #include "shapes/shape_import.h"
 #include "store/common_data.h"
 #include "store/files.h"
-#include "store/paths.h"
 #include "ui/areas/areas_window.h"
 #include "ui/common/file_filters.h"
 #include "ui/common/text.h"
@@ -49,7 +50,7 @@ void TForm1::ImportShapesClick() {
     }
     const ShapeImportResult result = ImportShapes(data, shapes, kDefaultShapePrefix);
     if (!result.newAreas.empty()) {
-        m_editor.Form4().UpdateFieldsList();
+        m_editor.AreasWindow().UpdateFieldsList();
     }
     // All the areas' pixels are one step: undo takes them away and leaves the new areas empty,
     // as it does after the grid of areas.
@@ -72,22 +73,16 @@ void TForm1::ExportShapesClick() {
     if (!chosen) {
         return;
     }
-    std::string path = *chosen;
-    std::string extension = AsciiLower(ExtractExtension(path));
-    if (extension != ".svg" && extension != ".json" && extension != ".html" &&
-        extension != ".htm") {
-        path += ".html";
-        extension = ".html";
-    }
+    // A name that names no format becomes an image map.
+    const std::optional<ShapeFormat> named = ShapeFormatOfPath(*chosen);
+    const ShapeFormat format = named.value_or(ShapeFormat::Html);
+    const std::string path = named ? *chosen : *chosen + ShapeFormatExtension(format);
     // The dialog leaves the question about an existing file to the command.
     if (FileExists(path) &&
         m_editor.GetPorts().prompter.AskSafely(Naming("Файл существует. Перезаписать?", path),
                                                kConfirmCaption, Buttons::YesNo) != Answer::Yes) {
         return;
     }
-    const OutlineFormat format = extension == ".svg"    ? OutlineFormat::Svg
-                                 : extension == ".json" ? OutlineFormat::Json
-                                                        : OutlineFormat::Html;
     const std::string text = WriteOutlines(TraceOutlines(data.Map, kOutlineTolerance),
                                            data.AreaNames, data.Width, data.Height, format);
     try {

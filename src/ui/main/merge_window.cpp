@@ -26,7 +26,7 @@ constexpr const char* kMergeFilter = "HTML файлы (*.html)|*.html";
 }  // namespace
 
 // A window of the main window, so that it stays above it.
-TForm7::TForm7(Editor& editor) : QDialog(&editor.Form1()), m_editor(editor) {
+TForm7::TForm7(Editor& editor) : QDialog(&editor.MainWindow()), m_editor(editor) {
     SetUpFixedDialog(*this, "Form7", "Объединение нескольких HTML файлов в один", 762, 491, false);
     // Unlike the modal dialogs it may be made larger and is remembered where it was put.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -85,7 +85,7 @@ std::vector<std::string> TForm7::Paths() const {
 
 void TForm7::showEvent(QShowEvent* event) {
     if (!m_placed) {
-        const QRect owner = m_editor.Form1().frameGeometry();
+        const QRect owner = m_editor.MainWindow().frameGeometry();
         RestoreWindowPlace(*this, kPlaceKey, owner.center() - rect().center());
         m_placed = true;
     } else {
@@ -139,7 +139,7 @@ void TForm7::SaveClick() {
         return;
     }
     if (MergePages(paths, *chosen, prompter) == MergeResult::Merged) {
-        m_editor.Form1().ShowWritten(Q(kMergedPageWrittenNote) + Q(MergedPagePath(*chosen)));
+        m_editor.MainWindow().ShowWritten(Q(kMergedPageWrittenNote) + Q(MergedPagePath(*chosen)));
     }
 }
 
