@@ -105,6 +105,7 @@ bool CopyNamedFiles(COMMON_DATA& data, const std::string& folder) {
         if (!FileExists(source)) {
             continue;
         }
+        RequireFolderWithin(JoinPath(folder, workFolder), folder, "папки проекта");
         if (!EntryExists(target)) {
             CopyFileNoOverwrite(source, target, scope);
             continue;
