@@ -66,8 +66,8 @@ void AddImportShapes(CLI::App& app, Context& context) {
             throw Exit{kFailed, "В проекте нет изображения: сначала импортируйте его (picture)."};
         }
         // The whole file is read and checked before the project changes.
-        const std::vector<ImportedShape> shapes = ReadShapeFile(*file, data.Width, data.Height);
-        const ShapeImportResult result = ImportShapes(data, shapes, *prefix);
+        const ShapeFileContents contents = ReadShapeFile(*file, data.Width, data.Height);
+        const ShapeImportResult result = ImportShapes(data, contents, *prefix);
         if (!result.changed.Empty()) {
             session.MapChanged();
         }

@@ -18,6 +18,18 @@ struct ImportedShape {
     std::vector<ShapeRing> rings;
 };
 
+// What a markup file gives: its shapes, and the drawn elements that are no filled shape
+// (an SVG's lines, texts, images, and uses that refer to nothing or in a circle), each as
+// "строка N: <name>" with what is wrong, so that none is left out without a word.
+struct ShapeFileContents {
+    std::vector<ImportedShape> shapes;
+    std::vector<std::string> notFilled;
+    std::string label;  // the file's name as the messages show it
+};
+
+// The one message that lists contents.notFilled; empty when there is none.
+std::string NotFilledMessage(const ShapeFileContents& contents);
+
 enum class ShapeFileKind { Html, Svg, Json };
 
 // Limits that keep a hostile file from taking the machine: beyond them the file is refused.
@@ -34,15 +46,14 @@ ShapeFileKind GuessShapeFileKind(const std::string& path, std::string_view bytes
 // markup, a bad number, a polygon of fewer than 3 points, a coordinate beyond
 // kMaxShapeCoordinate, too many points) throws Error naming the file, the line or element and
 // what is wrong. label is the file's name as the messages show it.
-std::vector<ImportedShape> ReadShapes(std::string_view bytes, ShapeFileKind kind, int pictureWidth,
-                                      int pictureHeight, const std::string& label);
-std::vector<ImportedShape> ReadShapeFile(const std::string& path, int pictureWidth,
-                                         int pictureHeight);
+ShapeFileContents ReadShapes(std::string_view bytes, ShapeFileKind kind, int pictureWidth,
+                             int pictureHeight, const std::string& label);
+ShapeFileContents ReadShapeFile(const std::string& path, int pictureWidth, int pictureHeight);
 
 // The readers of each kind; used through ReadShapes.
 std::vector<ImportedShape> ReadHtmlShapes(std::string_view bytes, const std::string& label);
-std::vector<ImportedShape> ReadSvgShapes(std::string_view bytes, int pictureWidth,
-                                         int pictureHeight, const std::string& label);
+ShapeFileContents ReadSvgShapes(std::string_view bytes, int pictureWidth, int pictureHeight,
+                                const std::string& label);
 std::vector<ImportedShape> ReadJsonShapes(std::string_view bytes, const std::string& label);
 
 // Counts the points of all shapes against kMaxShapePoints and checks each coordinate.

@@ -6,8 +6,12 @@
 
 namespace velmora {
 
-ShapeImportResult ImportShapes(COMMON_DATA& data, const std::vector<ImportedShape>& shapes,
+ShapeImportResult ImportShapes(COMMON_DATA& data, const ShapeFileContents& contents,
                                const std::string& prefix) {
+    if (const std::string notFilled = NotFilledMessage(contents); !notFilled.empty()) {
+        data.UserPrompter().Notice(notFilled);
+    }
+    const std::vector<ImportedShape>& shapes = contents.shapes;
     ShapeImportResult result;
     // Which area each shape paints: 0 for a hole, -1 for a shape left without an area.
     std::vector<int> shapeArea(shapes.size(), -1);

@@ -1,8 +1,11 @@
-// Shapes from an SVG file, read with libxml2: the walk through the document's elements and
-// groups, each shape under the transforms of its element and groups; the root's viewBox is
-// stretched onto the picture. The path, transform and basic shape readers do the rest.
+// Shapes from an SVG file, read with libxml2, as a renderer fills them: the walk through the
+// document's groups, nested viewports and <use> instances, each shape under the transforms
+// above it and with the style it inherits; the root's viewBox is fitted onto the picture as
+// its preserveAspectRatio says. The path, transform, basic shape, viewport and style readers
+// do the rest.
 #include <libxml/parser.h>
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -11,7 +14,9 @@
 #include "shapes/shape_file.h"
 #include "shapes/svg_basic_shapes.h"
 #include "shapes/svg_path.h"
+#include "shapes/svg_style.h"
 #include "shapes/svg_transform.h"
+#include "shapes/svg_viewport.h"
 #include "shapes/xml_tree.h"
 #include "store/errors.h"
 
@@ -19,29 +24,18 @@ namespace velmora {
 
 namespace {
 
-// Elements whose content is never drawn where it stands, and elements that are no area.
-const std::set<std::string> kSkipped = {
-    "defs",           "clippath",      "mask",  "pattern", "marker", "symbol", "lineargradient",
-    "radialgradient", "filter",        "style", "script",  "text",   "title",  "desc",
-    "metadata",       "foreignobject", "image", "use",     "line",   "switch"};
+// Elements whose content is never drawn where it stands, and elements that draw nothing.
+const std::set<std::string> kNeverDrawn = {"defs",   "clippath", "mask",           "pattern",
+                                           "marker", "symbol",   "lineargradient", "radialgradient",
+                                           "filter", "style",    "script",         "title",
+                                           "desc",   "metadata", "switch"};
+// Drawn elements that are no filled shape, so they make no area; the user is told of them.
+const std::set<std::string> kNotFilled = {"line", "text", "image", "foreignobject"};
 
-std::optional<FillRule> RuleOf(const xmlNode* node) {
-    std::optional<std::string> value = XmlAttribute(node, "fill-rule");
-    if (const auto style = XmlAttribute(node, "style")) {
-        const std::size_t at = style->find("fill-rule");
-        if (at != std::string::npos) {
-            const std::size_t colon = style->find(':', at);
-            const std::size_t end = style->find(';', at);
-            if (colon != std::string::npos && colon < end) {
-                value = style->substr(colon + 1, end == std::string::npos ? end : end - colon - 1);
-            }
-        }
-    }
-    if (!value) {
-        return std::nullopt;
-    }
-    return value->find("evenodd") != std::string::npos ? FillRule::EvenOdd : FillRule::NonZero;
-}
+// How deep <use> may nest and how many elements all of them together may bring in: beyond
+// that a file is refused, as a renderer's limits would stop it.
+constexpr int kMaxUseDepth = 32;
+constexpr std::size_t kMaxUseElements = 1'000'000;
 
 std::string NameOf(const xmlNode* node) {
     auto trimmed = [](const std::string& text) {
@@ -68,31 +62,63 @@ std::string NameOf(const xmlNode* node) {
     return trimmed(XmlAttribute(node, "id").value_or(""));
 }
 
+// Every element with an id, the first of each id, without recursion.
+std::map<std::string, const xmlNode*> ElementsById(const xmlNode* root) {
+    std::map<std::string, const xmlNode*> byId;
+    for (const xmlNode* node = root; node != nullptr;) {
+        if (node->type == XML_ELEMENT_NODE) {
+            if (const auto id = XmlAttribute(node, "id")) {
+                byId.emplace(*id, node);
+            }
+            if (node->children != nullptr) {
+                node = node->children;
+                continue;
+            }
+        }
+        while (node != nullptr && node != root && node->next == nullptr) {
+            node = node->parent;
+        }
+        node = node == nullptr || node == root ? nullptr : node->next;
+    }
+    return byId;
+}
+
+// Where the children of a viewport element are drawn, and the size percentages refer to.
+struct Place {
+    Affine transform;
+    SvgStyle style;
+    double viewportWidth = 0;
+    double viewportHeight = 0;
+};
+
 class SvgWalk {
 public:
-    explicit SvgWalk(std::string label) : m_label(std::move(label)), m_budget(m_label) {}
+    SvgWalk(std::string label, const xmlNode* root)
+        : m_label(std::move(label)), m_budget(m_label), m_sheet(root), m_byId(ElementsById(root)) {}
 
-    std::vector<ImportedShape> Read(const xmlNode* root, int width, int height) {
+    ShapeFileContents Read(const xmlNode* root, int width, int height) {
         if (root == nullptr || XmlName(root) != "svg") {
             throw Error(m_label + ": корневой элемент файла не <svg>.");
         }
         m_where = XmlWhere(root);
-        Affine toPicture;
-        if (const auto viewBox = XmlAttribute(root, "viewBox")) {
-            Guarded([&] {
-                NumberScanner scanner(*viewBox);
-                const double x = NeedSvgNumber(scanner, "viewBox");
-                const double y = NeedSvgNumber(scanner, "viewBox");
-                const double w = NeedSvgNumber(scanner, "viewBox");
-                const double h = NeedSvgNumber(scanner, "viewBox");
-                if (!(w > 0) || !(h > 0)) {
-                    throw SvgSyntaxError("в viewBox ширина и высота должны быть больше 0.");
-                }
-                toPicture = {width / w, 0, 0, height / h, -x * width / w, -y * height / h};
-            });
+        Place place;
+        place.viewportWidth = width;
+        place.viewportHeight = height;
+        Guarded([&] {
+            if (const auto box = ReadSvgViewBox(root)) {
+                place.transform = FitSvgViewBox(
+                    *box, width, height, XmlAttribute(root, "preserveAspectRatio").value_or(""));
+                place.viewportWidth = box->width;
+                place.viewportHeight = box->height;
+            }
+        });
+        // The root's own transform, x, y, width and height are the picture's business: its
+        // viewBox is fitted onto the picture.
+        place.style = m_sheet.Compute(root, SvgStyle{});
+        if (place.style.displayed) {
+            WalkChildren(root, place);
         }
-        Walk(root, toPicture, FillRule::NonZero);
-        return std::move(m_shapes);
+        return {std::move(m_shapes), std::move(m_notFilled), m_label};
     }
 
 private:
@@ -106,55 +132,165 @@ private:
         }
     }
 
-    void Walk(const xmlNode* node, const Affine& parent, FillRule parentRule) {
-        for (; node != nullptr; node = node->next) {
-            if (node->type != XML_ELEMENT_NODE) {
-                continue;
-            }
-            const std::string name = XmlName(node);
-            if (kSkipped.contains(name) || XmlAttribute(node, "display").value_or("") == "none") {
-                continue;
-            }
-            m_where = XmlWhere(node);
-            Affine transform = parent;
-            if (const auto text = XmlAttribute(node, "transform")) {
-                Guarded([&] { transform = parent.After(ReadSvgTransform(*text)); });
-            }
-            const FillRule rule = RuleOf(node).value_or(parentRule);
-            if (name == "svg" || name == "g" || name == "a") {
-                // The root's own transform was already handled by viewBox; nested ones act as
-                // groups.
-                Walk(node->children, transform, rule);
-                continue;
-            }
-            ImportedShape shape;
-            shape.rule = rule;
-            RingWriter writer(transform, m_budget, m_where);
-            Guarded([&] {
-                if (name == "path") {
-                    shape.rings = ReadSvgPath(XmlAttribute(node, "d").value_or(""), writer);
-                } else if (auto rings = ReadSvgBasicShape(node, name, writer)) {
-                    shape.rings = std::move(*rings);
-                }
-            });
-            if (shape.rings.empty()) {
-                continue;  // drawn as nothing (zero size), as a browser would
-            }
-            shape.name = NameOf(node);
-            m_shapes.push_back(std::move(shape));
+    void WalkChildren(const xmlNode* parent, const Place& place) {
+        for (const xmlNode* node = parent->children; node != nullptr; node = node->next) {
+            Element(node, place);
         }
+    }
+
+    void Element(const xmlNode* node, const Place& parent) {
+        if (node->type != XML_ELEMENT_NODE) {
+            return;
+        }
+        const std::string name = XmlName(node);
+        if (kNeverDrawn.contains(name)) {
+            return;
+        }
+        if (m_depth > 0 && ++m_instanced > kMaxUseElements) {
+            throw Error(m_label + ": " + XmlWhere(node) +
+                        ": элементы <use> дают слишком много "
+                        "элементов (больше " +
+                        std::to_string(kMaxUseElements) + ").");
+        }
+        m_where = XmlWhere(node);
+        Place place = parent;
+        place.style = m_sheet.Compute(node, parent.style);
+        if (!place.style.displayed) {
+            return;
+        }
+        if (const auto text = XmlAttribute(node, "transform")) {
+            Guarded([&] { place.transform = parent.transform.After(ReadSvgTransform(*text)); });
+        }
+        if (name == "g" || name == "a") {
+            WalkChildren(node, place);
+        } else if (name == "svg") {
+            Viewport(node, node, place);
+        } else if (name == "use") {
+            Use(node, place);
+        } else if (kNotFilled.contains(name)) {
+            if (place.style.visible) {
+                m_notFilled.push_back(m_where);
+            }
+        } else if (place.style.visible) {
+            Shape(node, name, place);
+        }
+    }
+
+    // A nested <svg>, or a <symbol> or <svg> drawn by use: its x, y, width and height (the
+    // use's own when it gives them) make a new viewport for its viewBox.
+    void Viewport(const xmlNode* node, const xmlNode* sizing, Place place) {
+        Guarded([&] {
+            const double x = SvgViewportLength(sizing, "x", place.viewportWidth, 0);
+            const double y = SvgViewportLength(sizing, "y", place.viewportHeight, 0);
+            auto length = [&](const char* attribute, double reference) {
+                const double own = SvgViewportLength(node, attribute, reference, reference);
+                return SvgViewportLength(sizing, attribute, reference, own);
+            };
+            const double width = length("width", place.viewportWidth);
+            const double height = length("height", place.viewportHeight);
+            place.transform = place.transform.After(Affine{1, 0, 0, 1, x, y});
+            if (const auto box = ReadSvgViewBox(node)) {
+                place.transform = place.transform.After(FitSvgViewBox(
+                    *box, width, height, XmlAttribute(node, "preserveAspectRatio").value_or("")));
+                place.viewportWidth = box->width;
+                place.viewportHeight = box->height;
+            } else {
+                place.viewportWidth = width;
+                place.viewportHeight = height;
+            }
+        });
+        if (place.viewportWidth > 0 && place.viewportHeight > 0) {
+            WalkChildren(node, place);
+        }
+    }
+
+    void Use(const xmlNode* use, Place place) {
+        std::string href = XmlAttribute(use, "href").value_or("");
+        const auto target =
+            href.size() > 1 && href[0] == '#' ? m_byId.find(href.substr(1)) : m_byId.end();
+        if (target == m_byId.end()) {
+            m_notFilled.push_back(m_where + " (ссылка \"" + href.substr(0, 40) + "\" ни на что)");
+            return;
+        }
+        const xmlNode* referenced = target->second;
+        for (const xmlNode* up = use; up != nullptr; up = up->parent) {
+            if (up == referenced) {
+                m_notFilled.push_back(m_where + " (ссылка по кругу на " + href.substr(0, 40) + ")");
+                return;
+            }
+        }
+        for (const xmlNode* open : m_openUses) {
+            if (open == referenced) {
+                m_notFilled.push_back(m_where + " (ссылка по кругу на " + href.substr(0, 40) + ")");
+                return;
+            }
+        }
+        if (m_depth >= kMaxUseDepth) {
+            throw Error(m_label + ": " + m_where +
+                        ": элементы <use> вложены слишком глубоко "
+                        "(больше " +
+                        std::to_string(kMaxUseDepth) + ").");
+        }
+        // Every shape the use brings in is one area with the use's name, when it has one.
+        const std::string savedName = m_instanceName;
+        if (m_instanceName.empty()) {
+            m_instanceName = NameOf(use);
+        }
+        m_openUses.push_back(referenced);
+        ++m_depth;
+        const std::string kind = XmlName(referenced);
+        if (kind == "symbol" || kind == "svg") {
+            // The use's x, y, width and height place and size the symbol's viewport.
+            m_where = XmlWhere(referenced);
+            place.style = m_sheet.Compute(referenced, place.style);
+            Viewport(referenced, use, place);
+        } else {
+            Guarded([&] {
+                place.transform = place.transform.After(
+                    Affine{1, 0, 0, 1, SvgLength(use, "x", 0), SvgLength(use, "y", 0)});
+            });
+            Element(referenced, place);
+        }
+        --m_depth;
+        m_openUses.pop_back();
+        m_instanceName = savedName;
+    }
+
+    void Shape(const xmlNode* node, const std::string& name, const Place& place) {
+        ImportedShape shape;
+        shape.rule = place.style.fillRule;
+        RingWriter writer(place.transform, m_budget, m_where);
+        Guarded([&] {
+            if (name == "path") {
+                shape.rings = ReadSvgPath(XmlAttribute(node, "d").value_or(""), writer);
+            } else if (auto rings = ReadSvgBasicShape(node, name, writer)) {
+                shape.rings = std::move(*rings);
+            }
+        });
+        if (shape.rings.empty()) {
+            return;  // drawn as nothing (zero size, or an element that is no shape)
+        }
+        shape.name = m_instanceName.empty() ? NameOf(node) : m_instanceName;
+        m_shapes.push_back(std::move(shape));
     }
 
     std::string m_label;
     std::string m_where;
     ShapeBudget m_budget;
+    SvgStyleSheet m_sheet;
+    std::map<std::string, const xmlNode*> m_byId;
+    std::vector<const xmlNode*> m_openUses;  // the elements the uses being drawn refer to
+    int m_depth = 0;
+    std::size_t m_instanced = 0;
+    std::string m_instanceName;
     std::vector<ImportedShape> m_shapes;
+    std::vector<std::string> m_notFilled;
 };
 
 }  // namespace
 
-std::vector<ImportedShape> ReadSvgShapes(std::string_view bytes, int pictureWidth,
-                                         int pictureHeight, const std::string& label) {
+ShapeFileContents ReadSvgShapes(std::string_view bytes, int pictureWidth, int pictureHeight,
+                                const std::string& label) {
     const std::unique_ptr<xmlParserCtxt, decltype(&xmlFreeParserCtxt)> context(xmlNewParserCtxt(),
                                                                                xmlFreeParserCtxt);
     if (!context) {
@@ -178,8 +314,9 @@ std::vector<ImportedShape> ReadSvgShapes(std::string_view bytes, int pictureWidt
                     ": файл не читается как SVG" + (detail.empty() ? "" : " (" + detail + ")") +
                     ".");
     }
-    SvgWalk walk(label);
-    return walk.Read(xmlDocGetRootElement(document.get()), pictureWidth, pictureHeight);
+    const xmlNode* root = xmlDocGetRootElement(document.get());
+    SvgWalk walk(label, root);
+    return walk.Read(root, pictureWidth, pictureHeight);
 }
 
 }  // namespace velmora

@@ -163,3 +163,71 @@ TEST_F(ShapeVerbs, SvgPathsAndTransformsLandWhereTheySay) {
 
 }  // namespace
 }  // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+// What a renderer draws but is no filled shape is named in one notice; what it does not draw
+// (hidden, in defs) is not. A <use> that refers to nothing or to itself is named too.
+TEST_F(ShapeVerbs, SvgElementsThatAreNoFilledShapeAreNamed) {
+    WriteFile(folder / "mixed.svg",
+              "<svg xmlns='http://www.w3.org/2000/svg'>\n"
+              "<line id='l' x1='0' y1='0' x2='10' y2='10' stroke='black'/>\n"
+              "<g><text x='5' y='20'>Дверь</text></g>\n"
+              "<image href='door.png' width='5' height='5'/>\n"
+              "<use id='x' href='#none'/>\n"
+              "<g id='g'><rect id='r' width='4' height='4'/><use id='loop' href='#g'/></g>\n"
+              "<line x2='9' visibility='hidden'/><defs><line id='kept' x2='9'/></defs>\n"
+              "</svg>\n");
+    const CliResult r = Run({"import-shapes", "tour.vlm", "mixed.svg"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "3\tr\n");
+    EXPECT_EQ(r.err,
+              "mixed.svg: областями не стали элементы, которые не являются залитыми фигурами: "
+              "строка 2: <line id=\"l\">; строка 3: <text>; строка 4: <image>; строка 5: <use "
+              "id=\"x\"> (ссылка \"#none\" ни на что); строка 6: <use id=\"loop\"> (ссылка по "
+              "кругу на #g).\n");
+    EXPECT_EQ(Count(StoredMap(), 3), 16);
+
+    WriteFile(folder / "lines.svg", "<svg><line x2='9'/><line x2='9'/></svg>");
+    const CliResult none = Run({"import-shapes", "tour.vlm", "lines.svg"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err,
+              "lines.svg: в файле нет ни одной фигуры.\nlines.svg: областями не стали элементы, "
+              "которые не являются залитыми фигурами: строка 1: <line>; строка 1: <line>.\n");
+}
+
+// Uses that multiply into too many elements, or nest too deep, are refused as a whole.
+TEST_F(ShapeVerbs, SvgUsesThatRunAwayAreRefused) {
+    std::string laughs = "<svg><defs><rect id='a0' width='1' height='1'/>";
+    for (int level = 1; level <= 7; ++level) {
+        laughs += "<g id='a" + std::to_string(level) + "'>";
+        for (int i = 0; i < 10; ++i) {
+            laughs += "<use href='#a" + std::to_string(level - 1) + "'/>";
+        }
+        laughs += "</g>";
+    }
+    laughs += "</defs><use href='#a7'/></svg>";
+    std::string deep = "<svg><defs><rect id='d0' width='1' height='1'/>";
+    for (int level = 1; level <= 40; ++level) {
+        deep += "<g id='d" + std::to_string(level) + "'><use href='#d" + std::to_string(level - 1) +
+                "'/></g>";
+    }
+    deep += "</defs><use href='#d40'/></svg>";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {laughs, "элементы <use> дают слишком много элементов (больше 1000000)."},
+        {deep, "элементы <use> вложены слишком глубоко (больше 32)."},
+    };
+    for (const auto& [bytes, err] : cases) {
+        WriteFile(folder / "uses.svg", bytes);
+        const CliResult r = Run({"import-shapes", "tour.vlm", "uses.svg"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err.rfind("uses.svg: строка 1: <", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(Ok({"area", "list", "tour.vlm"}), "1\tDoor\n2\tWindow\n");
+}
+
+}  // namespace
+}  // namespace velmora::test

@@ -19,9 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                 : ShapeFileKind::Json;
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     try {
-        const auto shapes = ReadShapes(bytes, kind, 64, 48, "fuzz");
+        const ShapeFileContents contents = ReadShapes(bytes, kind, 64, 48, "fuzz");
+        NotFilledMessage(contents);
         Bitmap map(64, 48);
-        for (const ImportedShape& shape : shapes) {
+        for (const ImportedShape& shape : contents.shapes) {
             MapWriter writer(map, 1, false);
             RasterizeRings(shape.rings, shape.rule, map.Width(), map.Height(),
                            [&writer](int y, int x0, int x1) { writer.Span(y, x0, x1); });
