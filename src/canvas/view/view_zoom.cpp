@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <ranges>
 
 namespace velmora {
 
@@ -34,9 +33,9 @@ double ZoomStepIn(double zoom) {
 }
 
 double ZoomStepOut(double zoom) {
-    for (const double step : std::views::reverse(kSteps)) {
-        if (step < zoom * (1 - kSameZoom)) {
-            return step;
+    for (std::size_t i = kSteps.size(); i-- > 0;) {
+        if (kSteps[i] < zoom * (1 - kSameZoom)) {
+            return kSteps[i];
         }
     }
     return kMinZoom;
