@@ -11,11 +11,20 @@ namespace velmora {
 // One shape read from a markup file: its rings in picture pixels, how they are filled, and
 // the name the file gives it (empty when none). A hole (an image map's <area nohref>, a JSON
 // shape with "hole": true) makes an area of nothing: it only keeps later shapes off its pixels.
+// A region that cuts a shape (an SVG clip path, the viewport of a symbol): the union of its
+// parts, each its rings filled by its rule.
+struct ShapeClipPart {
+    FillRule rule = FillRule::NonZero;
+    std::vector<ShapeRing> rings;
+};
+using ShapeClip = std::vector<ShapeClipPart>;
+
 struct ImportedShape {
     std::string name;
     bool hole = false;
     FillRule rule = FillRule::NonZero;
     std::vector<ShapeRing> rings;
+    std::vector<ShapeClip> clips;  // the shape keeps only the pixels inside every one
 };
 
 // What a markup file gives: its shapes, and the drawn elements that are no filled shape

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -89,6 +90,7 @@ struct Place {
     SvgStyle style;
     double viewportWidth = 0;
     double viewportHeight = 0;
+    std::vector<std::shared_ptr<const ShapeClip>> clips;  // of the element and its ancestors
 };
 
 class SvgWalk {
@@ -161,6 +163,12 @@ private:
         if (const auto text = XmlAttribute(node, "transform")) {
             Guarded([&] { place.transform = parent.transform.After(ReadSvgTransform(*text)); });
         }
+        if (!place.style.clipPath.empty()) {
+            if (auto clip = ClipPath(place.style.clipPath, place.transform)) {
+                place.clips.push_back(std::make_shared<const ShapeClip>(std::move(*clip)));
+            }
+            m_where = XmlWhere(node);
+        }
         if (name == "g" || name == "a") {
             WalkChildren(node, place);
         } else if (name == "svg") {
@@ -188,6 +196,16 @@ private:
             };
             const double width = length("width", place.viewportWidth);
             const double height = length("height", place.viewportHeight);
+            // What falls outside the viewport is not drawn.
+            ShapeClipPart viewport;
+            viewport.rings.emplace_back();
+            RingWriter writer(place.transform, m_budget, m_where);
+            for (const ShapePoint corner :
+                 {ShapePoint{x, y}, ShapePoint{x + width, y}, ShapePoint{x + width, y + height},
+                  ShapePoint{x, y + height}}) {
+                writer.Add(viewport.rings.back(), corner);
+            }
+            place.clips.push_back(std::make_shared<const ShapeClip>(ShapeClip{viewport}));
             place.transform = place.transform.After(Affine{1, 0, 0, 1, x, y});
             if (const auto box = ReadSvgViewBox(node)) {
                 place.transform = place.transform.After(FitSvgViewBox(
@@ -271,7 +289,95 @@ private:
             return;  // drawn as nothing (zero size, or an element that is no shape)
         }
         shape.name = m_instanceName.empty() ? NameOf(node) : m_instanceName;
+        for (const auto& clip : place.clips) {
+            shape.clips.push_back(*clip);
+        }
         m_shapes.push_back(std::move(shape));
+    }
+
+    // The style an element has where it stands in the document.
+    SvgStyle StyleInPlace(const xmlNode* node) const {
+        std::vector<const xmlNode*> line;
+        for (const xmlNode* up = node; up != nullptr && up->type == XML_ELEMENT_NODE;
+             up = up->parent) {
+            line.push_back(up);
+        }
+        SvgStyle style;
+        for (auto it = line.rbegin(); it != line.rend(); ++it) {
+            style = m_sheet.Compute(*it, style);
+        }
+        return style;
+    }
+
+    // The region of clip-path="url(#id)" in the user space of transform: the union of the
+    // clipPath's shapes (and uses of shapes), each filled by its clip-rule. nullopt for a
+    // reference to no clipPath, or one in the units of the element's bounding box, which
+    // are left unclipped.
+    std::optional<ShapeClip> ClipPath(const std::string& value, const Affine& transform) {
+        const std::size_t hash = value.find('#');
+        const std::size_t close = value.find_first_of(")'\"", hash);
+        if (value.rfind("url(", 0) != 0 || hash == std::string::npos ||
+            close == std::string::npos) {
+            return std::nullopt;
+        }
+        const auto found = m_byId.find(value.substr(hash + 1, close - hash - 1));
+        if (found == m_byId.end() || XmlName(found->second) != "clippath" ||
+            XmlAttribute(found->second, "clipPathUnits").value_or("") == "objectBoundingBox") {
+            return std::nullopt;
+        }
+        const xmlNode* clipPath = found->second;
+        m_where = XmlWhere(clipPath);
+        Affine clipTransform = transform;
+        if (const auto text = XmlAttribute(clipPath, "transform")) {
+            Guarded([&] { clipTransform = transform.After(ReadSvgTransform(*text)); });
+        }
+        const SvgStyle clipStyle = StyleInPlace(clipPath);
+        ShapeClip clip;
+        for (const xmlNode* child = clipPath->children; child != nullptr; child = child->next) {
+            if (child->type != XML_ELEMENT_NODE) {
+                continue;
+            }
+            const xmlNode* shape = child;
+            Affine childTransform = clipTransform;
+            SvgStyle style = m_sheet.Compute(child, clipStyle);
+            m_where = XmlWhere(child);
+            if (const auto text = XmlAttribute(child, "transform")) {
+                Guarded([&] { childTransform = clipTransform.After(ReadSvgTransform(*text)); });
+            }
+            if (XmlName(child) == "use") {
+                const std::string href = XmlAttribute(child, "href").value_or("");
+                const auto target =
+                    href.size() > 1 && href[0] == '#' ? m_byId.find(href.substr(1)) : m_byId.end();
+                if (target == m_byId.end()) {
+                    continue;
+                }
+                shape = target->second;
+                Guarded([&] {
+                    childTransform = childTransform.After(
+                        Affine{1, 0, 0, 1, SvgLength(child, "x", 0), SvgLength(child, "y", 0)});
+                    if (const auto text = XmlAttribute(shape, "transform")) {
+                        childTransform = childTransform.After(ReadSvgTransform(*text));
+                    }
+                });
+                style = m_sheet.Compute(shape, style);
+            }
+            if (!style.displayed || !style.visible) {
+                continue;
+            }
+            ShapeClipPart part;
+            part.rule = style.clipRule;
+            RingWriter writer(childTransform, m_budget, m_where);
+            Guarded([&] {
+                const std::string name = XmlName(shape);
+                if (name == "path") {
+                    part.rings = ReadSvgPath(XmlAttribute(shape, "d").value_or(""), writer);
+                } else if (auto rings = ReadSvgBasicShape(shape, name, writer)) {
+                    part.rings = std::move(*rings);
+                }
+            });
+            clip.push_back(std::move(part));
+        }
+        return clip;
     }
 
     std::string m_label;

@@ -11,8 +11,8 @@ namespace velmora {
 
 namespace {
 
-constexpr std::array<const char*, 4> kProperties = {"display", "visibility", "fill-rule",
-                                                    "clip-rule"};
+constexpr std::array<const char*, 5> kProperties = {"display", "visibility", "fill-rule",
+                                                    "clip-rule", "clip-path"};
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
@@ -63,14 +63,13 @@ std::vector<Declaration> Declarations(const std::string& block) {
         if (colon == std::string::npos) {
             continue;
         }
-        Declaration declaration{Lower(Trim(item.substr(0, colon))),
-                                Lower(Trim(item.substr(colon + 1)))};
+        Declaration declaration{Lower(Trim(item.substr(0, colon))), Trim(item.substr(colon + 1))};
         if (std::find(kProperties.begin(), kProperties.end(), declaration.property) ==
             kProperties.end()) {
             continue;
         }
         if (const std::size_t bang = declaration.value.find('!'); bang != std::string::npos) {
-            declaration.important = Trim(declaration.value.substr(bang + 1)) == "important";
+            declaration.important = Lower(Trim(declaration.value.substr(bang + 1))) == "important";
             declaration.value = Trim(declaration.value.substr(0, bang));
         }
         result.push_back(std::move(declaration));
@@ -295,7 +294,7 @@ SvgStyle SvgStyleSheet::Compute(const xmlNode* node, const SvgStyle& parent) con
     };
     for (const char* property : kProperties) {
         if (const auto value = XmlAttribute(node, property)) {
-            declare(property, Lower(Trim(*value)));
+            declare(property, Trim(*value));
         }
     }
     std::vector<const Rule*> matched;
@@ -318,8 +317,14 @@ SvgStyle SvgStyleSheet::Compute(const xmlNode* node, const SvgStyle& parent) con
         }
     }
 
+    for (std::size_t i = 0; i + 1 < declared.size(); ++i) {
+        if (declared[i]) {
+            declared[i] = Lower(*declared[i]);  // keywords; a clip path's id keeps its case
+        }
+    }
     SvgStyle style = parent;
     style.displayed = declared[0].value_or("") != "none";
+    style.clipPath = declared[4].value_or("");
     const std::string visibility = declared[1].value_or("inherit");
     if (visibility == "hidden" || visibility == "collapse") {
         style.visible = false;

@@ -11,12 +11,14 @@
 namespace velmora {
 
 // The properties that decide whether and how an SVG element is filled, as a renderer
-// computes them: display (not inherited), visibility, fill-rule and clip-rule (inherited).
+// computes them: display and clip-path (not inherited), visibility, fill-rule and clip-rule
+// (inherited).
 struct SvgStyle {
     bool displayed = true;
     bool visible = true;
     FillRule fillRule = FillRule::NonZero;
     FillRule clipRule = FillRule::NonZero;
+    std::string clipPath;  // "url(#id)" of the element itself (not inherited), or empty
 };
 
 // The document's <style> sheets (CSS with type, class, id, universal and descendant or child

@@ -130,6 +130,14 @@ TEST_F(ShapeVerbs, SvgPathsAndTransformsLandWhereTheySay) {
          {10, 5, 19, 10},  // a centre on the right edge is outside
          {{13, 6}, {28, 14}},
          {{25, 6}, {12, 14}}},
+        // Scaled by 2 to cover 20 x 10, aligned at the bottom: y -20..20, cut to 10..20.
+        {"a symbol's viewport cuts what overflows it",
+         "<defs><symbol id='t' viewBox='0 0 10 20' preserveAspectRatio='xMinYMax slice'>"
+         "<rect width='10' height='20'/></symbol></defs>"
+         "<use id='s' href='#t' x='10' y='10' width='20' height='10'/>",
+         {10, 10, 20, 10},
+         {{10, 10}, {29, 19}},
+         {{15, 9}, {15, 20}}},
         {"viewBox 0 0 32 24 stretched on the picture, with a group's translate",
          "<g transform='translate(4 2)'><rect id='s' width='8' height='4'/></g>",
          {8, 4, 16, 8},

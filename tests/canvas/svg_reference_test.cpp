@@ -167,6 +167,24 @@ const std::vector<DrawnCase>& Cases() {
          "<use id='s4' href='#tall' x='90' y='60' width='60' height='50'/>",
          "",
          {"s1", "s2", "s3", "s4"}},
+        {"clip paths with clip-rule from a class, on a group, through style, with a use; "
+         "viewports that cut what overflows them",
+         "<style>.holed { clip-rule: evenodd }</style>"
+         "<defs><clipPath id='ring' class='holed'><path d='M5 5h50v50h-50z M20 20h20v20h-20z'/>"
+         "</clipPath><clipPath id='two' transform='translate(60 0)'><rect x='5' y='5' width='20'"
+         " height='50'/><use href='#bar'/></clipPath><rect id='bar' x='30' y='30' width='30'"
+         " height='10'/>"
+         "<symbol id='tall' viewBox='0 0 10 20' preserveAspectRatio='xMinYMax slice'>"
+         "<rect x='1.2' y='12.2' width='7.6' height='6.6'/></symbol></defs>"
+         "<circle id='a' cx='30' cy='30' r='27' clip-path='url(#ring)'/>"
+         "<g style='clip-path: url(#two)'><rect id='b' x='60' y='0' width='60' height='60'/></g>"
+         // A symbol's viewport cuts what overflows it too (overflow: hidden, as in the
+         // browsers); rsvg-convert 2.54 draws it whole, so c overflows nowhere.
+         "<use id='c' href='#tall' x='5' y='62.3' width='60' height='50'/>"
+         "<svg x='80.3' y='70.2' width='40' height='40' viewBox='0 0 10 10'>"
+         "<circle id='d' cx='5' cy='5' r='7'/></svg>",
+         "",
+         {"a", "b", "c", "d"}},
         {"root viewBox of another aspect, preserveAspectRatio by default (xMidYMid meet)",
          "<circle id='a' cx='50' cy='50' r='45'/><rect id='b' x='0' y='0' width='12' "
          "height='12'/>",

@@ -137,6 +137,13 @@ void ShapeSeeds(const std::string& root) {
         "<use href=\"#g\"/><g id=\"c\"><use href=\"#c\"/></g><svg x=\"1\" y=\"6\" width=\"2\""
         " height=\"2\" viewBox=\"0 0 1 1\"><rect width=\"1\" height=\"1\"/></svg><line x2=\"3"
         "\"/><text>t</text><image/></svg>",
+        // Clip paths (with a use, a transform and clip-rule) and a viewport that cuts.
+        "s<svg xmlns=\"http://www.w3.org/2000/svg\"><clipPath id=\"k\" transform=\"scale(2)\" "
+        "style=\"clip-rule:evenodd\"><path d=\"M0 0h9v9h-9z M2 2h5v5h-5z\"/><use href=\"#q\" "
+        "x=\"1\"/><text>x</text></clipPath><rect id=\"q\" width=\"3\" height=\"3\" "
+        "clip-path=\"url('#k')\"/><g clip-path=\"url(#k)\"><circle cx=\"9\" cy=\"9\" r=\"9\" "
+        "style=\"clip-path:url(#none)\"/></g><svg width=\"5\" height=\"50%\"><rect "
+        "width=\"9\" height=\"9\"/></svg></svg>",
         "j[{\"name\": \"A\", \"points\": [[0, 0], [5, 0], [5, 5]]}, {\"points\": [[1, 1], "
         "[2, 1], [2, 2]], \"hole\": true}]",
     };
