@@ -26,12 +26,12 @@ namespace velmora {
 namespace {
 
 // Elements whose content is never drawn where it stands, and elements that draw nothing.
-const std::set<std::string> kNeverDrawn = {"defs",   "clippath", "mask",           "pattern",
-                                           "marker", "symbol",   "lineargradient", "radialgradient",
-                                           "filter", "style",    "script",         "title",
-                                           "desc",   "metadata", "switch"};
-// Drawn elements that are no filled shape, so they make no area; the user is told of them.
-const std::set<std::string> kNotFilled = {"line", "text", "image", "foreignobject"};
+const std::set<std::string> kNeverDrawn = {
+    "defs",           "clippath", "mask",  "pattern", "marker", "symbol", "lineargradient",
+    "radialgradient", "filter",   "style", "script",  "title",  "desc",   "metadata"};
+// Drawn elements that are no filled shape, so they make no area; the user is told of them. A
+// switch picks its child by the reader's language and features, which an area cannot follow.
+const std::set<std::string> kNotFilled = {"line", "text", "image", "foreignobject", "switch"};
 
 // How deep <use> may nest and how many elements all of them together may bring in: beyond
 // that a file is refused, as a renderer's limits would stop it.

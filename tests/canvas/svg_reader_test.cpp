@@ -186,6 +186,7 @@ TEST_F(ShapeVerbs, SvgElementsThatAreNoFilledShapeAreNamed) {
               "<use id='x' href='#none'/>\n"
               "<g id='g'><rect id='r' width='4' height='4'/><use id='loop' href='#g'/></g>\n"
               "<line x2='9' visibility='hidden'/><defs><line id='kept' x2='9'/></defs>\n"
+              "<switch><rect width='2' height='2'/></switch>\n"
               "</svg>\n");
     const CliResult r = Run({"import-shapes", "tour.vlm", "mixed.svg"});
     EXPECT_EQ(r.status, 0);
@@ -194,7 +195,7 @@ TEST_F(ShapeVerbs, SvgElementsThatAreNoFilledShapeAreNamed) {
               "mixed.svg: областями не стали элементы, которые не являются залитыми фигурами: "
               "строка 2: <line id=\"l\">; строка 3: <text>; строка 4: <image>; строка 5: <use "
               "id=\"x\"> (ссылка \"#none\" ни на что); строка 6: <use id=\"loop\"> (ссылка по "
-              "кругу на #g).\n");
+              "кругу на #g); строка 8: <switch>.\n");
     EXPECT_EQ(Count(StoredMap(), 3), 16);
 
     WriteFile(folder / "lines.svg", "<svg><line x2='9'/><line x2='9'/></svg>");
