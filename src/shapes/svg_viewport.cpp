@@ -66,14 +66,15 @@ double SvgViewportLength(const xmlNode* node, const char* name, double reference
     if (percent == std::string::npos) {
         return SvgLength(node, name, fallback);
     }
-    NumberScanner scanner(text->substr(0, percent));
-    const auto number = scanner.Number();
-    if (!number || !scanner.AtEnd() ||
+    const std::string number = text->substr(0, percent);  // outlives the scanner's view of it
+    NumberScanner scanner(number);
+    const auto value = scanner.Number();
+    if (!value || !scanner.AtEnd() ||
         text->find_first_not_of(" \t\r\n", percent + 1) != std::string::npos) {
         throw SvgSyntaxError(std::string("значение ") + name + "=\"" + text->substr(0, 20) +
                              "\" не читается (нужно число в пикселях или в процентах).");
     }
-    const double length = *number / 100 * reference;
+    const double length = *value / 100 * reference;
     if (!std::isfinite(length) || std::fabs(length) > kMaxShapeCoordinate) {
         throw SvgSyntaxError(std::string("значение ") + name +
                              " вне допустимых пределов (±10000000).");

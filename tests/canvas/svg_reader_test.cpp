@@ -138,6 +138,13 @@ TEST_F(ShapeVerbs, SvgPathsAndTransformsLandWhereTheySay) {
          {10, 10, 20, 10},
          {{10, 10}, {29, 19}},
          {{15, 9}, {15, 20}}},
+        // 50 % by 25 % of the 64 x 48 picture: 32 x 12, the symbol's square centred in it.
+        {"a symbol sized in percentages",
+         "<defs><symbol id='t' viewBox='0 0 10 10'><rect width='10' height='10'/></symbol>"
+         "</defs><use id='s' href='#t' width='50%' height='25%'/>",
+         {10, 0, 12, 12},
+         {{10, 0}, {21, 11}},
+         {{9, 5}, {22, 5}}},
         {"viewBox 0 0 32 24 stretched on the picture, with a group's translate",
          "<g transform='translate(4 2)'><rect id='s' width='8' height='4'/></g>",
          {8, 4, 16, 8},
