@@ -159,7 +159,8 @@ void BM_AreaImport10000Polygons(benchmark::State& state) {
     const std::string json = MakePolygonJson();
     for (auto _ : state) {
         Bitmap map(kWidth, kHeight);
-        const auto shapes = ReadShapes(json, ShapeFormat::Json, kWidth, kHeight, "bench.json");
+        const auto shapes =
+            ReadShapes(json, ShapeFormat::Json, kWidth, kHeight, "bench.json").shapes;
         std::vector<int> areas(shapes.size());
         for (std::size_t i = 0; i < shapes.size(); ++i) {
             areas[i] = static_cast<int>(i / 40) + 1;

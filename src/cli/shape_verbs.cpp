@@ -58,8 +58,8 @@ void AddImportShapes(CLI::App& app, Context& context) {
         RequirePicture(session);
         COMMON_DATA& data = session.Data();
         // The whole file is read and checked before the project changes.
-        const std::vector<ImportedShape> shapes = ReadShapeFile(*file, data.Width, data.Height);
-        const ShapeImportResult result = ImportShapes(data, shapes, *prefix);
+        const ShapeFileContents contents = ReadShapeFile(*file, data.Width, data.Height);
+        const ShapeImportResult result = ImportShapes(data, contents, *prefix);
         if (!result.changed.Empty()) {
             session.MapChanged();
         }

@@ -58,28 +58,47 @@ ShapeFormat GuessShapeFormat(const std::string& path, std::string_view bytes) {
     return ShapeFormat::Html;
 }
 
-std::vector<ImportedShape> ReadShapes(std::string_view bytes, ShapeFormat format, int pictureWidth,
-                                      int pictureHeight, const std::string& label) {
-    std::vector<ImportedShape> shapes;
-    switch (format) {
-        case ShapeFormat::Html:
-            shapes = ReadHtmlShapes(bytes, label);
-            break;
-        case ShapeFormat::Svg:
-            shapes = ReadSvgShapes(bytes, pictureWidth, pictureHeight, label);
-            break;
-        case ShapeFormat::Json:
-            shapes = ReadJsonShapes(bytes, label);
-            break;
+std::string NotFilledMessage(const ShapeFileContents& contents) {
+    constexpr std::size_t kListed = 10;
+    if (contents.notFilled.empty()) {
+        return "";
     }
-    if (shapes.empty()) {
-        throw Error(label + ": в файле нет ни одной фигуры.");
+    std::string text = contents.label +
+                       ": областями не стали элементы, которые не являются залитыми "
+                       "фигурами: ";
+    for (std::size_t i = 0; i < contents.notFilled.size() && i < kListed; ++i) {
+        text += (i > 0 ? "; " : "") + contents.notFilled[i];
     }
-    return shapes;
+    if (contents.notFilled.size() > kListed) {
+        text += " и ещё " + std::to_string(contents.notFilled.size() - kListed);
+    }
+    return text + ".";
 }
 
-std::vector<ImportedShape> ReadShapeFile(const std::string& path, int pictureWidth,
-                                         int pictureHeight) {
+ShapeFileContents ReadShapes(std::string_view bytes, ShapeFormat format, int pictureWidth,
+                             int pictureHeight, const std::string& label) {
+    ShapeFileContents contents;
+    switch (format) {
+        case ShapeFormat::Html:
+            contents.shapes = ReadHtmlShapes(bytes, label);
+            break;
+        case ShapeFormat::Svg:
+            contents = ReadSvgShapes(bytes, pictureWidth, pictureHeight, label);
+            break;
+        case ShapeFormat::Json:
+            contents.shapes = ReadJsonShapes(bytes, label);
+            break;
+    }
+    contents.label = label;
+    if (contents.shapes.empty()) {
+        const std::string notFilled = NotFilledMessage(contents);
+        throw Error(label + ": в файле нет ни одной фигуры." +
+                    (notFilled.empty() ? "" : "\n" + notFilled));
+    }
+    return contents;
+}
+
+ShapeFileContents ReadShapeFile(const std::string& path, int pictureWidth, int pictureHeight) {
     const std::string label = ExtractName(path);
     std::ifstream in(path, std::ios::binary);
     if (!in) {

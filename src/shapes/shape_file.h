@@ -12,12 +12,33 @@ namespace velmora {
 // One shape read from a markup file: its rings in picture pixels, how they are filled, and
 // the name the file gives it (empty when none). A hole (an image map's <area nohref>, a JSON
 // shape with "hole": true) makes an area of nothing: it only keeps later shapes off its pixels.
+// A region that cuts a shape (an SVG clip path, the viewport of a symbol): the union of its
+// parts, each its rings filled by its rule.
+struct ShapeClipPart {
+    FillRule rule = FillRule::NonZero;
+    std::vector<ShapeRing> rings;
+};
+using ShapeClip = std::vector<ShapeClipPart>;
+
 struct ImportedShape {
     std::string name;
     bool hole = false;
     FillRule rule = FillRule::NonZero;
     std::vector<ShapeRing> rings;
+    std::vector<ShapeClip> clips;  // the shape keeps only the pixels inside every one
 };
+
+// What a markup file gives: its shapes, and the drawn elements that are no filled shape
+// (an SVG's lines, texts, images, and uses that refer to nothing or in a circle), each as
+// "строка N: <name>" with what is wrong, so that none is left out without a word.
+struct ShapeFileContents {
+    std::vector<ImportedShape> shapes;
+    std::vector<std::string> notFilled;
+    std::string label;  // the file's name as the messages show it
+};
+
+// The one message that lists contents.notFilled; empty when there is none.
+std::string NotFilledMessage(const ShapeFileContents& contents);
 
 // Limits that keep a hostile file from taking the machine: beyond them the file is refused.
 inline constexpr std::size_t kMaxShapeFileBytes = 128u << 20;
@@ -32,15 +53,14 @@ ShapeFormat GuessShapeFormat(const std::string& path, std::string_view bytes);
 // markup, a bad number, a polygon of fewer than 3 points, a coordinate beyond
 // kMaxShapeCoordinate, too many points) throws Error naming the file, the line or element and
 // what is wrong. label is the file's name as the messages show it.
-std::vector<ImportedShape> ReadShapes(std::string_view bytes, ShapeFormat format, int pictureWidth,
-                                      int pictureHeight, const std::string& label);
-std::vector<ImportedShape> ReadShapeFile(const std::string& path, int pictureWidth,
-                                         int pictureHeight);
+ShapeFileContents ReadShapes(std::string_view bytes, ShapeFormat format, int pictureWidth,
+                             int pictureHeight, const std::string& label);
+ShapeFileContents ReadShapeFile(const std::string& path, int pictureWidth, int pictureHeight);
 
 // The readers of each kind; used through ReadShapes.
 std::vector<ImportedShape> ReadHtmlShapes(std::string_view bytes, const std::string& label);
-std::vector<ImportedShape> ReadSvgShapes(std::string_view bytes, int pictureWidth,
-                                         int pictureHeight, const std::string& label);
+ShapeFileContents ReadSvgShapes(std::string_view bytes, int pictureWidth, int pictureHeight,
+                                const std::string& label);
 std::vector<ImportedShape> ReadJsonShapes(std::string_view bytes, const std::string& label);
 
 // Counts the points of all shapes against kMaxShapePoints and checks each coordinate.

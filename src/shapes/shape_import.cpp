@@ -1,13 +1,19 @@
 #include "shapes/shape_import.h"
 
+#include <algorithm>
 #include <map>
+#include <utility>
 
 #include "canvas/map/map_writer.h"
 
 namespace velmora {
 
-ShapeImportResult ImportShapes(COMMON_DATA& data, const std::vector<ImportedShape>& shapes,
+ShapeImportResult ImportShapes(COMMON_DATA& data, const ShapeFileContents& contents,
                                const std::string& prefix) {
+    if (const std::string notFilled = NotFilledMessage(contents); !notFilled.empty()) {
+        data.UserPrompter().Notice(notFilled);
+    }
+    const std::vector<ImportedShape>& shapes = contents.shapes;
     ShapeImportResult result;
     // Which area each shape paints: 0 for a hole, -1 for a shape left without an area.
     std::vector<int> shapeArea(shapes.size(), -1);
@@ -48,6 +54,51 @@ ShapeImportResult ImportShapes(COMMON_DATA& data, const std::vector<ImportedShap
     return result;
 }
 
+namespace {
+
+// The pixels of a region, row by row: sorted runs [x0, x1) that neither touch nor overlap.
+using RowRuns = std::vector<std::vector<std::pair<int, int>>>;
+
+RowRuns ClipRuns(const ShapeClip& clip, int width, int height) {
+    RowRuns runs(static_cast<std::size_t>(height));
+    for (const ShapeClipPart& part : clip) {
+        RasterizeRings(part.rings, part.rule, width, height,
+                       [&runs](int y, int x0, int x1) { runs[y].emplace_back(x0, x1); });
+    }
+    for (auto& row : runs) {
+        std::sort(row.begin(), row.end());
+        std::vector<std::pair<int, int>> merged;
+        for (const auto& run : row) {
+            if (!merged.empty() && run.first <= merged.back().second) {
+                merged.back().second = std::max(merged.back().second, run.second);
+            } else {
+                merged.push_back(run);
+            }
+        }
+        row = std::move(merged);
+    }
+    return runs;
+}
+
+RowRuns Intersect(const RowRuns& a, const RowRuns& b) {
+    RowRuns both(a.size());
+    for (std::size_t y = 0; y < a.size(); ++y) {
+        std::size_t i = 0;
+        std::size_t j = 0;
+        while (i < a[y].size() && j < b[y].size()) {
+            const int x0 = std::max(a[y][i].first, b[y][j].first);
+            const int x1 = std::min(a[y][i].second, b[y][j].second);
+            if (x0 < x1) {
+                both[y].emplace_back(x0, x1);
+            }
+            (a[y][i].second < b[y][j].second ? i : j) += 1;
+        }
+    }
+    return both;
+}
+
+}  // namespace
+
 Rect PaintShapes(Bitmap& map, const std::vector<ImportedShape>& shapes,
                  const std::vector<int>& shapeArea) {
     Rect changed;
@@ -64,23 +115,39 @@ Rect PaintShapes(Bitmap& map, const std::vector<ImportedShape>& shapes,
             continue;
         }
         MapWriter writer(map, static_cast<std::uint8_t>(shapeArea[i]), false);
-        RasterizeRings(shapes[i].rings, shapes[i].rule, map.Width(), map.Height(),
-                       [&](int y, int x0, int x1) {
-                           std::uint8_t* row = &taken[static_cast<std::size_t>(y) * map.Width()];
-                           int x = x0;
-                           while (x < x1) {
-                               while (x < x1 && row[x]) {
-                                   ++x;
+        auto paint = [&](int y, int x0, int x1) {
+            std::uint8_t* row = &taken[static_cast<std::size_t>(y) * map.Width()];
+            int x = x0;
+            while (x < x1) {
+                while (x < x1 && row[x]) {
+                    ++x;
+                }
+                const int run = x;
+                while (x < x1 && !row[x]) {
+                    row[x++] = 1;
+                }
+                if (run < x) {
+                    writer.Span(y, run, x);
+                }
+            }
+        };
+        if (shapes[i].clips.empty()) {
+            RasterizeRings(shapes[i].rings, shapes[i].rule, map.Width(), map.Height(), paint);
+        } else {
+            // Only the runs inside every clip are painted.
+            RowRuns inside = ClipRuns(shapes[i].clips[0], map.Width(), map.Height());
+            for (std::size_t c = 1; c < shapes[i].clips.size(); ++c) {
+                inside = Intersect(inside, ClipRuns(shapes[i].clips[c], map.Width(), map.Height()));
+            }
+            RasterizeRings(shapes[i].rings, shapes[i].rule, map.Width(), map.Height(),
+                           [&](int y, int x0, int x1) {
+                               for (const auto& [c0, c1] : inside[y]) {
+                                   if (std::max(x0, c0) < std::min(x1, c1)) {
+                                       paint(y, std::max(x0, c0), std::min(x1, c1));
+                                   }
                                }
-                               const int run = x;
-                               while (x < x1 && !row[x]) {
-                                   row[x++] = 1;
-                               }
-                               if (run < x) {
-                                   writer.Span(y, run, x);
-                               }
-                           }
-                       });
+                           });
+        }
         changed = changed.United(writer.Changed());
     }
     return changed;

@@ -22,8 +22,9 @@ struct ShapeImportResult {
 // unnamed shape gets prefix and its number among the unnamed ones) and paints each shape
 // into the pixels of no area that no earlier shape took. A name already in the project gets
 // the suffix of UniqueAreaName. When 255 areas are reached, kAreaLimitText is shown once and
-// the shapes left over are not painted. The map is changed in memory only.
-ShapeImportResult ImportShapes(COMMON_DATA& data, const std::vector<ImportedShape>& shapes,
+// the shapes left over are not painted. The drawn elements of the file that are no filled
+// shape are listed first in one notice. The map is changed in memory only.
+ShapeImportResult ImportShapes(COMMON_DATA& data, const ShapeFileContents& contents,
                                const std::string& prefix);
 
 // The painting step of ImportShapes: shape i paints value shapeArea[i] (0 for a hole, which

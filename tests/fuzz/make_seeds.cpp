@@ -124,6 +124,26 @@ void ShapeSeeds(const std::string& root) {
         "m0 0l1 1\"><title>P</title></path><rect x=\"1\" y=\"1\" width=\"3\" height=\"2\" "
         "rx=\"1\"/><circle cx=\"4\" cy=\"3\" r=\"2\"/><polyline points=\"0,0 3,0 3,3\"/>"
         "</g></svg>",
+        // Styles from a sheet, attributes and groups; uses of shapes and of a symbol.
+        "s<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+        "viewBox=\"0 0 8 8\" preserveAspectRatio=\"xMinYMax slice\"><style>/* c */ .h{display:"
+        "none} #g > path, g.e rect{fill-rule:evenodd !important} *{visibility:visible}@media x{"
+        "a{b:c}}</style><defs><symbol id=\"s\" viewBox=\"0 0 2 2\" preserveAspectRatio=\"none\">"
+        "<circle cx=\"1\" cy=\"1\" r=\"1\"/><use href=\"#r\"/></symbol><rect id=\"r\" "
+        "width=\"1\" height=\"1\"/></defs><g id=\"g\" class=\"e h2\" style=\"clip-rule:"
+        "evenodd;visibility:hidden\"><path d=\"M0 0h4v4h-4z M1 1h2v2h-2z\" visibility=\"visible"
+        "\"/><rect class=\"h\" width=\"2\" height=\"2\"/></g><use xlink:href=\"#s\" x=\"4\" "
+        "width=\"50%\" height=\"3\"/><use href=\"#r\" x=\"1\" y=\"5\" transform=\"scale(2)\"/>"
+        "<use href=\"#g\"/><g id=\"c\"><use href=\"#c\"/></g><svg x=\"1\" y=\"6\" width=\"2\""
+        " height=\"2\" viewBox=\"0 0 1 1\"><rect width=\"1\" height=\"1\"/></svg><line x2=\"3"
+        "\"/><text>t</text><image/></svg>",
+        // Clip paths (with a use, a transform and clip-rule) and a viewport that cuts.
+        "s<svg xmlns=\"http://www.w3.org/2000/svg\"><clipPath id=\"k\" transform=\"scale(2)\" "
+        "style=\"clip-rule:evenodd\"><path d=\"M0 0h9v9h-9z M2 2h5v5h-5z\"/><use href=\"#q\" "
+        "x=\"1\"/><text>x</text></clipPath><rect id=\"q\" width=\"3\" height=\"3\" "
+        "clip-path=\"url('#k')\"/><g clip-path=\"url(#k)\"><circle cx=\"9\" cy=\"9\" r=\"9\" "
+        "style=\"clip-path:url(#none)\"/></g><svg width=\"5\" height=\"50%\"><rect "
+        "width=\"9\" height=\"9\"/></svg></svg>",
         "j[{\"name\": \"A\", \"points\": [[0, 0], [5, 0], [5, 5]]}, {\"points\": [[1, 1], "
         "[2, 1], [2, 2]], \"hole\": true}]",
     };

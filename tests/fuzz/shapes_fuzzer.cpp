@@ -4,9 +4,10 @@
 #include <cstdint>
 #include <exception>
 #include <string_view>
+#include <vector>
 
-#include "canvas/map/map_writer.h"
 #include "shapes/shape_file.h"
+#include "shapes/shape_import.h"
 #include "store/errors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -19,13 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                               : ShapeFormat::Json;
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     try {
-        const auto shapes = ReadShapes(bytes, kind, 64, 48, "fuzz");
+        const ShapeFileContents contents = ReadShapes(bytes, kind, 64, 48, "fuzz");
+        NotFilledMessage(contents);
         Bitmap map(64, 48);
-        for (const ImportedShape& shape : shapes) {
-            MapWriter writer(map, 1, false);
-            RasterizeRings(shape.rings, shape.rule, map.Width(), map.Height(),
-                           [&writer](int y, int x0, int x1) { writer.Span(y, x0, x1); });
-        }
+        PaintShapes(map, contents.shapes, std::vector<int>(contents.shapes.size(), 1));
     } catch (const Error&) {
         // Refused with a message: the expected end for a broken file.
     }

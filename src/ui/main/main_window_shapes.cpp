@@ -40,15 +40,15 @@ void TForm1::ImportShapesClick() {
     if (!chosen) {
         return;
     }
-    std::vector<ImportedShape> shapes;
+    ShapeFileContents contents;
     try {
         // The whole file is read and checked before the project changes.
-        shapes = ReadShapeFile(*chosen, data.Width, data.Height);
+        contents = ReadShapeFile(*chosen, data.Width, data.Height);
     } catch (const std::exception& error) {
         Message(error.what());
         return;
     }
-    const ShapeImportResult result = ImportShapes(data, shapes, kDefaultShapePrefix);
+    const ShapeImportResult result = ImportShapes(data, contents, kDefaultShapePrefix);
     if (!result.newAreas.empty()) {
         m_editor.AreasWindow().UpdateFieldsList();
     }
