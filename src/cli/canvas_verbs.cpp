@@ -179,7 +179,6 @@ void AddGrid(CLI::App& app, Context& context) {
         history.Reset(data.Map);
         const GridResult result = AddAreaGrid(data, history, *request);
         if (!result.done) {
-            session.Finish();
             throw Exit{kFailed, ""};
         }
         session.MapChanged();

@@ -104,26 +104,26 @@ void AddAreaVerbs(CLI::App& app, Context& context) {
     area->require_subcommand(1);
     auto project = std::make_shared<std::string>();
 
-    auto* add = area->add_subcommand("add", "register areas; prints NUMBER<TAB>NAME of each");
+    auto* add = area->add_subcommand(
+        "add",
+        "register areas; prints NUMBER<TAB>NAME of each. All or nothing: when one name is "
+        "refused, none is added");
     auto names = std::make_shared<std::vector<std::string>>();
     add->add_option("project", *project)->required();
     add->add_option("names", *names)->required();
     add->callback([&context, project, names] {
         Session session(context.prompter, *project);
-        bool refused = false;
+        std::string added;
         for (const std::string& name : *names) {
             const int number = session.Data().AddArea(name, true);
             if (number < 1) {
-                refused = true;
-                break;
+                throw Exit{kFailed, ""};  // the session ends without its change
             }
             // The name as registered, trimmed as the editor trims it.
-            std::cout << number << '\t' << session.Data().AreaNames[number] << '\n';
+            added += std::to_string(number) + '\t' + session.Data().AreaNames[number] + '\n';
         }
         session.Finish();
-        if (refused) {
-            throw Exit{kFailed, ""};
-        }
+        std::cout << added;
     });
 
     auto* rename = area->add_subcommand("rename", "rename an area; it keeps number and pixels");
@@ -134,11 +134,10 @@ void AddAreaVerbs(CLI::App& app, Context& context) {
     rename->add_option("new", *newName)->required();
     rename->callback([&context, project, oldName, newName] {
         Session session(context.prompter, *project);
-        const bool done = session.Data().RenameArea(*oldName, *newName);
-        session.Finish();
-        if (!done) {
+        if (!session.Data().RenameArea(*oldName, *newName)) {
             throw Exit{kFailed, ""};
         }
+        session.Finish();
     });
 
     auto* remove = area->add_subcommand("delete", "delete an area, its records and its pixels");
@@ -189,13 +188,13 @@ void AddAreaVerbs(CLI::App& app, Context& context) {
             session.Data().DeleteAllAreas();
             session.MapChanged();
         }
-        const bool done = session.Data().ImportAreas(*source);
-        session.Data().ListAreas();
-        PrintAreas(session.Data());
-        session.Finish();
-        if (!done) {
+        // Nothing imported: the deletion of --replace is taken back too.
+        if (!session.Data().ImportAreas(*source)) {
             throw Exit{kFailed, ""};
         }
+        session.Data().ListAreas();
+        session.Finish();
+        PrintAreas(session.Data());
     });
 }
 

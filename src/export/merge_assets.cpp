@@ -129,7 +129,9 @@ std::string NumberedName(const std::string& name, int n) {
 // remembering each file's name there.
 class FileBringer {
 public:
-    FileBringer(std::string from, std::string to) : m_from(std::move(from)), m_to(std::move(to)) {}
+    // Files are read only inside scope: a link in a page's folder that leads out is refused.
+    FileBringer(std::string from, std::string to, ReadScope scope)
+        : m_from(std::move(from)), m_to(std::move(to)), m_scope(std::move(scope)) {}
 
     // The name the file has in the target folder, or empty when it cannot be brought (not a
     // bare name, or missing in its own folder).
@@ -144,6 +146,8 @@ public:
         if (!FileExists(source)) {
             return {};
         }
+        // Checked before its bytes are compared with anything.
+        const InputFile inScope(source, m_scope);
         std::string chosen = name;
         for (int n = 2; FileExists(JoinPath(m_to, chosen)); ++n) {
             if (SameContent(source, JoinPath(m_to, chosen))) {
@@ -155,7 +159,7 @@ public:
             chosen = NumberedName(name, n);
         }
         if (!FileExists(JoinPath(m_to, chosen))) {
-            CopyFileNoOverwrite(source, JoinPath(m_to, chosen));
+            CopyFileNoOverwrite(source, JoinPath(m_to, chosen), m_scope);
         }
         m_names[name] = chosen;
         return chosen;
@@ -164,6 +168,7 @@ public:
 private:
     std::string m_from;
     std::string m_to;
+    ReadScope m_scope;
     std::map<std::string, std::string> m_names;
 };
 
@@ -196,14 +201,15 @@ void BringUsedFiles(MergeInput& input, const std::string& mergedFolder) {
     if (SameFile(inputFolder, mergedFolder)) {
         return;
     }
-    FileBringer pictures(inputFolder, mergedFolder);
+    const ReadScope scope({inputFolder});
+    FileBringer pictures(inputFolder, mergedFolder, scope);
     for (std::string& line : input.imageLines) {
         RewriteReferences(
             line, kImageReference, false, pictures,
             [](const std::string& text) { return DecodePercent(UnescapeHtml(text)); },
             [](const std::string& name) { return EscapeHtml(EncodeFileReference(name)); });
     }
-    FileBringer assets(JoinPath(inputFolder, "VLM"), JoinPath(mergedFolder, "VLM"));
+    FileBringer assets(JoinPath(inputFolder, "VLM"), JoinPath(mergedFolder, "VLM"), scope);
     for (auto& block : input.blocks) {
         for (std::string& line : block) {
             RewriteReferences(
@@ -219,7 +225,7 @@ void BringUsedFiles(MergeInput& input, const std::string& mergedFolder) {
         const std::string source = JoinPath(JoinPath(inputFolder, "VLM"), runtime);
         const std::string target = JoinPath(JoinPath(mergedFolder, "VLM"), runtime);
         if (FileExists(source) && !FileExists(target)) {
-            CopyFileNoOverwrite(source, target);
+            CopyFileNoOverwrite(source, target, scope);
         }
     }
 }

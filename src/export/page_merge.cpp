@@ -124,8 +124,9 @@ MergeResult MergePages(const std::vector<std::string>& pagePaths, const std::str
     }
 
     const std::string scriptName = mergedName + ".js";
-    WriteFileAtomically(mergedPath, JoinWebLines(page));
-    WriteFileAtomically(JoinPath(vlmFolder, scriptName), JoinWebLines(script));
+    // The script first: a page never names a script that is not there yet.
+    WriteFilesTogether({{JoinPath(vlmFolder, scriptName), JoinWebLines(script)},
+                        {mergedPath, JoinWebLines(page)}});
     prompter.Notice(msg::kMergeDone);
     return MergeResult::Merged;
 }

@@ -39,6 +39,7 @@ ShapeImportResult ImportShapes(COMMON_DATA& data, const ShapeFileContents& conte
                 data.UserPrompter().Message(kAreaLimitText);
                 result.limitReached = true;
             }
+            ++result.shapesLeftOut;
             continue;
         }
         const int number = data.AddArea(data.UniqueAreaName(name), true);
@@ -50,6 +51,11 @@ ShapeImportResult ImportShapes(COMMON_DATA& data, const ShapeFileContents& conte
         result.newAreas.push_back(number);
     }
     data.CommitTransaction();
+    if (result.shapesLeftOut > 0) {
+        data.UserPrompter().Message(
+            "Без области остались фигуры: " + std::to_string(result.shapesLeftOut) +
+            ". Остальные импортированы.");
+    }
     result.changed = PaintShapes(data.Map, shapes, shapeArea);
     return result;
 }

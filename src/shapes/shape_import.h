@@ -15,6 +15,7 @@ inline constexpr const char* kDefaultShapePrefix = "Область_";
 struct ShapeImportResult {
     std::vector<int> newAreas;  // area numbers, in the order the file names them
     bool limitReached = false;  // some shapes got no area: the 255 were reached
+    int shapesLeftOut = 0;      // how many, told in a message after kAreaLimitText
     Rect changed;               // the map pixels that got a new value
 };
 

@@ -72,8 +72,11 @@ bool COMMON_DATA::ImportAreas(const std::string& source) {
             newNames[noted] = UniqueAreaName(TrimAreaName(sourceNames[noted]));
             // A refused name is not noted: a taken fallback name must not receive the rows.
             const int number = AddArea(newNames[noted], false);
-            if (number < 1) {
+            if (number == kTooManyAreas) {
                 break;
+            }
+            if (number < 1) {
+                continue;  // this name was refused and said why; the others come in
             }
             newNames[noted] = AreaNames[number];
             ++noted;

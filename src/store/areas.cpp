@@ -78,6 +78,14 @@ int COMMON_DATA::AddArea(const std::string& givenName, bool withRows, bool quiet
     if (name.empty()) {
         return refuse(msg::kEmptyAreaName, kEmptyAreaName);
     }
+    switch (CheckAreaName(name)) {
+        case AreaNameFault::TooLong:
+            return refuse(msg::kAreaNameTooLong, kAreaNameTooLong);
+        case AreaNameFault::ControlCharacter:
+            return refuse(msg::kAreaNameHasControl, kAreaNameHasControl);
+        case AreaNameFault::None:
+            break;
+    }
     if (FindArea(name) != 0) {
         return refuse(msg::kAreaExists, kAreaNameTaken);
     }
@@ -123,6 +131,11 @@ bool COMMON_DATA::RenameArea(const std::string& oldName, const std::string& give
     const std::string newName = TrimAreaName(givenName);
     if (newName.empty()) {
         ShowMessage(msg::kEmptyAreaName);
+        return false;
+    }
+    if (const AreaNameFault fault = CheckAreaName(newName); fault != AreaNameFault::None) {
+        ShowMessage(fault == AreaNameFault::TooLong ? msg::kAreaNameTooLong
+                                                    : msg::kAreaNameHasControl);
         return false;
     }
     if (FindArea(newName) != 0) {

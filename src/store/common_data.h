@@ -29,6 +29,8 @@ inline constexpr std::array<const char*, 6> kWorkFolders = {"Images", "Pictures"
 inline constexpr int kTooManyAreas = -1;
 inline constexpr int kEmptyAreaName = -2;
 inline constexpr int kAreaNameTaken = -3;
+inline constexpr int kAreaNameTooLong = -4;
+inline constexpr int kAreaNameHasControl = -5;
 
 // The one state object of the open project: its file, picture, area map, background sound,
 // area registry and the effect records of the area being edited. Windows read and write the

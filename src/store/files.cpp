@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "store/errors.h"
@@ -123,12 +125,29 @@ public:
     }
 
     void Commit(const std::string& target) {
+        Prepare(target);
+        Replace(target);
+    }
+
+    // On the disk under a hidden name beside target, ready to replace it.
+    void Prepare(const std::string& target) {
+        Sync(target);
+        Name(target);
+    }
+
+    void Sync(const std::string& target) {
         if (::fsync(m_fd) != 0) {
             throw FileError("Ошибка записи файла " + target + ": " + SystemError(errno));
         }
+    }
+
+    void Name(const std::string& target) {
         if (m_path.empty()) {
             GiveName(target);
         }
+    }
+
+    void Replace(const std::string& target) {
         // Renamed at once after the naming and closed afterwards, so that the name exists for as
         // short a time as possible.
         if (::rename(m_path.c_str(), target.c_str()) != 0) {
@@ -264,6 +283,24 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     TempFile temp(path);
     temp.Write(bytes, path);
     temp.Commit(path);
+}
+
+void WriteFilesTogether(const std::vector<std::pair<std::string, std::string>>& files) {
+    std::vector<std::unique_ptr<TempFile>> temps;
+    for (const auto& [path, bytes] : files) {
+        temps.push_back(std::make_unique<TempFile>(path));
+        temps.back()->Write(bytes, path);
+    }
+    // Named only once every one is on the disk, so that a kill rarely leaves a name behind.
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        temps[i]->Sync(files[i].first);
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        temps[i]->Name(files[i].first);
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        temps[i]->Replace(files[i].first);
+    }
 }
 
 std::string ReadWholeFile(const std::string& path, const ReadScope& scope) {

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -70,6 +71,11 @@ bool DeleteFileIfPresent(const std::string& path);
 // the old file: a crash or a full disk never leaves a part-written file at path. Throws
 // FileError with a readable text on failure; the old file is then untouched.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// Writes several files that only work together (a page and its data script): each is written
+// whole under a hidden name first, and only then are they renamed into place one right after
+// the other, so a crash or a full disk leaves the old set, or at worst a moment's mix.
+void WriteFilesTogether(const std::vector<std::pair<std::string, std::string>>& files);
 
 // Reads a whole file; throws FileError when it cannot, or when it is no regular file or lies
 // outside the scope.

@@ -20,6 +20,10 @@ inline const std::string kFolderNotWritable = "Папка недоступна �
 inline constexpr const char* kTooManyAreas = "Слишком много областей!";
 inline constexpr const char* kEmptyAreaName = "Название области не может быть пустым!";
 inline constexpr const char* kAreaExists = "Область с таким названием уже существует!";
+inline constexpr const char* kAreaNameTooLong =
+    "Название области слишком длинное: не больше 255 символов.";
+inline constexpr const char* kAreaNameHasControl =
+    "Название области не может содержать управляющие символы (перевод строки, табуляцию и т. п.).";
 inline constexpr const char* kNoAreas = "Нет областей!";
 inline constexpr const char* kAreaNotFound = "Область не найдена!";
 

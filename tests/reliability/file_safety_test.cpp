@@ -240,6 +240,24 @@ TEST_F(FileSafetyTest, ExportRefusesAScriptFolderThatLeadsOut) {
     EXPECT_FALSE(fs::exists(Work("out/page.html")));
 }
 
+// A page folder whose picture or script asset is a link leading out of it: the merge refuses
+// instead of copying the outside file beside the merged page.
+TEST_F(FileSafetyTest, MergeRefusesLinksLeadingOutOfAPageFolder) {
+    for (const char* linked : {"pic.png", "VLM/fx.png"}) {
+        SCOPED_TRACE(linked);
+        ASSERT_EQ(Cli({"export", "tour.vlm", "other/page.html"}).status, 0);
+        fs::remove(Work("other/" + std::string(linked)));
+        fs::create_symlink(outside / "secret", Work("other/" + std::string(linked)));
+        const CliRun run = Run({"merge", "out/m.html", "other/page.html", "site/page.html"});
+        ExpectCleanFailure(run);
+        EXPECT_NE(run.err.find(linked), std::string::npos) << run.err;
+        ExpectNothingPublishedFromOutside();
+        EXPECT_FALSE(fs::exists(Work("out/m.html")));
+        fs::remove_all(Work("other"));
+        fs::remove_all(Work("out"));
+    }
+}
+
 TEST_F(FileSafetyTest, MergeRefusesWhatIsNoPage) {
     ASSERT_EQ(Cli({"export", "tour.vlm", "two/other.html"}).status, 0);
     // A pipe as the page, and a pipe as the page's data script.

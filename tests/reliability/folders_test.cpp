@@ -197,6 +197,18 @@ TEST_F(FullDiskTest, MapSave) {
     EXPECT_TRUE(LeftTemporaries(Work("Maps")).empty());
 }
 
+// The rows of new areas are printed only once they are in the project.
+TEST_F(FullDiskTest, AreaAddPrintsNothingItDidNotAdd) {
+    std::vector<std::string> args = {"area", "add", "tour.vlm"};
+    for (int i = 0; i < 200; ++i) {
+        args.push_back("Комната " + std::to_string(i) + std::string(100, 'x'));
+    }
+    const CliRun run = Run(args, limits);
+    ExpectCleanFailure(run);
+    EXPECT_TRUE(run.out.empty()) << run.out.substr(0, 200);
+    survivors->ExpectIntact();
+}
+
 TEST_F(FullDiskTest, Export) {
     ExpectCleanFailure(Run({"export", "tour.vlm", "site/page.html"}, limits));
     ExpectCleanFailure(Run({"test", "tour.vlm", "--no-open"}, limits));

@@ -128,6 +128,31 @@ TEST_F(KillTest, Export) {
         });
 }
 
+// A merged page replaced by another merge: a kill leaves the old page with the old script or the
+// new page with the new script, never one beside the other.
+TEST_F(KillTest, MergeOverwrite) {
+    MakeProject(1600, 1200);
+    ASSERT_EQ(Cli({"export", "tour.vlm", "site/b.html"}).status, 0);
+    ASSERT_EQ(Cli({"area", "add", "tour.vlm", "Кухня"}).status, 0);
+    ASSERT_EQ(Cli({"export", "tour.vlm", "site/c.html"}).status, 0);
+    auto merge = [](int round) -> std::vector<std::string> {
+        return {"merge", "site/m.html", "site/page.html", round % 2 ? "site/b.html" : "site/c.html",
+                "--overwrite"};
+    };
+    auto pair = [&] { return ReadFile(Work("site/m.html")) + ReadFile(Work("site/VLM/m.js")); };
+    ASSERT_EQ(Cli(merge(1)).status, 0);
+    const std::string withB = pair();
+    ASSERT_EQ(Cli(merge(0)).status, 0);
+    const std::string withC = pair();
+    ASSERT_NE(withB, withC);
+    const std::set<std::string> siteFolder = Names(Work("site"), hidden);
+    KillRepeatedly(merge, [&](int) {
+        const std::string now = pair();
+        ASSERT_TRUE(now == withB || now == withC) << "a page beside another merge's script";
+        ASSERT_EQ(Names(Work("site"), hidden), siteFolder);
+    });
+}
+
 // Save as into another folder: a kill leaves either no new project or a whole one that reads
 // as the first, with whole copies of its picture and map.
 TEST_F(KillTest, SaveAs) {
