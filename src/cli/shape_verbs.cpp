@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "canvas/history/draw_history.h"
 #include "canvas/map/outline_trace.h"
 #include "cli/cli_app.h"
 #include "shapes/outline_text.h"
@@ -67,7 +68,9 @@ void AddImportShapes(CLI::App& app, Context& context) {
         }
         // The whole file is read and checked before the project changes.
         const std::vector<ImportedShape> shapes = ReadShapeFile(*file, data.Width, data.Height);
-        const ShapeImportResult result = ImportShapes(data, shapes, *prefix);
+        // Each call is a history of its own, which ends with the call.
+        DRAW_HISTORY history;
+        const ShapeImportResult result = ImportShapes(data, history, shapes, *prefix);
         if (!result.changed.Empty()) {
             session.MapChanged();
         }

@@ -6,7 +6,8 @@
 
 namespace velmora {
 
-ShapeImportResult ImportShapes(COMMON_DATA& data, const std::vector<ImportedShape>& shapes,
+ShapeImportResult ImportShapes(COMMON_DATA& data, DRAW_HISTORY& history,
+                               const std::vector<ImportedShape>& shapes,
                                const std::string& prefix) {
     ShapeImportResult result;
     // Which area each shape paints: 0 for a hole, -1 for a shape left without an area.
@@ -45,6 +46,10 @@ ShapeImportResult ImportShapes(COMMON_DATA& data, const std::vector<ImportedShap
     }
     data.CommitTransaction();
     result.changed = PaintShapes(data.Map, shapes, shapeArea);
+    if (!result.changed.Empty()) {
+        history.RecordValues(data.Map, result.changed);
+        data.MapModified = true;
+    }
     return result;
 }
 

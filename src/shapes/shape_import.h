@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "canvas/history/draw_history.h"
 #include "canvas/map/rect.h"
 #include "shapes/shape_file.h"
 #include "store/common_data.h"
@@ -22,9 +23,11 @@ struct ShapeImportResult {
 // unnamed shape gets prefix and its number among the unnamed ones) and paints each shape
 // into the pixels of no area that no earlier shape took. A name already in the project gets
 // the suffix of UniqueAreaName. When 255 areas are reached, kAreaLimitText is shown once and
-// the shapes left over are not painted. The map is changed in memory only.
-ShapeImportResult ImportShapes(COMMON_DATA& data, const std::vector<ImportedShape>& shapes,
-                               const std::string& prefix);
+// the shapes left over are not painted. The map is changed in memory only: all the painted
+// pixels are one step of history (undo takes them away and leaves the new areas empty, as
+// after the grid of areas), and MapModified is set when a pixel changed.
+ShapeImportResult ImportShapes(COMMON_DATA& data, DRAW_HISTORY& history,
+                               const std::vector<ImportedShape>& shapes, const std::string& prefix);
 
 // The painting step of ImportShapes: shape i paints value shapeArea[i] (0 for a hole, which
 // only takes its pixels; below 0 skipped) into pixels of no area that no earlier shape took.

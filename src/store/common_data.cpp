@@ -136,6 +136,7 @@ bool COMMON_DATA::CreateProject(const std::string& path) {
         ShowMessage(msg::kCreateFailed);
     }
     AttributesModified = false;
+    MapModified = false;
     return ProjectOpen;
 }
 
@@ -186,6 +187,7 @@ bool COMMON_DATA::OpenProject(const std::string& path, ProjectAccess access) {
         CloseProject();
     }
     AttributesModified = false;
+    MapModified = false;
     return ProjectOpen;
 }
 
@@ -202,6 +204,7 @@ void COMMON_DATA::CloseProject() {
     m_writable = false;
     ProjectOpen = false;
     PictureLoaded = false;
+    MapModified = false;
     db.Disconnect();
     m_lock.Release();
 }
@@ -219,6 +222,7 @@ void COMMON_DATA::SaveProject() {
         AttributesModified = pending;
         throw;
     }
+    MapModified = false;
 }
 
 bool COMMON_DATA::ImportPicture(const std::string& source) {
@@ -264,6 +268,8 @@ bool COMMON_DATA::ImportPicture(const std::string& source) {
     }
     PictureLoaded = true;
     CurrentArea = 1;
+    // The new picture's empty map is written.
+    MapModified = false;
     return true;
 }
 
@@ -273,6 +279,7 @@ void COMMON_DATA::ClearMap() {
     } else {
         Map.Resize(0, 0);
     }
+    MapModified = PictureLoaded;
 }
 
 bool COMMON_DATA::SaveMap() {

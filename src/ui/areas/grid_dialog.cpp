@@ -127,7 +127,6 @@ void TForm8::OkClick() {
         return;
     }
     m_editor.Form4().UpdateFieldsList();
-    m_editor.Data().MapModified = true;
     m_editor.Form1().UpdateView();
     accept();
 }

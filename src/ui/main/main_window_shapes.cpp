@@ -1,7 +1,6 @@
 // The main window's shape commands of the menu "Файл": areas made of the shapes of an image
 // map, an SVG or a JSON file, and the areas' traced outlines written in one of those formats.
 
-#include "canvas/history/draw_history.h"
 #include "canvas/map/outline_trace.h"
 #include "shapes/outline_text.h"
 #include "shapes/shape_file.h"
@@ -47,15 +46,10 @@ void TForm1::ImportShapesClick() {
         Message(error.what());
         return;
     }
-    const ShapeImportResult result = ImportShapes(data, shapes, kDefaultShapePrefix);
+    const ShapeImportResult result =
+        ImportShapes(data, m_editor.History(), shapes, kDefaultShapePrefix);
     if (!result.newAreas.empty()) {
         m_editor.Form4().UpdateFieldsList();
-    }
-    // All the areas' pixels are one step: undo takes them away and leaves the new areas empty,
-    // as it does after the grid of areas.
-    if (!result.changed.Empty()) {
-        m_editor.History().RecordValues(data.Map, result.changed);
-        data.MapModified = true;
     }
     UpdateView();
     ShowWritten(Q("Добавлено областей: ") + QString::number(result.newAreas.size()));
