@@ -75,8 +75,11 @@ void Apply(Bitmap& target, const GridStep& step) {
     }
 }
 
+// Rectangles and values are copied out of the step first: the pixel stores may alias any
+// byte, so the compiler would read a field kept in the step again after every store.
 void Apply(Bitmap& target, const PixelsStep& step) {
-    const Rect& rect = step.Changed;
+    const Rect rect = step.Changed;
+    const std::uint8_t value = step.Value;
     if (rect.Empty()) {
         return;
     }
@@ -92,14 +95,14 @@ void Apply(Bitmap& target, const PixelsStep& step) {
             const int bit = x - rect.x;
             if (bits[bit >> 3] & (1u << (bit & 7))) {
                 std::uint8_t* p = target.Pixel(x, y);
-                p[0] = p[1] = p[2] = step.Value;
+                p[0] = p[1] = p[2] = value;
             }
         }
     }
 }
 
 void Apply(Bitmap& target, const ValuesStep& step) {
-    const Rect& rect = step.Changed;
+    const Rect rect = step.Changed;
     if (rect.Empty()) {
         return;
     }
