@@ -3,21 +3,74 @@
 // of the same picture; object selection in a 2000 x 2000 box; reading and painting 10,000
 // polygons of 100 points.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
+#include <new>
 #include <numbers>
 #include <random>
 #include <string>
 
+#include "bench_scene.h"
 #include "canvas/history/draw_history.h"
 #include "canvas/map/line_raster.h"
 #include "canvas/map/map_ops.h"
 #include "canvas/map/outline_trace.h"
+#include "canvas/tools/area_tool_step.h"
 #include "canvas/tools/area_tools.h"
 #include "canvas/view/view_compose.h"
 #include "shapes/outline_text.h"
 #include "shapes/shape_file.h"
 #include "shapes/shape_import.h"
+#include "store/common_data.h"
+
+// Heap bytes in use and their peak, so that a benchmark can report what one operation
+// allocates at most on top of what was there before it.
+namespace {
+std::atomic<std::size_t> g_heapLive{0};
+std::atomic<std::size_t> g_heapPeak{0};
+
+void* CountedAlloc(std::size_t size) {
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) {
+        throw std::bad_alloc();
+    }
+    const std::size_t live = g_heapLive += malloc_usable_size(p);
+    std::size_t peak = g_heapPeak.load();
+    while (live > peak && !g_heapPeak.compare_exchange_weak(peak, live)) {
+    }
+    return p;
+}
+
+void CountedFree(void* p) noexcept {
+    if (p != nullptr) {
+        g_heapLive -= malloc_usable_size(p);
+        std::free(p);
+    }
+}
+}  // namespace
+
+void* operator new(std::size_t size) {
+    return CountedAlloc(size);
+}
+void* operator new[](std::size_t size) {
+    return CountedAlloc(size);
+}
+void operator delete(void* p) noexcept {
+    CountedFree(p);
+}
+void operator delete[](void* p) noexcept {
+    CountedFree(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    CountedFree(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    CountedFree(p);
+}
 
 namespace velmora::bench {
 namespace {
@@ -189,32 +242,34 @@ void BM_AreaShapesOf255Areas(benchmark::State& state) {
 }
 BENCHMARK(BM_AreaShapesOf255Areas)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-// The drawing history after 99 tool uses on 6000 x 4000, each as the editor records it (the
-// map before, the tool, the changed pixels kept compressed): its memory, and the time of one
-// undo that replays the other 98 steps.
+// The drawing history after 99 tool uses on 6000 x 4000, each recorded as the editor does
+// (the changed pixels kept compressed): its memory, and the time of one undo that replays the
+// other 98 steps.
 void BM_AreaHistoryOf99ToolSteps(benchmark::State& state) {
     Scene& scene = TheScene();
-    Bitmap map = scene.map;
+    QuietPrompter prompter;
+    COMMON_DATA data(prompter);
+    data.Map = scene.map;
+    Bitmap& map = data.Map;
     DRAW_HISTORY history;
     history.Reset(map);
     for (int i = 0; i < 99; ++i) {
-        const Bitmap before = map;
         const auto value = static_cast<std::uint8_t>(1 + i % 255);
-        Rect changed;
-        switch (i % 4) {
-            case 0:
-                changed = FillSimilarColour(scene.picture, map, 10 + i, 10, 32, true, value, true);
-                break;
-            case 1:
-                changed = FillRegion(map, 20, 20 + i, value, true);
-                break;
-            case 2:
-                changed = FillEllipse(map, 100 + i * 10, 100, 3000, 2500, value, true);
-                break;
-            default:
-                changed = FillPolygon(map, {{0, 0}, {5999, 100.0 + i}, {3000, 3999}}, value, true);
-        }
-        history.RecordPixels(before, map, changed, value);
+        ApplyAreaTool(data, history, value, true, [&scene, i](MapWriter& writer) {
+            switch (i % 4) {
+                case 0:
+                    FillSimilarColour(writer, scene.picture, 10 + i, 10, 32, true);
+                    break;
+                case 1:
+                    FillRegion(writer, 20, 20 + i);
+                    break;
+                case 2:
+                    FillEllipse(writer, 100 + i * 10, 100, 3000, 2500);
+                    break;
+                default:
+                    FillPolygon(writer, {{0, 0}, {5999, 100.0 + i}, {3000, 3999}});
+            }
+        });
     }
     for (auto _ : state) {
         history.Undo(map);
@@ -226,6 +281,42 @@ void BM_AreaHistoryOf99ToolSteps(benchmark::State& state) {
     state.counters["total_mb"] = static_cast<double>(history.StepBytes() + map.SizeInBytes()) / mb;
 }
 BENCHMARK(BM_AreaHistoryOf99ToolSteps)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// One use of an area tool on 6000 x 4000 as the editor records it, large (the wand over the
+// 12-megapixel left half) and small (an ellipse of 200 x 200): the time, and the peak of heap
+// bytes the use allocates on top of the map and the history already there.
+void ToolUseAsRecorded(benchmark::State& state, const AreaToolPass& tool) {
+    QuietPrompter prompter;
+    COMMON_DATA data(prompter);
+    data.Map = TheScene().map;
+    DRAW_HISTORY history;
+    std::size_t peak = 0;
+    int value = 0;
+    for (auto _ : state) {
+        value = value == 1 ? 2 : 1;
+        g_heapPeak = g_heapLive.load();
+        const std::size_t base = g_heapLive;
+        benchmark::DoNotOptimize(
+            ApplyAreaTool(data, history, static_cast<std::uint8_t>(value), true, tool));
+        peak = std::max(peak, g_heapPeak - base);
+        if (history.UndoCount() > 90) {
+            history.Reset(Bitmap());
+        }
+    }
+    state.counters["peak_mb"] = static_cast<double>(peak) / (1024.0 * 1024.0);
+}
+
+void BM_AreaToolUseWand12MP(benchmark::State& state) {
+    ToolUseAsRecorded(state, [](MapWriter& writer) {
+        FillSimilarColour(writer, TheScene().picture, 10, 10, kDefaultWandTolerance, true);
+    });
+}
+BENCHMARK(BM_AreaToolUseWand12MP)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_AreaToolUseEllipse200(benchmark::State& state) {
+    ToolUseAsRecorded(state, [](MapWriter& writer) { FillEllipse(writer, 1000, 1000, 200, 200); });
+}
+BENCHMARK(BM_AreaToolUseEllipse200)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
 }  // namespace velmora::bench

@@ -9,8 +9,8 @@
 
 #include "bench_scene.h"
 #include "canvas/history/draw_history.h"
+#include "canvas/history/stroke_recorder.h"
 #include "canvas/map/area_map.h"
-#include "canvas/map/pen.h"
 #include "canvas/view/view_compose.h"
 #include "store/common_data.h"
 
@@ -110,23 +110,24 @@ BENCHMARK(BM_RecomposeSegmentRectangle)->Unit(benchmark::kMicrosecond);
 // Undo with 99 recorded strokes of 200 points each at brush 30: the map is rebuilt from the
 // snapshot and 98 strokes are replayed.
 void BM_UndoWith99Strokes(benchmark::State& state) {
-    Bitmap map = TheScene().data.Map;
+    QuietPrompter prompter;
+    COMMON_DATA data(prompter);
+    data.Map = TheScene().data.Map;
+    data.BrushSize = 30;
+    Bitmap& map = data.Map;
     DRAW_HISTORY history;
     history.Reset(map);
+    StrokeRecorder stroke(data, history);
     std::mt19937 random(3);
-    for (int stroke = 0; stroke < 99; ++stroke) {
-        const int value = 1 + stroke % 255;
+    for (int i = 0; i < 99; ++i) {
+        const int value = 1 + i % 255;
         const auto path = BenchPath(random, static_cast<int>(random() % kPictureWidth),
                                     static_cast<int>(random() % kPictureHeight), 200, 12);
-        history.BeginStep(value * 0x010101, 30);
-        Pen pen;
-        pen.Set(static_cast<std::uint8_t>(value), 30);
-        pen.MoveTo(path[0].x, path[0].y);
-        for (const HistoryPoint& p : path) {
-            history.AddPoint(p.x, p.y);
-            pen.LineTo(map, p.x, p.y);
+        stroke.Press(path[0].x, path[0].y, value);
+        for (std::size_t k = 1; k < path.size(); ++k) {
+            stroke.Move(path[k].x, path[k].y);
         }
-        history.CloseStep();
+        stroke.Release();
     }
     for (auto _ : state) {
         if (!history.Undo(map)) {

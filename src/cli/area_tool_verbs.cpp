@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "canvas/history/draw_history.h"
+#include "canvas/tools/area_tool_step.h"
 #include "canvas/tools/area_tools.h"
 #include "cli/cli_app.h"
 
@@ -38,8 +40,11 @@ void AddWand(CLI::App& app, Context& context) {
         if (!data.Picture.Contains(static_cast<int>(xy[0]), static_cast<int>(xy[1]))) {
             throw Exit{kFailed, PointOffPictureText(xy[0], xy[1], data.Picture)};
         }
-        const Rect changed = FillSimilarColour(data.Picture, data.Map, xy[0], xy[1], *tolerance,
-                                               !*global, value, *overwrite);
+        DRAW_HISTORY history;
+        const Rect changed = ApplyAreaTool(
+            data, history, static_cast<std::uint8_t>(value), *overwrite, [&](MapWriter& writer) {
+                FillSimilarColour(writer, data.Picture, xy[0], xy[1], *tolerance, !*global);
+            });
         FinishTool(session, changed);
     });
 }
@@ -63,8 +68,10 @@ void AddSelectObject(CLI::App& app, Context& context) {
         COMMON_DATA& data = session.Data();
         RequirePicture(session);
         const int value = AreaOrErase(session, *area);
-        const Rect changed =
-            FillObject(data.Picture, data.Map, b[0], b[1], b[2], b[3], value, *overwrite);
+        DRAW_HISTORY history;
+        const Rect changed = ApplyAreaTool(
+            data, history, static_cast<std::uint8_t>(value), *overwrite,
+            [&](MapWriter& writer) { FillObject(writer, data.Picture, b[0], b[1], b[2], b[3]); });
         FinishTool(session, changed);
     });
 }

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "canvas/history/draw_history.h"
+#include "canvas/history/stroke_recorder.h"
 #include "canvas/map/area_map.h"
 #include "canvas/map/map_ops.h"
 #include "canvas/tools/area_grid.h"
+#include "canvas/tools/area_tool_step.h"
 #include "canvas/tools/area_tools.h"
 #include "canvas/view/overlay_preview.h"
 #include "canvas/view/view_compose.h"
@@ -48,19 +50,16 @@ void AddPaint(CLI::App& app, Context& context) {
         if (*brush > 0) {
             data.BrushSize = *brush;
         }
-        // The same calls, in the same order, as a press, moves and a release over the picture.
-        AreaMap surface(data);
+        // A press, moves and a release over the picture, as the mouse paints; each call is a
+        // history of its own, which ends with the call.
         DRAW_HISTORY history;
-        history.Reset(data.Map);
-        history.BeginStep(value * 0x010101, data.BrushSize);
-        history.AddPoint(points.front().x, points.front().y);
-        Rect touched = surface.BeginStroke(points.front().x, points.front().y, value);
+        StrokeRecorder stroke(data, history);
+        stroke.Press(points.front().x, points.front().y, value);
+        Rect touched;
         for (std::size_t i = 1; i < points.size(); ++i) {
-            history.AddPoint(points[i].x, points[i].y);
-            touched = touched.United(surface.ContinueStroke(points[i].x, points[i].y));
+            touched = touched.United(stroke.Move(points[i].x, points[i].y));
         }
-        surface.EndStroke();
-        history.CloseStep();
+        stroke.Release();
         session.MapChanged();
         session.Finish();
         PrintRect(touched);
@@ -133,11 +132,13 @@ void AddFill(CLI::App& app, Context& context) {
         COMMON_DATA& data = session.Data();
         RequirePicture(session);
         const int value = AreaOrErase(session, *area);
-        Rect changed;
+        AreaToolPass tool;
         if (!box.empty()) {
-            changed = FillEllipse(data.Map, box[0], box[1], box[2], box[3], value, *overwrite);
+            tool = [&box](MapWriter& writer) {
+                FillEllipse(writer, box[0], box[1], box[2], box[3]);
+            };
         } else if (!points.empty()) {
-            changed = FillPolygon(data.Map, points, value, *overwrite);
+            tool = [&points](MapWriter& writer) { FillPolygon(writer, points); };
         } else {
             if (!data.Map.Contains(static_cast<int>(at[0]), static_cast<int>(at[1]))) {
                 throw Exit{kFailed, PointOffPictureText(at[0], at[1], data.Map)};
@@ -149,9 +150,11 @@ void AddFill(CLI::App& app, Context& context) {
                                         "»: без --overwrite заливка пишет только в пиксели вне "
                                         "областей, поэтому ничего не изменено."};
             }
-            changed = FillRegion(data.Map, at[0], at[1], value, *overwrite);
+            tool = [&at](MapWriter& writer) { FillRegion(writer, at[0], at[1]); };
         }
-        FinishTool(session, changed);
+        DRAW_HISTORY history;
+        FinishTool(session, ApplyAreaTool(data, history, static_cast<std::uint8_t>(value),
+                                          *overwrite, tool));
     });
 }
 

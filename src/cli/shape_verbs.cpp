@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "canvas/history/draw_history.h"
 #include "canvas/map/outline_trace.h"
 #include "cli/cli_app.h"
 #include "shapes/outline_text.h"
@@ -61,7 +62,9 @@ void AddImportShapes(CLI::App& app, Context& context) {
         COMMON_DATA& data = session.Data();
         // The whole file is read and checked before the project changes.
         const ShapeFileContents contents = ReadShapeFile(*file, data.Width, data.Height);
-        const ShapeImportResult result = ImportShapes(data, contents, *prefix);
+        // Each call is a history of its own, which ends with the call.
+        DRAW_HISTORY history;
+        const ShapeImportResult result = ImportShapes(data, history, contents, *prefix);
         if (!result.changed.Empty()) {
             session.MapChanged();
         }

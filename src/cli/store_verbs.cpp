@@ -262,13 +262,12 @@ void AddSetGet(CLI::App& app, Context& context) {
             }
             const std::string value = assignment.substr(eq + 1);
             if (field->IsText()) {
-                data.Attributes[e].*std::get<std::string ATTRIBUTES::*>(field->member) = value;
+                data.SetAttribute(e, std::get<std::string ATTRIBUTES::*>(field->member), value);
             } else {
-                data.Attributes[e].*std::get<std::int32_t ATTRIBUTES::*>(field->member) =
-                    ParseNumber(column, value);
+                data.SetAttribute(e, std::get<std::int32_t ATTRIBUTES::*>(field->member),
+                                  ParseNumber(column, value));
             }
         }
-        data.AttributesModified = true;
         session.Finish();
         if (const std::string warning = LinkWarning(e, data.Attributes[e].link); !warning.empty()) {
             std::cerr << warning << '\n';

@@ -8,8 +8,8 @@
 
 namespace velmora {
 
-ShapeImportResult ImportShapes(COMMON_DATA& data, const ShapeFileContents& contents,
-                               const std::string& prefix) {
+ShapeImportResult ImportShapes(COMMON_DATA& data, DRAW_HISTORY& history,
+                               const ShapeFileContents& contents, const std::string& prefix) {
     if (const std::string notFilled = NotFilledMessage(contents); !notFilled.empty()) {
         data.UserPrompter().Notice(notFilled);
     }
@@ -57,6 +57,10 @@ ShapeImportResult ImportShapes(COMMON_DATA& data, const ShapeFileContents& conte
             ". Остальные импортированы.");
     }
     result.changed = PaintShapes(data.Map, shapes, shapeArea);
+    if (!result.changed.Empty()) {
+        history.RecordValues(data.Map, result.changed);
+        data.MapModified = true;
+    }
     return result;
 }
 

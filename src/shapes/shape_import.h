@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "canvas/history/draw_history.h"
 #include "canvas/map/rect.h"
 #include "shapes/shape_file.h"
 #include "store/common_data.h"
@@ -24,9 +25,11 @@ struct ShapeImportResult {
 // into the pixels of no area that no earlier shape took. A name already in the project gets
 // the suffix of UniqueAreaName. When 255 areas are reached, kAreaLimitText is shown once and
 // the shapes left over are not painted. The drawn elements of the file that are no filled
-// shape are listed first in one notice. The map is changed in memory only.
-ShapeImportResult ImportShapes(COMMON_DATA& data, const ShapeFileContents& contents,
-                               const std::string& prefix);
+// shape are listed first in one notice. The map is changed in memory only: all the painted
+// pixels are one step of history (undo takes them away and leaves the new areas empty, as
+// after the grid of areas), and MapModified is set when a pixel changed.
+ShapeImportResult ImportShapes(COMMON_DATA& data, DRAW_HISTORY& history,
+                               const ShapeFileContents& contents, const std::string& prefix);
 
 // The painting step of ImportShapes: shape i paints value shapeArea[i] (0 for a hole, which
 // only takes its pixels; below 0 skipped) into pixels of no area that no earlier shape took.

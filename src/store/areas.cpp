@@ -46,6 +46,7 @@ void COMMON_DATA::DeleteAllAreas() {
     // The rows and the emptied map are one change; should it fail, the areas and their
     // pixels are all still there, in the file and on screen.
     Bitmap previous = std::move(Map);
+    const bool modified = MapModified;
     BeginChange();
     try {
         Project().Execute(sql::kDeleteAllAreas);
@@ -55,6 +56,7 @@ void COMMON_DATA::DeleteAllAreas() {
     } catch (...) {
         RollbackChange();
         Map = std::move(previous);
+        MapModified = modified;
         throw;
     }
     AreaCount = 0;
@@ -190,6 +192,7 @@ bool COMMON_DATA::DeleteArea(const std::string& name) {
     }
     AreaNames[number].clear();
     --AreaCount;
+    MapModified = PictureLoaded;
     if (AreasRemoved) {
         AreasRemoved();
     }

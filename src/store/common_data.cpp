@@ -143,6 +143,7 @@ bool COMMON_DATA::CreateProject(const std::string& path) {
         ShowMessage(msg::kCreateFailed);
     }
     AttributesModified = false;
+    MapModified = false;
     return ProjectOpen;
 }
 
@@ -193,6 +194,7 @@ bool COMMON_DATA::OpenProject(const std::string& path, ProjectAccess access) {
         CloseProject();
     }
     AttributesModified = false;
+    MapModified = false;
     return ProjectOpen;
 }
 
@@ -209,6 +211,7 @@ void COMMON_DATA::CloseProject() {
     m_writable = false;
     ProjectOpen = false;
     PictureLoaded = false;
+    MapModified = false;
     db.Disconnect();
     m_lock.Release();
 }
@@ -226,6 +229,7 @@ void COMMON_DATA::SaveProject() {
         AttributesModified = pending;
         throw;
     }
+    MapModified = false;
 }
 
 bool COMMON_DATA::ImportPicture(const std::string& source) {
@@ -271,6 +275,8 @@ bool COMMON_DATA::ImportPicture(const std::string& source) {
     }
     PictureLoaded = true;
     CurrentArea = 1;
+    // The new picture's empty map is written.
+    MapModified = false;
     return true;
 }
 
@@ -280,6 +286,7 @@ void COMMON_DATA::ClearMap() {
     } else {
         Map.Resize(0, 0);
     }
+    MapModified = PictureLoaded;
 }
 
 bool COMMON_DATA::SaveMap() {

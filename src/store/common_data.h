@@ -119,6 +119,13 @@ public:
     // current area or saves the project does first.
     void WritePendingAttributes();
 
+    // The author's edits of the loaded records: each changes Attributes[event] in memory and
+    // sets AttributesModified, so that the next WriteAttributes stores it. An event outside
+    // 0..2 changes nothing and gives false.
+    bool SetAttribute(int event, std::string ATTRIBUTES::*field, std::string value);
+    bool SetAttribute(int event, std::int32_t ATTRIBUTES::*field, std::int32_t value);
+    bool SetAttributes(int event, const ATTRIBUTES& record);
+
     // --- area import ----------------------------------------------------------------------
 
     int FindArea(const std::string& name) const;
@@ -149,8 +156,11 @@ public:
     DbConnection* SourceDb = nullptr;
     std::array<ATTRIBUTES, kEventCount> Attributes;
     ATTRIBUTES AttributesClipboard;
+    // Set by the edits of the loaded records, cleared when they are read or written.
     bool AttributesModified = false;
-    // The map in memory differs from the one last loaded or saved; the editor keeps it.
+    // The map in memory differs from the one last loaded or saved. Set by the operations that
+    // change the map (the brush, the tools, clear, grid, shape import, undo, redo), cleared by
+    // opening, creating, saving and closing.
     bool MapModified = false;
     std::string AttributesArea;
     std::string PageId;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "canvas/history/draw_history.h"
+#include "canvas/history/stroke_recorder.h"
 #include "canvas/map/area_map.h"
 #include "store/bitmap.h"
 #include "store/common_data.h"
@@ -54,17 +55,14 @@ inline std::vector<HistoryPoint> RandomPath(std::uint32_t seed, int count, int w
 
 // Paints one stroke the way the main window does: press, moves, release, each fed to the
 // history as well as to the map.
-inline void PaintLikeMouse(COMMON_DATA& data, AreaMap& surface, DRAW_HISTORY& history, int value,
+inline void PaintLikeMouse(COMMON_DATA& data, DRAW_HISTORY& history, int value,
                            const std::vector<HistoryPoint>& points) {
-    history.BeginStep(static_cast<std::int32_t>(value * 0x010101), data.BrushSize);
-    history.AddPoint(points.front().x, points.front().y);
-    surface.BeginStroke(points.front().x, points.front().y, value);
+    StrokeRecorder stroke(data, history);
+    stroke.Press(points.front().x, points.front().y, value);
     for (std::size_t i = 1; i < points.size(); ++i) {
-        history.AddPoint(points[i].x, points[i].y);
-        surface.ContinueStroke(points[i].x, points[i].y);
+        stroke.Move(points[i].x, points[i].y);
     }
-    surface.EndStroke();
-    history.CloseStep();
+    stroke.Release();
 }
 
 }  // namespace velmora::test

@@ -2,11 +2,13 @@
 
 #include <map>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "canvas/canvas_fixtures.h"
 #include "canvas/history/draw_history.h"
-#include "canvas/map/area_map.h"
+#include "canvas/history/map_commands.h"
+#include "canvas/history/stroke_recorder.h"
 #include "canvas/map/grid_geometry.h"
 #include "canvas/map/map_ops.h"
 #include "support/test_support.h"
@@ -47,7 +49,7 @@ constexpr int kHeight = 90;
 // A map, its brush and a history driven action by action, with maps kept for comparison.
 class HistoryScript {
 public:
-    HistoryScript() : data(prompter), surface(data) {
+    HistoryScript() : data(prompter) {
         data.Width = kWidth;
         data.Height = kHeight;
         data.Map = Bitmap(kWidth, kHeight);
@@ -62,23 +64,20 @@ public:
             case Op::Stroke:
                 data.BrushSize = 1 + (action.a * 7) % 30;
                 PaintLikeMouse(
-                    data, surface, history, 1 + action.a % 200,
+                    data, history, 1 + action.a % 200,
                     RandomPath(static_cast<std::uint32_t>(action.a), 15, kWidth, kHeight));
                 break;
             case Op::Release:
-                surface.EndStroke();
-                history.CloseStep();
+                StrokeRecorder(data, history).Release();
                 break;
-            case Op::Click:
-                history.BeginStep(0x010101, data.BrushSize);
-                history.AddPoint(40, 40);
-                surface.BeginStroke(40, 40, 1);
-                surface.EndStroke();
-                history.CloseStep();
+            case Op::Click: {
+                StrokeRecorder click(data, history);
+                click.Press(40, 40, 1);
+                click.Release();
                 break;
+            }
             case Op::Clear:
-                data.ClearMap();
-                history.MarkClear();
+                ClearMapAsStep(data, history);
                 break;
             case Op::Grid: {
                 std::vector<int> values;
@@ -118,7 +117,6 @@ public:
 
     ScriptedPrompter prompter;
     COMMON_DATA data;
-    AreaMap surface;
     DRAW_HISTORY history;
     std::map<int, Bitmap> kept;
 };
@@ -258,19 +256,18 @@ TEST(DrawHistory, ALongStrokeSplitsIntoStepsThatReplayAsItWasPainted) {
     ScriptedPrompter prompter;
     COMMON_DATA data(prompter);
     data.Map = Bitmap(300, 200);
-    AreaMap surface(data);
     DRAW_HISTORY history;
     history.Reset(data.Map);
     const Bitmap start = data.Map;
     data.BrushSize = 3;
     const auto path = RandomPath(5, 25'000, 300, 200);
-    PaintLikeMouse(data, surface, history, 42, path);
+    PaintLikeMouse(data, history, 42, path);
 
     ASSERT_EQ(history.UndoCount(), 3);
     // Each split repeats its last point as the next step's first, so no segment is lost.
-    EXPECT_EQ(history.UndoStep(0).Count(), DRAW_HISTORY::kPointCapacity);
-    EXPECT_EQ(history.UndoStep(1).Points.front(), path[9'999]);
-    EXPECT_EQ(history.UndoStep(2).Points.back(), path.back());
+    EXPECT_EQ(std::get<StrokeStep>(history.UndoStep(0)).Count(), DRAW_HISTORY::kPointCapacity);
+    EXPECT_EQ(std::get<StrokeStep>(history.UndoStep(1)).Points.front(), path[9'999]);
+    EXPECT_EQ(std::get<StrokeStep>(history.UndoStep(2)).Points.back(), path.back());
     Bitmap replayed;
     history.Replay(replayed, 3);
     EXPECT_TRUE(replayed == data.Map);
@@ -281,9 +278,8 @@ TEST(DrawHistory, ALongStrokeSplitsIntoStepsThatReplayAsItWasPainted) {
         COMMON_DATA other(prompter);
         other.Map = start;
         other.BrushSize = 3;
-        AreaMap otherSurface(other);
         DRAW_HISTORY scratch;
-        PaintLikeMouse(other, otherSurface, scratch, 42,
+        PaintLikeMouse(other, scratch, 42,
                        std::vector<HistoryPoint>(path.begin(), path.begin() + kept));
         EXPECT_TRUE(data.Map == other.Map) << kept << " points";
     }
@@ -295,14 +291,13 @@ TEST(DrawHistory, ReplayEqualsLivePaintingForEveryBrushSize) {
     ScriptedPrompter prompter;
     COMMON_DATA data(prompter);
     data.Map = Bitmap(157, 101);  // rows padded to four bytes
-    AreaMap surface(data);
     DRAW_HISTORY history;
     history.Reset(data.Map);
     std::mt19937 random(3);
     for (int stroke = 0; stroke < 60; ++stroke) {
         data.BrushSize = 1 + stroke % 100;
         const int value = stroke % 7 == 0 ? 0 : 1 + static_cast<int>(random() % 255);
-        PaintLikeMouse(data, surface, history, value,
+        PaintLikeMouse(data, history, value,
                        RandomPath(random(), 1 + static_cast<int>(random() % 40), 157, 101));
     }
     Bitmap replayed;
@@ -314,13 +309,12 @@ TEST(DrawHistory, CoordinatesBeyondSixteenBitsUndoExactly) {
     ScriptedPrompter prompter;
     COMMON_DATA data(prompter);
     data.Map = Bitmap(40'000, 3);
-    AreaMap surface(data);
     DRAW_HISTORY history;
     history.Reset(data.Map);
     data.BrushSize = 1;
-    PaintLikeMouse(data, surface, history, 8, {{33'000, 1}, {39'999, 1}});
+    PaintLikeMouse(data, history, 8, {{33'000, 1}, {39'999, 1}});
     const Bitmap painted = data.Map;
-    PaintLikeMouse(data, surface, history, 0, {{39'000, 1}, {39'500, 1}});
+    PaintLikeMouse(data, history, 0, {{39'000, 1}, {39'500, 1}});
     ASSERT_TRUE(history.Undo(data.Map));
     EXPECT_TRUE(data.Map == painted);
     EXPECT_EQ(AreaAt(data.Map, 39'999, 1), 8);
@@ -338,13 +332,12 @@ TEST(DrawHistory, UndoAndRedoNameTheRectangleTheyChanged) {
     ScriptedPrompter prompter;
     COMMON_DATA data(prompter);
     data.Map = Bitmap(90, 70);
-    AreaMap surface(data);
     DRAW_HISTORY history;
     history.Reset(data.Map);
     std::mt19937 random(12);
     for (int stroke = 0; stroke < 12; ++stroke) {
         data.BrushSize = 1 + static_cast<int>(random() % 10);
-        PaintLikeMouse(data, surface, history, 1 + static_cast<int>(random() % 5),
+        PaintLikeMouse(data, history, 1 + static_cast<int>(random() % 5),
                        RandomPath(random(), 2 + static_cast<int>(random() % 6), 90, 70));
     }
     data.Map.Clear();

@@ -6,8 +6,8 @@
 
 #include "canvas/canvas_fixtures.h"
 #include "canvas/history/draw_history.h"
-#include "canvas/map/area_map.h"
 #include "canvas/map/map_ops.h"
+#include "canvas/tools/area_tool_step.h"
 #include "canvas/tools/area_tools.h"
 #include "shapes/shape_import.h"
 #include "store/common_data.h"
@@ -49,33 +49,30 @@ TEST(ToolHistory, EveryToolIsOneStepThatUndoesAndRedoesExactly) {
     data.Height = 60;
     data.BrushSize = 5;
     Bitmap& map = data.Map;
-    AreaMap surface(data);
     DRAW_HISTORY history;
     history.Reset(map);
 
     struct Use {
         const char* name;
         std::uint8_t value;
-        std::function<Rect(Bitmap&)> tool;
+        bool overwrite;
+        AreaToolPass tool;
     };
     const std::vector<Use> uses = {
-        {"ellipse", 1, [](Bitmap& m) { return FillEllipse(m, 5, 5, 30, 20, 1, false); }},
-        {"polygon over it", 2,
-         [](Bitmap& m) {
-             return FillPolygon(m, {{0, 0}, {40, 10}, {10, 40}}, 2, false);
+        {"ellipse", 1, false, [](MapWriter& w) { FillEllipse(w, 5, 5, 30, 20); }},
+        {"polygon over it", 2, false,
+         [](MapWriter& w) {
+             FillPolygon(w, {{0, 0}, {40, 10}, {10, 40}});
          }},
-        {"region around them", 3, [](Bitmap& m) { return FillRegion(m, 79, 59, 3, false); }},
-        {"region with overwrite", 4, [](Bitmap& m) { return FillRegion(m, 20, 15, 4, true); }},
-        {"wand", 5,
-         [&picture](Bitmap& m) {
-             return FillSimilarColour(picture, m, 55, 30, 10, true, 5, true);
-         }},
-        {"nothing to write", 6, [](Bitmap& m) { return FillEllipse(m, 90, 90, 5, 5, 6, false); }},
-        {"object", 7,
-         [&picture](Bitmap& m) { return FillObject(picture, m, 38, 13, 34, 34, 7, true); }},
-        {"erase", 0,
-         [](Bitmap& m) {
-             return FillPolygon(m, {{0, 0}, {80, 0}, {80, 8}, {0, 8}}, 0, true);
+        {"region around them", 3, false, [](MapWriter& w) { FillRegion(w, 79, 59); }},
+        {"region with overwrite", 4, true, [](MapWriter& w) { FillRegion(w, 20, 15); }},
+        {"wand", 5, true,
+         [&picture](MapWriter& w) { FillSimilarColour(w, picture, 55, 30, 10, true); }},
+        {"nothing to write", 6, false, [](MapWriter& w) { FillEllipse(w, 90, 90, 5, 5); }},
+        {"object", 7, true, [&picture](MapWriter& w) { FillObject(w, picture, 38, 13, 34, 34); }},
+        {"erase", 0, true,
+         [](MapWriter& w) {
+             FillPolygon(w, {{0, 0}, {80, 0}, {80, 8}, {0, 8}});
          }},
     };
     std::vector<Bitmap> after = {map};
@@ -83,13 +80,17 @@ TEST(ToolHistory, EveryToolIsOneStepThatUndoesAndRedoesExactly) {
         SCOPED_TRACE(uses[i].name);
         if (i == 3) {
             // A brush stroke between the tools is a step of its own.
-            PaintLikeMouse(data, surface, history, 8, {{0, 50}, {30, 55}, {60, 20}});
+            PaintLikeMouse(data, history, 8, {{0, 50}, {30, 55}, {60, 20}});
             after.push_back(map);
         }
-        const Bitmap before = map;
-        const Rect changed = uses[i].tool(map);
-        history.RecordPixels(before, map, changed, uses[i].value);
-        after.push_back(map);
+        const int steps = history.UndoCount();
+        const Rect changed =
+            ApplyAreaTool(data, history, uses[i].value, uses[i].overwrite, uses[i].tool);
+        // A use that changes nothing is no step.
+        EXPECT_EQ(history.UndoCount(), steps + (changed.Empty() ? 0 : 1));
+        if (!changed.Empty()) {
+            after.push_back(map);
+        }
         EXPECT_TRUE(BytesAlike(map));
     }
     {

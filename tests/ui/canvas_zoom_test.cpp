@@ -183,7 +183,8 @@ void CanvasZoomTest::aStrokeAtAQuarterReplaysAsTheSamePointsAtFullSize() {
     quarter.form1().Canvas()->SetZoom(0.25);
     Stroke(quarter.form1().Image(), Qt::LeftButton,
            {QPointF(3.5, 4.25), QPointF(20, 9), QPointF(41.75, 30), QPointF(60, 47)});
-    const DRAW_HISTORY_RECORD& step = quarter.history.UndoStep(quarter.history.UndoCount() - 1);
+    const auto& step =
+        std::get<StrokeStep>(quarter.history.UndoStep(quarter.history.UndoCount() - 1));
     QCOMPARE(step.Count(), 4);
     QVERIFY(Painted(quarter.data().Map) > 0);
     Bitmap replayed;

@@ -74,6 +74,7 @@ GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridReque
         throw;
     }
     history.RecordGrid(request.columns, request.rows, request.overwrite, result.cellValues);
+    data.MapModified = true;
     result.done = true;
     if (!result.refusedNames.empty()) {
         data.UserPrompter().Message(GridRefusalMessage(result.refusedNames));

@@ -39,10 +39,10 @@ struct GridResult {
 std::string GridCellName(const std::string& prefix, int columns, int rows, int column, int row);
 
 // Registers one area per cell, column by column, inside one transaction, fills each cell
-// into the map and records the whole grid as one history step. Refused when the cells would
-// take the project past 255 areas (message shown, nothing changed). A cell whose name is
-// refused is neither painted nor given another area's number; the refused names are shown
-// in one message after the fill.
+// into the map, records the whole grid as one history step and sets MapModified. Refused
+// when the cells would take the project past 255 areas (message shown, nothing changed). A
+// cell whose name is refused is neither painted nor given another area's number; the refused
+// names are shown in one message after the fill.
 // columns and rows must lie in 1..kGridMaxSide; other sides throw Error.
 GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridRequest& request);
 

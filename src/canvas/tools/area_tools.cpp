@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "canvas/map/map_writer.h"
 #include "canvas/tools/object_select.h"
 #include "canvas/tools/region_select.h"
 #include "store/errors.h"
@@ -30,55 +29,67 @@ std::string PointOffPictureText(std::int64_t x, std::int64_t y, const Bitmap& ma
            SizeText(map) + ".";
 }
 
-Rect FillEllipse(Bitmap& map, std::int64_t left, std::int64_t top, std::int64_t width,
-                 std::int64_t height, std::uint8_t value, bool overwrite) {
-    MapWriter writer(map, value, overwrite);
-    RasterizeEllipse(static_cast<double>(left), static_cast<double>(top),
-                     static_cast<double>(width), static_cast<double>(height), map.Width(),
-                     map.Height(), [&writer](int y, int x0, int x1) { writer.Span(y, x0, x1); });
-    return writer.Changed();
+void FillRectangle(MapWriter& writer, std::int64_t left, std::int64_t top, std::int64_t width,
+                   std::int64_t height) {
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    const Bitmap& map = writer.Map();
+    // The far edges in 128 bits: left + width may not fit in 64.
+    const std::int64_t x0 = std::max<std::int64_t>(left, 0);
+    const std::int64_t y0 = std::max<std::int64_t>(top, 0);
+    const auto x1 = static_cast<std::int64_t>(
+        std::min<__int128>(static_cast<__int128>(left) + width, map.Width()));
+    const auto y1 = static_cast<std::int64_t>(
+        std::min<__int128>(static_cast<__int128>(top) + height, map.Height()));
+    for (std::int64_t y = y0; y < y1 && x0 < x1; ++y) {
+        writer.Span(static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1));
+    }
 }
 
-Rect FillPolygon(Bitmap& map, const ShapeRing& points, std::uint8_t value, bool overwrite) {
+void FillEllipse(MapWriter& writer, std::int64_t left, std::int64_t top, std::int64_t width,
+                 std::int64_t height) {
+    RasterizeEllipse(static_cast<double>(left), static_cast<double>(top),
+                     static_cast<double>(width), static_cast<double>(height), writer.Map().Width(),
+                     writer.Map().Height(),
+                     [&writer](int y, int x0, int x1) { writer.Span(y, x0, x1); });
+}
+
+void FillPolygon(MapWriter& writer, const ShapeRing& points) {
     if (points.size() < 3) {
         throw Error("Многоугольнику нужно не меньше 3 точек, а задано " +
                     std::to_string(points.size()) + ".");
     }
-    MapWriter writer(map, value, overwrite);
-    RasterizeRings({points}, FillRule::NonZero, map.Width(), map.Height(),
+    RasterizeRings({points}, FillRule::NonZero, writer.Map().Width(), writer.Map().Height(),
                    [&writer](int y, int x0, int x1) { writer.Span(y, x0, x1); });
-    return writer.Changed();
 }
 
-Rect FillRegion(Bitmap& map, std::int64_t x, std::int64_t y, std::uint8_t value, bool overwrite) {
-    RequireOnPicture(map, x, y);
-    MapWriter writer(map, value, overwrite);
-    SelectMapRegion(map, static_cast<int>(x), static_cast<int>(y),
+void FillRegion(MapWriter& writer, std::int64_t x, std::int64_t y) {
+    RequireOnPicture(writer.Map(), x, y);
+    SelectMapRegion(writer.Map(), static_cast<int>(x), static_cast<int>(y),
                     [&writer](int row, int x0, int x1) { writer.Span(row, x0, x1); });
-    return writer.Changed();
 }
 
-Rect FillSimilarColour(const Bitmap& picture, Bitmap& map, std::int64_t x, std::int64_t y,
-                       int tolerance, bool contiguous, std::uint8_t value, bool overwrite) {
+void FillSimilarColour(MapWriter& writer, const Bitmap& picture, std::int64_t x, std::int64_t y,
+                       int tolerance, bool contiguous) {
     RequireOnPicture(picture, x, y);
     if (tolerance < 0 || tolerance > 255) {
         throw Error("Допуск цвета должен быть от 0 до 255, а задан " + std::to_string(tolerance) +
                     ".");
     }
-    MapWriter writer(map, value, overwrite);
-    const int width = std::min(picture.Width(), map.Width());
-    const int height = std::min(picture.Height(), map.Height());
+    const int width = std::min(picture.Width(), writer.Map().Width());
+    const int height = std::min(picture.Height(), writer.Map().Height());
     SelectSimilarColour(picture, static_cast<int>(x), static_cast<int>(y), tolerance, contiguous,
                         [&writer, width, height](int row, int x0, int x1) {
                             if (row < height && x0 < width) {
                                 writer.Span(row, x0, std::min(x1, width));
                             }
                         });
-    return writer.Changed();
 }
 
-Rect FillObject(const Bitmap& picture, Bitmap& map, std::int64_t left, std::int64_t top,
-                std::int64_t width, std::int64_t height, std::uint8_t value, bool overwrite) {
+void FillObject(MapWriter& writer, const Bitmap& picture, std::int64_t left, std::int64_t top,
+                std::int64_t width, std::int64_t height) {
+    const Bitmap& map = writer.Map();
     const std::string asGiven = std::to_string(left) + "," + std::to_string(top) + "," +
                                 std::to_string(width) + "," + std::to_string(height);
     const std::int64_t x0 = std::max<std::int64_t>(left, 0);
@@ -98,7 +109,6 @@ Rect FillObject(const Bitmap& picture, Bitmap& map, std::int64_t left, std::int6
     const Rect box{static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
                    static_cast<int>(y1 - y0)};
     const std::vector<std::uint8_t> object = SegmentObject(picture, box);
-    MapWriter writer(map, value, overwrite);
     for (int y = 0; y < box.height; ++y) {
         const std::uint8_t* row = &object[static_cast<std::size_t>(y) * box.width];
         int runStart = -1;
@@ -112,6 +122,38 @@ Rect FillObject(const Bitmap& picture, Bitmap& map, std::int64_t left, std::int6
             }
         }
     }
+}
+
+Rect FillEllipse(Bitmap& map, std::int64_t left, std::int64_t top, std::int64_t width,
+                 std::int64_t height, std::uint8_t value, bool overwrite) {
+    MapWriter writer(map, value, overwrite);
+    FillEllipse(writer, left, top, width, height);
+    return writer.Changed();
+}
+
+Rect FillPolygon(Bitmap& map, const ShapeRing& points, std::uint8_t value, bool overwrite) {
+    MapWriter writer(map, value, overwrite);
+    FillPolygon(writer, points);
+    return writer.Changed();
+}
+
+Rect FillRegion(Bitmap& map, std::int64_t x, std::int64_t y, std::uint8_t value, bool overwrite) {
+    MapWriter writer(map, value, overwrite);
+    FillRegion(writer, x, y);
+    return writer.Changed();
+}
+
+Rect FillSimilarColour(const Bitmap& picture, Bitmap& map, std::int64_t x, std::int64_t y,
+                       int tolerance, bool contiguous, std::uint8_t value, bool overwrite) {
+    MapWriter writer(map, value, overwrite);
+    FillSimilarColour(writer, picture, x, y, tolerance, contiguous);
+    return writer.Changed();
+}
+
+Rect FillObject(const Bitmap& picture, Bitmap& map, std::int64_t left, std::int64_t top,
+                std::int64_t width, std::int64_t height, std::uint8_t value, bool overwrite) {
+    MapWriter writer(map, value, overwrite);
+    FillObject(writer, picture, left, top, width, height);
     return writer.Changed();
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "canvas/map/map_writer.h"
 #include "canvas/map/polygon_raster.h"
 #include "canvas/map/rect.h"
 #include "store/bitmap.h"
@@ -14,6 +15,20 @@ namespace velmora {
 // the map. Each returns the rectangle of the pixels it changed (empty when none).
 // Refused input (a point or box off the picture, too few points) throws Error with a text
 // that names it; the map is then unchanged.
+//
+// Each tool also writes through a MapWriter, which holds the map, the value and the overwrite
+// rule and can note every pixel the tool changes (what ApplyAreaTool records as one step).
+
+void FillRectangle(MapWriter& writer, std::int64_t left, std::int64_t top, std::int64_t width,
+                   std::int64_t height);
+void FillEllipse(MapWriter& writer, std::int64_t left, std::int64_t top, std::int64_t width,
+                 std::int64_t height);
+void FillPolygon(MapWriter& writer, const ShapeRing& points);
+void FillRegion(MapWriter& writer, std::int64_t x, std::int64_t y);
+void FillSimilarColour(MapWriter& writer, const Bitmap& picture, std::int64_t x, std::int64_t y,
+                       int tolerance, bool contiguous);
+void FillObject(MapWriter& writer, const Bitmap& picture, std::int64_t left, std::int64_t top,
+                std::int64_t width, std::int64_t height);
 
 Rect FillEllipse(Bitmap& map, std::int64_t left, std::int64_t top, std::int64_t width,
                  std::int64_t height, std::uint8_t value, bool overwrite);

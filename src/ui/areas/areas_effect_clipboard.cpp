@@ -19,12 +19,13 @@ using namespace effect_pages;
 void TForm4::PageClearClick() {
     const int page = ActivePage();
     COMMON_DATA& data = Data();
+    ATTRIBUTES record = data.Attributes[CurrentEvent()];
+    CopyPageFields(page, ClearedRecord(), record);
+    data.SetAttributes(CurrentEvent(), record);
     {
         const LoadingScope loading(m_loading);
-        CopyPageFields(page, ClearedRecord(), data.Attributes[CurrentEvent()]);
         FillPage(page, data.Attributes[CurrentEvent()], false);
     }
-    data.AttributesModified = true;
     UpdateStatusBar();
     PageControl1Change();
 }
@@ -83,15 +84,15 @@ void TForm4::PageCopyClick() {
 void TForm4::PagePasteClick() {
     COMMON_DATA& data = Data();
     const int page = ActivePage();
-    ATTRIBUTES& record = data.Attributes[CurrentEvent()];
+    ATTRIBUTES record = data.Attributes[CurrentEvent()];
     CopyPageFields(page, data.AttributesClipboard, record);
+    data.SetAttributes(CurrentEvent(), record);
     {
         // A pasted list text that names no item leaves the list without a choice, while the
         // record keeps the text.
         const LoadingScope loading(m_loading);
         FillPage(page, record, false);
     }
-    data.AttributesModified = true;
     UpdateStatusBar();
     PageControl1Change();
 }

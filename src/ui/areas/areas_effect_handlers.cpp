@@ -57,8 +57,7 @@ void TForm4::ConnectEffectPages() {
             if (!CanStore()) {
                 return;
             }
-            Data().Attributes[CurrentEvent()].*list.field = U(box->currentText());
-            Data().AttributesModified = true;
+            Data().SetAttribute(CurrentEvent(), list.field, U(box->currentText()));
         });
     }
     for (const MemoField& memo : MemoFields()) {
@@ -67,8 +66,7 @@ void TForm4::ConnectEffectPages() {
             if (!CanStore()) {
                 return;
             }
-            Data().Attributes[CurrentEvent()].*memo.field = StoredText(edit->toPlainText());
-            Data().AttributesModified = true;
+            Data().SetAttribute(CurrentEvent(), memo.field, StoredText(edit->toPlainText()));
             UpdateStatusBar();
         });
     }
@@ -78,8 +76,7 @@ void TForm4::ConnectEffectPages() {
                     if (!CanStore()) {
                         return;
                     }
-                    Data().Attributes[CurrentEvent()].*line.field = U(text);
-                    Data().AttributesModified = true;
+                    Data().SetAttribute(CurrentEvent(), line.field, U(text));
                     UpdateStatusBar();
                 });
     }
@@ -159,9 +156,7 @@ bool TForm4::CanStore() const {
 }
 
 void TForm4::StoreNumber(std::int32_t ATTRIBUTES::*field, int value) {
-    COMMON_DATA& data = Data();
-    data.Attributes[CurrentEvent()].*field = value;
-    data.AttributesModified = true;
+    Data().SetAttribute(CurrentEvent(), field, value);
 }
 
 void TForm4::LinkPasteClick() {

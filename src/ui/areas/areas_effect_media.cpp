@@ -74,8 +74,7 @@ void TForm4::ChoosePicture(int page) {
             return;
         }
         const ImageField& image = ImageFields()[page == 1 ? 0 : 1];
-        data.Attributes[CurrentEvent()].*image.field = name;
-        data.AttributesModified = true;
+        data.SetAttribute(CurrentEvent(), image.field, name);
         ShowPicture((*m_ui).*image.control, name);
     }
     UpdateStatusBar();
@@ -94,8 +93,7 @@ void TForm4::SoundChooseClick() {
         if (name.empty()) {
             return;
         }
-        data.Attributes[CurrentEvent()].sound_file_name = name;
-        data.AttributesModified = true;
+        data.SetAttribute(CurrentEvent(), &ATTRIBUTES::sound_file_name, name);
         m_ui->SoundIndicator->ShowSound(data.WorkFilePath("Sounds", name), name);
     }
     UpdateStatusBar();

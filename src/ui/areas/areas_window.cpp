@@ -341,7 +341,6 @@ void TForm4::DeleteClick() {
         return;
     }
     data.DeleteArea(U(SelectedName()));
-    data.MapModified = data.PictureLoaded;
     m_pendingSelection.clear();
     UpdateFieldsList();
     UpdateMainView();
@@ -420,7 +419,6 @@ void TForm4::ClearListClick() {
         return;
     }
     data.DeleteAllAreas();
-    data.MapModified = data.PictureLoaded;
     UpdateFieldsList();
     UpdateMainView();
 }
@@ -430,17 +428,15 @@ void TForm4::RefreshClick() {
 }
 
 void TForm4::ClearPropertiesClick() {
-    COMMON_DATA& data = Data();
-    data.ResetAttributes(CurrentEvent());
+    Data().SetAttributes(CurrentEvent(), DefaultAttributes());
     ClearAttributes();
-    data.AttributesModified = true;
 }
 
 void TForm4::ClearEventsClick() {
-    COMMON_DATA& data = Data();
-    data.ResetAllAttributes();
+    for (int event = 0; event < kEventCount; ++event) {
+        Data().SetAttributes(event, DefaultAttributes());
+    }
     ClearAttributes();
-    data.AttributesModified = true;
 }
 
 void TForm4::CopyToEventClick(int target) {

@@ -127,7 +127,6 @@ void TForm8::OkClick() {
         return;
     }
     m_editor.AreasWindow().UpdateFieldsList();
-    m_editor.Data().MapModified = true;
     m_editor.MainWindow().UpdateView();
     accept();
 }

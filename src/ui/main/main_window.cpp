@@ -20,6 +20,7 @@
 
 #include "audio/audio_output.h"
 #include "canvas/history/draw_history.h"
+#include "canvas/history/stroke_recorder.h"
 #include "canvas/view/overlay_preview.h"
 #include "store/common_data.h"
 #include "store/files.h"
@@ -83,7 +84,7 @@ TForm1::TForm1(Editor& editor) : m_editor(editor) {
     // Removing areas restarts the history from the current map, so that undo never brings
     // back the pixels of a deleted area.
     m_data->AreasRemoved = [this] { m_editor.History().Reset(m_data->Map); };
-    m_areaMap = std::make_unique<AreaMap>(*m_data);
+    m_stroke = std::make_unique<StrokeRecorder>(*m_data, m_editor.History());
 
     m_canvas = new CanvasView(this);
     m_canvas->setObjectName(Q("ScrollBox1"));

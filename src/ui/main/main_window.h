@@ -10,7 +10,6 @@
 #include <optional>
 #include <vector>
 
-#include "canvas/map/area_map.h"
 #include "canvas/map/rect.h"
 #include "canvas/view/status_readout.h"
 #include "canvas/view/view_compose.h"
@@ -32,6 +31,8 @@ namespace velmora {
 
 class COMMON_DATA;
 class DRAW_HISTORY;
+class MapWriter;
+class StrokeRecorder;
 class CanvasView;
 class Editor;
 class NavigatorView;
@@ -47,7 +48,6 @@ public:
     ~TForm1() override;
 
     COMMON_DATA& Data() { return *m_data; }
-    AreaMap& Brush() { return *m_areaMap; }
     const QString& ProgramFolder() const { return m_programFolder; }
 
     void RecountFormSize();
@@ -144,10 +144,9 @@ private:
     void BuildStatusBar();
     // The area tools' bar, and their items at the end of the menu "Инструменты".
     void BuildToolBar(QMenu* tools);
-    // Runs edit on the map with the current area's number; what it changed becomes one history
+    // Runs tool on the map with the current area's number; what it changed becomes one history
     // step and is redrawn. A refusal of the core is shown and changes nothing.
-    using MapEdit = std::function<Rect(Bitmap& map, std::uint8_t value, bool overwrite)>;
-    void UseAreaTool(const MapEdit& edit, bool overwrite);
+    void UseAreaTool(const std::function<void(MapWriter&)>& tool, bool overwrite);
     // The canvas's zoom commands in the menu "Вид", its status figure and the navigator.
     void BuildZoomControls(QMenu* view);
     void ShowZoom();
@@ -179,7 +178,8 @@ private:
     DbConnection m_projectDb;
     DbConnection m_sourceDb;
     std::unique_ptr<COMMON_DATA> m_data;
-    std::unique_ptr<AreaMap> m_areaMap;
+    // The brush: a press, moves and a release become map pixels and one history step.
+    std::unique_ptr<StrokeRecorder> m_stroke;
     Bitmap m_preview;  // the overlay preview
     ViewMode m_viewMode = ViewMode::PictureAndMask;
 

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "canvas/history/draw_history.h"
+#include "canvas/history/map_commands.h"
 #include "canvas/map/picture_replace.h"
 #include "store/common_data.h"
 #include "store/files.h"
@@ -31,7 +32,6 @@ void TForm1::SaveAndCloseProject() {
     SaveClick();
     data.CloseProject();
     data.DeleteAllAreas();
-    data.MapModified = false;
     ReleasePicture();
     RefreshModifiedMark();
 }
@@ -71,7 +71,6 @@ void TForm1::NewClick() {
         return;
     }
     data.CreateProject(path);
-    data.MapModified = false;
     RememberRecentProject();
     if (AttributesVisible()) {
         m_editor.AreasWindow().UpdateFieldsList();
@@ -102,7 +101,6 @@ void TForm1::OpenProjectFile(const std::string& path) {
 
 void TForm1::ShowOpenedProject() {
     COMMON_DATA& data = *m_data;
-    data.MapModified = false;
     if (data.LoadPicture()) {
         RecountFormSize();
         m_editor.History().Reset(data.Map);
@@ -121,7 +119,6 @@ void TForm1::SaveClick() {
         return;
     }
     data.SaveProject();
-    data.MapModified = false;
     RefreshModifiedMark();
     ShowWritten(Q(kProjectSavedNote) + Q(data.ProjectPath));
 }
@@ -179,8 +176,6 @@ void TForm1::ImportPictureFile(const std::string& path) {
         Message("Ошибка открытия файла!");
         return;
     }
-    // The new picture's empty map is already written.
-    data.MapModified = false;
     RecountFormSize();
     m_editor.AreasWindow().PageControl1Change();
     ShowAttributesWindow();
@@ -193,9 +188,7 @@ void TForm1::ExitClick() {
 }
 
 void TForm1::UndoClick() {
-    if (m_editor.History().Undo(m_data->Map)) {
-        m_data->MapModified = true;
-    } else {
+    if (!UndoMap(*m_data, m_editor.History())) {
         Beep();
         UpdateView();
         return;
@@ -205,9 +198,7 @@ void TForm1::UndoClick() {
 }
 
 void TForm1::RedoClick() {
-    if (m_editor.History().Redo(m_data->Map)) {
-        m_data->MapModified = true;
-    } else {
+    if (!RedoMap(*m_data, m_editor.History())) {
         Beep();
         UpdateView();
         return;
@@ -216,10 +207,8 @@ void TForm1::RedoClick() {
 }
 
 void TForm1::ClearMapClick() {
-    m_data->ClearMap();
-    m_data->MapModified = m_data->PictureLoaded;
+    ClearMapAsStep(*m_data, m_editor.History());
     UpdateView();
-    m_editor.History().MarkClear();
 }
 
 void TForm1::AttributesClick() {

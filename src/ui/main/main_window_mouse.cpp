@@ -2,7 +2,8 @@
 // and right buttons, area picking with the middle button, and the status read-outs.
 #include <QLabel>
 
-#include "canvas/history/draw_history.h"
+#include "canvas/history/stroke_recorder.h"
+#include "canvas/map/map_ops.h"
 #include "store/common_data.h"
 #include "ui/areas/areas_window.h"
 #include "ui/common/text.h"
@@ -14,7 +15,6 @@ namespace velmora {
 void TForm1::ImageMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
                             int y) {
     COMMON_DATA& data = *m_data;
-    DRAW_HISTORY& history = m_editor.History();
     if (modifiers & Qt::ControlModifier) {
         if (buttons & Qt::LeftButton) {
             m_editor.Form4().EnterCoordinates(Qt::LeftButton, x, y);
@@ -27,17 +27,12 @@ void TForm1::ImageMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modi
         if (data.AreaCount == 0) {
             return;
         }
-        const int n = data.CurrentArea;
-        history.BeginStep(n * 0x010101, data.BrushSize);
-        history.AddPoint(x, y);
-        m_areaMap->BeginStroke(x, y, n);
+        m_stroke->Press(x, y, data.CurrentArea);
     } else if (buttons & Qt::RightButton) {
-        history.BeginStep(0, data.BrushSize);
-        history.AddPoint(x, y);
-        m_areaMap->BeginStroke(x, y, 0);
+        m_stroke->Press(x, y, 0);
     } else if (buttons & Qt::MiddleButton) {
         data.Painting = false;
-        const int v = m_areaMap->AreaAt(x, y);
+        const int v = AreaAt(data.Map, x, y);
         if (v == 0) {
             return;
         }
@@ -54,15 +49,12 @@ void TForm1::ImageMouseMove(Qt::MouseButtons buttons, int x, int y) {
     m_pointer = PicturePoint{x, y};
     RefreshStatusBar();
     if (data.Painting && (buttons & (Qt::LeftButton | Qt::RightButton))) {
-        m_editor.History().AddPoint(x, y);
-        UpdateView(m_areaMap->ContinueStroke(x, y));
-        data.MapModified = true;
+        UpdateView(m_stroke->Move(x, y));
     }
 }
 
 void TForm1::ImageMouseUp() {
-    m_areaMap->EndStroke();
-    m_editor.History().CloseStep();
+    m_stroke->Release();
     RefreshModifiedMark();
 }
 

@@ -3,7 +3,6 @@
 
 #include <optional>
 
-#include "canvas/history/draw_history.h"
 #include "canvas/map/outline_trace.h"
 #include "shapes/outline_text.h"
 #include "shapes/shape_file.h"
@@ -48,15 +47,10 @@ void TForm1::ImportShapesClick() {
         Message(error.what());
         return;
     }
-    const ShapeImportResult result = ImportShapes(data, contents, kDefaultShapePrefix);
+    const ShapeImportResult result =
+        ImportShapes(data, m_editor.History(), contents, kDefaultShapePrefix);
     if (!result.newAreas.empty()) {
         m_editor.AreasWindow().UpdateFieldsList();
-    }
-    // All the areas' pixels are one step: undo takes them away and leaves the new areas empty,
-    // as it does after the grid of areas.
-    if (!result.changed.Empty()) {
-        m_editor.History().RecordValues(data.Map, result.changed);
-        data.MapModified = true;
     }
     UpdateView();
     ShowWritten(Q("Добавлено областей: ") + QString::number(result.newAreas.size()));

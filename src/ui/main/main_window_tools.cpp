@@ -9,10 +9,9 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QToolBar>
-#include <cstring>
 
-#include "canvas/history/draw_history.h"
 #include "canvas/map/map_ops.h"
+#include "canvas/tools/area_tool_step.h"
 #include "canvas/tools/area_tools.h"
 #include "store/common_data.h"
 #include "ui/common/text.h"
@@ -55,18 +54,6 @@ const std::array<ToolItem, 7> kToolItems = {{
      "Выделение объекта: протяните рамку вокруг предмета, и он будет отделён от фона; с "
      "Shift — поверх других областей (O)"},
 }};
-
-// Whether any pixel inside rect differs between the maps.
-bool Differs(const Bitmap& before, const Bitmap& after, const Rect& rect) {
-    const Rect inside = rect.Intersected({0, 0, after.Width(), after.Height()});
-    const std::size_t bytes = static_cast<std::size_t>(inside.width) * 3;
-    for (int y = inside.y; y < inside.Bottom(); ++y) {
-        if (std::memcmp(before.Pixel(inside.x, y), after.Pixel(inside.x, y), bytes) != 0) {
-            return true;
-        }
-    }
-    return false;
-}
 
 // The wait cursor while a long operation runs.
 class WaitCursor {
@@ -164,27 +151,23 @@ bool TForm1::ReadyForTool() {
     return true;
 }
 
-void TForm1::UseAreaTool(const MapEdit& edit, bool overwrite) {
+void TForm1::UseAreaTool(const std::function<void(MapWriter&)>& tool, bool overwrite) {
     if (!ReadyForTool()) {
         return;
     }
     COMMON_DATA& data = *m_data;
-    const auto value = static_cast<std::uint8_t>(data.CurrentArea);
-    const Bitmap before = data.Map;
     Rect changed;
     try {
-        changed = edit(data.Map, value, overwrite);
+        changed = ApplyAreaTool(data, m_editor.History(),
+                                static_cast<std::uint8_t>(data.CurrentArea), overwrite, tool);
     } catch (const std::exception& error) {
         // The core refuses before it writes: the map is as it was.
         Message(error.what());
         return;
     }
-    if (changed.Empty() || !Differs(before, data.Map, changed)) {
-        return;
+    if (!changed.Empty()) {
+        UpdateView(changed);
     }
-    m_editor.History().RecordPixels(before, data.Map, changed, value);
-    data.MapModified = true;
-    UpdateView(changed);
 }
 
 void TForm1::FillAt(QPoint pixel, bool overwrite) {
@@ -206,8 +189,7 @@ void TForm1::FillAt(QPoint pixel, bool overwrite) {
                                  kWrittenNoteMs);
         return;
     }
-    UseAreaTool([pixel](Bitmap& map, std::uint8_t value,
-                        bool over) { return FillRegion(map, pixel.x(), pixel.y(), value, over); },
+    UseAreaTool([pixel](MapWriter& writer) { FillRegion(writer, pixel.x(), pixel.y()); },
                 overwrite);
 }
 
@@ -223,9 +205,8 @@ void TForm1::WandAt(QPoint pixel, bool overwrite) {
     const int tolerance = m_tolerance->value();
     const bool contiguous = m_contiguous->isChecked();
     UseAreaTool(
-        [&picture, pixel, tolerance, contiguous](Bitmap& map, std::uint8_t value, bool over) {
-            return FillSimilarColour(picture, map, pixel.x(), pixel.y(), tolerance, contiguous,
-                                     value, over);
+        [&picture, pixel, tolerance, contiguous](MapWriter& writer) {
+            FillSimilarColour(writer, picture, pixel.x(), pixel.y(), tolerance, contiguous);
         },
         overwrite);
 }
@@ -238,23 +219,17 @@ void TForm1::FillBox(AreaTool kind, const QRect& box, bool overwrite) {
     if (kind == AreaTool::Object) {
         const Bitmap& picture = m_data->Picture;
         UseAreaTool(
-            [&](Bitmap& map, std::uint8_t value, bool over) {
+            [&](MapWriter& writer) {
                 const WaitCursor wait;
-                return FillObject(picture, map, left, top, width, height, value, over);
+                FillObject(writer, picture, left, top, width, height);
             },
             overwrite);
     } else if (kind == AreaTool::Ellipse) {
-        UseAreaTool(
-            [&](Bitmap& map, std::uint8_t value, bool over) {
-                return FillEllipse(map, left, top, width, height, value, over);
-            },
-            overwrite);
+        UseAreaTool([&](MapWriter& writer) { FillEllipse(writer, left, top, width, height); },
+                    overwrite);
     } else {
-        UseAreaTool(
-            [&](Bitmap& map, std::uint8_t value, bool over) {
-                return FillMapRect(map, left, top, width, height, value, over);
-            },
-            overwrite);
+        UseAreaTool([&](MapWriter& writer) { FillRectangle(writer, left, top, width, height); },
+                    overwrite);
     }
 }
 
@@ -263,9 +238,7 @@ void TForm1::FillPolygonCorners(const std::vector<QPoint>& corners, bool overwri
     for (const QPoint& corner : corners) {
         ring.push_back({corner.x() + 0.5, corner.y() + 0.5});
     }
-    UseAreaTool([&ring](Bitmap& map, std::uint8_t value,
-                        bool over) { return FillPolygon(map, ring, value, over); },
-                overwrite);
+    UseAreaTool([&ring](MapWriter& writer) { FillPolygon(writer, ring); }, overwrite);
 }
 
 }  // namespace velmora

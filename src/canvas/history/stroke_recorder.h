@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+
+#include "canvas/history/draw_history.h"
+#include "canvas/map/area_map.h"
+#include "canvas/map/rect.h"
+#include "store/common_data.h"
+
+namespace velmora {
+
+// Turns a brush stroke into map pixels and one step of the drawing history, as the mouse
+// paints: the press fixes the value and the brush size and paints nothing, each move paints
+// one segment, the release closes the step. A click without a move leaves the map as it was
+// and closes an empty step, which records nothing.
+class StrokeRecorder {
+public:
+    StrokeRecorder(COMMON_DATA& data, DRAW_HISTORY& history)
+        : m_data(data), m_history(history), m_surface(data) {}
+
+    // The press at (x, y): a stroke of value (0 erases, 1..255 an area) at the current
+    // BrushSize begins; sets Painting.
+    void Press(std::int32_t x, std::int32_t y, int value);
+    // A move to (x, y) while the stroke lasts (Painting): paints the segment from the last
+    // point and marks the map modified. Returns the rectangle of map pixels it wrote.
+    Rect Move(std::int32_t x, std::int32_t y);
+    // The release of any button: ends the stroke and closes its step.
+    void Release();
+
+private:
+    COMMON_DATA& m_data;
+    DRAW_HISTORY& m_history;
+    AreaMap m_surface;
+};
+
+}  // namespace velmora
