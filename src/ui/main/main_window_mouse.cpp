@@ -17,9 +17,9 @@ void TForm1::ImageMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modi
     COMMON_DATA& data = *m_data;
     if (modifiers & Qt::ControlModifier) {
         if (buttons & Qt::LeftButton) {
-            m_editor.Form4().EnterCoordinates(Qt::LeftButton, x, y);
+            m_editor.AreasWindow().EnterCoordinates(Qt::LeftButton, x, y);
         } else if (buttons & Qt::RightButton) {
-            m_editor.Form4().EnterCoordinates(Qt::RightButton, x, y);
+            m_editor.AreasWindow().EnterCoordinates(Qt::RightButton, x, y);
         }
         return;
     }
@@ -37,7 +37,7 @@ void TForm1::ImageMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modi
             return;
         }
         data.CurrentArea = v;
-        m_editor.Form4().SelectAreaByName(Q(data.AreaNames[v]));
+        m_editor.AreasWindow().SelectAreaByName(Q(data.AreaNames[v]));
     }
 }
 
