@@ -61,6 +61,9 @@ TEST_F(HonestAnswersTest, NewNamesAreBoundedAndPrintable) {
         };
         for (const auto& args : entries) {
             SCOPED_TRACE(args[0] + " " + args[1]);
+            if (args[0] == "area" && n.name.find('\0') != std::string::npos) {
+                continue;  // a command line cannot carry a NUL; the JSON file can
+            }
             const CliRun run = Cli(args);
             if (n.said == nullptr) {
                 EXPECT_EQ(run.status, 0) << run.err;
@@ -88,7 +91,7 @@ TEST_F(HonestAnswersTest, AreaImportChecksTheNamesItBrings) {
     ASSERT_EQ(Cli({"area", "add", "old.vlm", "Кухня", "Сад"}).status, 0);
     {
         SQLite::Database db(Work("old.vlm"), SQLite::OPEN_READWRITE);
-        SQLite::Statement rename(db, "UPDATE areas SET field=? WHERE field='Кухня'");
+        SQLite::Statement rename(db, "UPDATE properties SET field=? WHERE field='Кухня'");
         rename.bind(1, tooLong);
         ASSERT_GT(rename.exec(), 0);
     }

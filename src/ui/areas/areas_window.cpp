@@ -323,7 +323,7 @@ void TForm4::AddClick() {
     }
     // The registry keeps the name trimmed; the list selects it as kept.
     const std::string name = TrimAreaName(U(dialog.Name()));
-    if (data.AddArea(name, true) > 0) {
+    if (data.AddArea(name, true) != 0) {
         m_pendingSelection = Q(name);
         UpdateFieldsList();
     }
