@@ -1,9 +1,9 @@
 #include "shapes/shape_file.h"
 
 #include <cmath>
-#include <fstream>
 #include <sstream>
 
+#include "shapes/shape_source.h"
 #include "store/errors.h"
 #include "store/paths.h"
 
@@ -44,11 +44,24 @@ void ShapeBudget::Add(ShapePoint point, const std::string& where) {
     }
 }
 
+void ShapeBudget::AddShape(const std::string& where) {
+    if (++m_shapes > kMaxShapes) {
+        throw Error(m_label + ": " + where + ": слишком много фигур (больше " +
+                    std::to_string(kMaxShapes) + ").");
+    }
+}
+
 ShapeFormat GuessShapeFormat(const std::string& path, std::string_view bytes) {
     if (const auto format = ShapeFormatOfPath(path)) {
         return *format;
     }
-    const std::size_t first = bytes.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
+    std::string start(bytes.substr(0, 4096));
+    if (start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF")) {
+        // UTF-16: the ASCII of the markup is every other byte.
+        std::erase(start, '\0');
+        bytes = start;
+    }
+    const std::size_t first = bytes.find_first_not_of(" \t\r\n\xEF\xBB\xBF\xFE\xFF");
     if (first != std::string_view::npos && (bytes[first] == '[' || bytes[first] == '{')) {
         return ShapeFormat::Json;
     }
@@ -75,18 +88,21 @@ std::string NotFilledMessage(const ShapeFileContents& contents) {
     return text + ".";
 }
 
-ShapeFileContents ReadShapes(std::string_view bytes, ShapeFormat format, int pictureWidth,
-                             int pictureHeight, const std::string& label) {
+namespace {
+
+ShapeFileContents ReadFrom(ShapeSource& source, ShapeFormat format, int pictureWidth,
+                           int pictureHeight) {
+    const std::string& label = source.Label();
     ShapeFileContents contents;
     switch (format) {
         case ShapeFormat::Html:
-            contents.shapes = ReadHtmlShapes(bytes, label);
+            contents.shapes = ReadHtmlShapes(source);
             break;
         case ShapeFormat::Svg:
-            contents = ReadSvgShapes(bytes, pictureWidth, pictureHeight, label);
+            contents = ReadSvgShapes(source, pictureWidth, pictureHeight);
             break;
         case ShapeFormat::Json:
-            contents.shapes = ReadJsonShapes(bytes, label);
+            contents.shapes = ReadJsonShapes(source);
             break;
     }
     contents.label = label;
@@ -98,23 +114,19 @@ ShapeFileContents ReadShapes(std::string_view bytes, ShapeFormat format, int pic
     return contents;
 }
 
+}  // namespace
+
+ShapeFileContents ReadShapes(std::string_view bytes, ShapeFormat format, int pictureWidth,
+                             int pictureHeight, const std::string& label) {
+    ShapeSource source(bytes, label);
+    return ReadFrom(source, format, pictureWidth, pictureHeight);
+}
+
 ShapeFileContents ReadShapeFile(const std::string& path, int pictureWidth, int pictureHeight) {
-    const std::string label = ExtractName(path);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw Error("Не удаётся открыть файл разметки: " + path);
-    }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxShapeFileBytes) {
-        throw Error(label + ": файл разметки слишком велик (больше 128 МБ).");
-    }
-    in.seekg(0);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!in.read(bytes.data(), size)) {
-        throw Error("Не удаётся прочитать файл разметки: " + path);
-    }
-    return ReadShapes(bytes, GuessShapeFormat(path, bytes), pictureWidth, pictureHeight, label);
+    // The size is checked on opening, before anything is read.
+    ShapeSource source(path, ExtractName(path));
+    const ShapeFormat format = GuessShapeFormat(path, source.Start());
+    return ReadFrom(source, format, pictureWidth, pictureHeight);
 }
 
 }  // namespace velmora

@@ -43,25 +43,30 @@ std::string NotFilledMessage(const ShapeFileContents& contents);
 // Limits that keep a hostile file from taking the machine: beyond them the file is refused.
 inline constexpr std::size_t kMaxShapeFileBytes = 128u << 20;
 inline constexpr std::size_t kMaxShapePoints = 4'000'000;
+// Each shape costs a few hundred bytes beside its points: a million tiny ones would take more
+// than the points of the largest allowed shape.
+inline constexpr std::size_t kMaxShapes = 250'000;
 inline constexpr std::size_t kMaxPathCommands = 1'000'000;
 inline constexpr double kMaxShapeCoordinate = 10'000'000.0;
 
-// The format by the file's extension (ShapeFormatOfPath), else by its first bytes.
+// The format by the file's extension (ShapeFormatOfPath), else by its first bytes (UTF-16
+// with a byte-order mark included).
 ShapeFormat GuessShapeFormat(const std::string& path, std::string_view bytes);
 
 // Every shape of the file, in file order. A file that cannot be read as a whole (broken
 // markup, a bad number, a polygon of fewer than 3 points, a coordinate beyond
 // kMaxShapeCoordinate, too many points) throws Error naming the file, the line or element and
-// what is wrong. label is the file's name as the messages show it.
+// what is wrong; so does a NUL character anywhere, and a file over kMaxShapeFileBytes before
+// any of it is read. label is the file's name as the messages show it.
 ShapeFileContents ReadShapes(std::string_view bytes, ShapeFormat format, int pictureWidth,
                              int pictureHeight, const std::string& label);
 ShapeFileContents ReadShapeFile(const std::string& path, int pictureWidth, int pictureHeight);
 
-// The readers of each kind; used through ReadShapes.
-std::vector<ImportedShape> ReadHtmlShapes(std::string_view bytes, const std::string& label);
-ShapeFileContents ReadSvgShapes(std::string_view bytes, int pictureWidth, int pictureHeight,
-                                const std::string& label);
-std::vector<ImportedShape> ReadJsonShapes(std::string_view bytes, const std::string& label);
+// The readers of each kind, reading their source a piece at a time; used through ReadShapes.
+class ShapeSource;
+std::vector<ImportedShape> ReadHtmlShapes(ShapeSource& source);
+ShapeFileContents ReadSvgShapes(ShapeSource& source, int pictureWidth, int pictureHeight);
+std::vector<ImportedShape> ReadJsonShapes(ShapeSource& source);
 
 // Counts the points of all shapes against kMaxShapePoints and checks each coordinate.
 class ShapeBudget {
@@ -70,10 +75,13 @@ public:
     // Throws Error "label: where: ..." for a coordinate that is not a finite number within
     // kMaxShapeCoordinate or when the points run over the limit.
     void Add(ShapePoint point, const std::string& where);
+    // Counts one more shape; throws Error when they run over kMaxShapes.
+    void AddShape(const std::string& where);
 
 private:
     std::string m_label;
     std::size_t m_points = 0;
+    std::size_t m_shapes = 0;
 };
 
 }  // namespace velmora

@@ -5,6 +5,7 @@
 // do the rest.
 #include <libxml/parser.h>
 
+#include <exception>
 #include <map>
 #include <memory>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "shapes/shape_file.h"
+#include "shapes/shape_source.h"
 #include "shapes/svg_basic_shapes.h"
 #include "shapes/svg_path.h"
 #include "shapes/svg_style.h"
@@ -393,20 +395,60 @@ private:
     std::vector<std::string> m_notFilled;
 };
 
+// What the parser's callbacks share: the source and the first error, which stops the parser
+// (no exception may cross libxml2's frames).
+struct SvgRead {
+    ShapeSource& source;
+    std::exception_ptr failure;
+};
+
+int ReadSvgPiece(void* read, char* into, int capacity) {
+    auto& state = *static_cast<SvgRead*>(read);
+    try {
+        return static_cast<int>(state.source.Read(into, static_cast<std::size_t>(capacity)));
+    } catch (...) {
+        state.failure = std::current_exception();
+        return -1;
+    }
+}
+
+// An entity declaration is refused: one entity used many times grows a small file into
+// gigabytes of text (and an external one reads other files). Character references and the
+// five predefined entities need no declaration and are read as ever.
+void RefuseEntity(void* user, const xmlChar* name, int, const xmlChar*, const xmlChar*, xmlChar*) {
+    auto* context = static_cast<xmlParserCtxtPtr>(user);
+    auto& state = *static_cast<SvgRead*>(context->_private);
+    if (!state.failure) {
+        const std::string entity = name != nullptr ? reinterpret_cast<const char*>(name) : "";
+        state.failure = std::make_exception_ptr(
+            Error(state.source.Label() + ": строка " + std::to_string(context->input->line) +
+                  ": объявление сущности <!ENTITY " + entity.substr(0, 40) +
+                  "> не принимается: подстановка сущностей может раздуть файл до гигабайтов."));
+    }
+    xmlStopParser(context);
+}
+
 }  // namespace
 
-ShapeFileContents ReadSvgShapes(std::string_view bytes, int pictureWidth, int pictureHeight,
-                                const std::string& label) {
+ShapeFileContents ReadSvgShapes(ShapeSource& source, int pictureWidth, int pictureHeight) {
+    const std::string& label = source.Label();
     const std::unique_ptr<xmlParserCtxt, decltype(&xmlFreeParserCtxt)> context(xmlNewParserCtxt(),
                                                                                xmlFreeParserCtxt);
-    if (!context) {
+    if (!context || context->sax == nullptr) {
         throw Error(label + ": не хватает памяти для разбора SVG.");
     }
-    // No network, no external entities, no messages on stderr: errors come back to us.
+    SvgRead state{source, {}};
+    context->_private = &state;
+    context->sax->entityDecl = RefuseEntity;
+    // No network, no external entities, no messages on stderr: errors come back to us. Without
+    // XML_PARSE_HUGE no attribute or text grows past the parser's own limit of 10 MB.
     const std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> document(
-        xmlCtxtReadMemory(context.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                          nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING),
+        xmlCtxtReadIO(context.get(), ReadSvgPiece, nullptr, &state, nullptr, nullptr,
+                      XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING),
         xmlFreeDoc);
+    if (state.failure) {
+        std::rethrow_exception(state.failure);
+    }
     if (!document || !context->wellFormed) {
         const xmlError* error = xmlCtxtGetLastError(context.get());
         std::string detail;

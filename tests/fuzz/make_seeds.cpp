@@ -146,6 +146,21 @@ void ShapeSeeds(const std::string& root) {
         "width=\"9\" height=\"9\"/></svg></svg>",
         "j[{\"name\": \"A\", \"points\": [[0, 0], [5, 0], [5, 5]]}, {\"points\": [[1, 1], "
         "[2, 1], [2, 2]], \"hole\": true}]",
+        // Entities, which are refused: internal, parameter and external.
+        "s<!DOCTYPE svg [<!ENTITY e \"AAAA\"><!ENTITY % p \"x\"><!ENTITY x SYSTEM \"f\">]>"
+        "<svg><rect id=\"&e;&e;\" width=\"5\" height=\"5\"><title>&e;&amp;&#65;</title>"
+        "</rect></svg>",
+        // Declared and marked encodings, and a NUL.
+        "h<html><head><meta charset=\"windows-1251\"></head><map><area coords=0,0,4,4 "
+        "alt=\"\xCA\xF3\"></map></html>",
+        std::string("h\xFF\xFE<\0m\0a\0p\0>\0<\0a\0r\0e\0a\0 \0c\0o\0o\0r\0d\0s\0=\0"
+                    "1\0,\0\x31\0,\0\x35\0,\0\x35\0>\0",
+                    55),
+        std::string("s\xFE\xFF\0<\0s\0v\0g\0>\0<\0r\0e\0c\0t\0 \0w\0i\0d\0t\0h\0=\0\"\0\x35"
+                    "\0\"\0 \0h\0e\0i\0g\0h\0t\0=\0\"\0\x35\0\"\0/\0>\0<\0/\0s\0v\0g\0>",
+                    81),
+        std::string("j\xFF\xFE[\0[\0]\0]\0\0\xD8", 13),
+        std::string("h<map><area coords=0,0,4,4>\0<area coords=1,1,5,5></map>", 55),
     };
     for (std::size_t i = 0; i < seeds.size(); ++i) {
         fuzz::WriteBytes(JoinPath(folder, "seed" + std::to_string(i)), seeds[i]);

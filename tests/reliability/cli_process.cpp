@@ -71,8 +71,11 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& folder,
         ExecCli(args, folder, outPath, errPath, limits);
     }
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    rusage usage{};
+    // The child's own figures, not the maximum over every child this process has waited for.
+    ::wait4(pid, &status, 0, &usage);
     CliRun run;
+    run.peakKb = usage.ru_maxrss;
     run.signalled = WIFSIGNALED(status);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.out = ReadFile(outPath);

@@ -13,6 +13,7 @@ struct CliRun {
     int status = -1;         // exit status when not signalled
     std::string out;
     std::string err;
+    long long peakKb = 0;  // the most memory the run held resident at once (its own rusage)
 };
 
 // Limits for a run: a file size limit in bytes (0: none) stands in for a full disk where no
