@@ -138,12 +138,18 @@ bool WriteProjectCopy(COMMON_DATA& data, const std::string& path) {
     }
     const std::string folder = FolderOf(path);
     ProjectLock lock;
-    switch (lock.Take(path, data.Holder, WriterWaitMs(data.Holder))) {
+    const ProjectLock::Result taken = lock.Take(path, data.Holder, WriterWaitMs(data.Holder));
+    switch (taken) {
         case ProjectLock::Result::HeldElsewhere:
             prompter.Message(HeldElsewhereMessage(lock.Owner()));
             return false;
         case ProjectLock::Result::ReadOnlyFolder:
             prompter.Message(msg::kFolderNotWritable + folder);
+            return false;
+        case ProjectLock::Result::FolderInTheWay:
+        case ProjectLock::Result::LinkInTheWay:
+        case ProjectLock::Result::FileNotWritable:
+            prompter.Message(LockRefusalMessage(taken, lock.BlockedPath()));
             return false;
         case ProjectLock::Result::Taken:
             break;
