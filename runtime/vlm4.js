@@ -135,6 +135,9 @@ const num = (value, fallback) => (Number.isFinite(Number(value)) ? Number(value)
 const clamp = (v, lo, hi) => (v < lo ? lo : v > hi ? hi : v);
 const lines = (text) => String(text).split('|').join('\n');
 const report = (what, error) => console.error(`vlm4: ${what}:`, error);
+// A file that exists may fail too (no audio output, an unknown format): the browser's reason.
+const mediaError = (what, media, src) => report(`${what} ${src} not loaded`,
+  `MediaError ${media.error ? `${media.error.code} ${media.error.message}` : '?'}`);
 
 function styleClasses(style, prefix) {
   let [colour, size] = String(style || '').split('_');
@@ -438,7 +441,7 @@ function playSound(opts) {
   let audio = sounds.get(src);
   if (!audio) {
     audio = new Audio(src);
-    audio.onerror = () => report('sound missing', src);
+    audio.onerror = () => mediaError('sound', audio, src);
     sounds.set(src, audio);
   }
   audio.volume = clamp(num(opts.volume, 1), 0, 1);
@@ -503,8 +506,20 @@ class Picture {
     }
     const a = data.audio;
     if (a && a.src) {
-      this.music = Object.assign(new Audio(a.src), { loop: true, volume: clamp(num(a.volume, 1), 0, 1),
-        onerror: () => report('background music missing', a.src) });
+      const music = Object.assign(new Audio(a.src), { loop: true, volume: clamp(num(a.volume, 1), 0, 1) });
+      // WebKit refuses looping music from a server without byte ranges (MediaError 4); the
+      // whole file, fetched once, plays there too.
+      music.onerror = () => {
+        if (music.error.code !== 4 || /^blob:/.test(music.src) || !/^http/.test(location.protocol)) {
+          return mediaError('background music', music, a.src);
+        }
+        fetch(music.src).then((r) => (r.ok ? r.blob() : Promise.reject(new Error(`HTTP ${r.status}`))))
+          .then((b) => {
+            music.src = URL.createObjectURL(b);
+            if (this.inside) this.playMusic();
+          }, (e) => report(`background music ${a.src} not loaded`, e.message));
+      };
+      this.music = music;
     }
     // The runtime answers the pointer and the keyboard itself: an image map of the page (for
     // readers without scripts) would take the picture's events and open its links twice.
@@ -790,7 +805,7 @@ class Picture {
     if (!music || !music.paused) return;
     music.play().catch((e) => {
       if (e.name === 'NotAllowedError') waitingForGesture.add(this);
-      else played('background music')(e);
+      else if (e.name !== 'NotSupportedError') played('background music')(e); // onerror tells why
     });
   }
 }

@@ -56,6 +56,14 @@ constexpr const char* kAccessibleHelp =
     "name every area in the data script and add an image map of the areas' outlines, names "
     "and links, which works without scripts too";
 
+// The page's own texts, as the editor's export step asks for them.
+void AddPageTextOptions(CLI::App& verb, PageTexts& texts) {
+    verb.add_option("--title", texts.title,
+                    "the page's <title> (default: \"Dorvan Software - Velmora Demo\")");
+    verb.add_option("--heading", texts.heading, "the page's <h1> (default: the title)");
+    verb.add_option("--description", texts.description, "a <meta name=\"description\"> text");
+}
+
 void PrintOutcome(const ExportOutcome& outcome) {
     if (outcome.pagePath.empty()) {
         throw Exit{kFailed, ""};
@@ -72,7 +80,10 @@ void AddExport(CLI::App& app, Context& context) {
     verb->add_option("project", *project)->required();
     verb->add_option("page", *out, "the page; its extension becomes .html")->required();
     verb->add_flag("--accessible", options->accessible, kAccessibleHelp);
-    verb->callback([&context, project, out, options] {
+    AddPageTextOptions(*verb, options->texts);
+    auto answer = AddOverwriteFlags(*verb);
+    verb->callback([&context, project, out, options, answer] {
+        answer(context.prompter);
         Session session(context.prompter, *project, ProjectAccess::Read);
         session.NeedPixels();
         const ExportOutcome outcome = ExportToHtml(session.Data(), *out, ProgramFolder(), *options);
@@ -93,7 +104,10 @@ void AddTest(CLI::App& app, Context& context) {
     verb->add_option("project", *project)->required();
     verb->add_flag("--no-open", *noOpen, "write the page but do not open it");
     verb->add_flag("--accessible", options->accessible, kAccessibleHelp);
-    verb->callback([&context, project, noOpen, options] {
+    AddPageTextOptions(*verb, options->texts);
+    auto answer = AddOverwriteFlags(*verb);
+    verb->callback([&context, project, noOpen, options, answer] {
+        answer(context.prompter);
         Session session(context.prompter, *project, ProjectAccess::Read);
         session.NeedPixels();
         DesktopShell desktop;

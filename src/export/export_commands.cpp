@@ -5,6 +5,7 @@
 #include "export/data_script.h"
 #include "export/export_messages.h"
 #include "export/export_paths.h"
+#include "export/export_replacements.h"
 #include "export/page.h"
 #include "export/page_image_map.h"
 #include "store/common_data.h"
@@ -39,15 +40,16 @@ bool CanExport(COMMON_DATA& data) {
     return true;
 }
 
-// Replaces the picture beside the page by a fresh copy; streamed aside and renamed, so the old
-// copy survives a failed write, and exporting into the Images folder itself leaves it alone.
+// Makes the picture beside the page a fresh copy (replacing a different file was agreed to
+// before); streamed aside and renamed, so the old copy survives a failed write. Exporting into
+// the Images folder itself, or over an identical copy, leaves it alone.
 void CopyPictureFresh(const COMMON_DATA& data, const std::string& pageFolder) {
     const std::string source = data.WorkFilePath("Images", data.PictureFileName);
     if (!EntryExists(source)) {
         throw FileError(msg::kFileNotFound + source);
     }
     const std::string target = JoinPath(pageFolder, data.PictureFileName);
-    if (SameFile(source, target)) {
+    if (SameFile(source, target) || (FileExists(target) && SameContent(source, target))) {
         return;
     }
     CopyFileReplacing(source, target, data.ProjectReadScope());
@@ -89,15 +91,19 @@ bool ReplacesNothingOfProject(COMMON_DATA& data, const std::string& pageFolder,
     return true;
 }
 
-// The steps both commands share once the page folder D exists: new id, runtime files, picture,
-// page, data script.
+// The steps both commands share once the page folder D exists: new id, runtime files, the
+// agreed replacements, picture, page, data script.
 ExportOutcome WriteExport(COMMON_DATA& data, const std::string& pageFolder,
                           const std::string& pagePath, const std::string& pageName,
-                          const std::string& programFolder, ExportOptions options) {
+                          const std::string& programFolder, ExportOptions options,
+                          const std::vector<ExportCopy>& replacements) {
     const std::string vlmFolder = JoinPath(pageFolder, "VLM");
     const std::string scriptPath = JoinPath(vlmFolder, pageName + ".js");
 
     data.PageId = DrawPageId(data.PageId);
+    for (const ExportCopy& copy : replacements) {
+        CopyFileReplacing(copy.source, copy.destination, data.ProjectReadScope());
+    }
     for (const char* name : kRuntimeFiles) {
         const std::string target = JoinPath(vlmFolder, name);
         if (!FileExists(target)) {
@@ -106,7 +112,8 @@ ExportOutcome WriteExport(COMMON_DATA& data, const std::string& pageFolder,
     }
     CopyPictureFresh(data, pageFolder);
     WritePage(data, pagePath,
-              options.accessible ? ProjectImageMapLines(data) : std::vector<std::string>());
+              options.accessible ? ProjectImageMapLines(data) : std::vector<std::string>(),
+              options.texts);
     ExportOutcome outcome;
     outcome.pagePath = pagePath;
     outcome.scriptWritten = WriteDataScript(data, scriptPath, options.accessible);
@@ -142,9 +149,13 @@ ExportOutcome ExportToHtml(COMMON_DATA& data, const std::string& chosenPath,
     if (!ReplacesNothingOfProject(data, pageFolder, pagePath, pageName)) {
         return {};
     }
+    const auto replacements = AgreedReplacements(data, pageFolder);
+    if (!replacements) {
+        return {};
+    }
     RequireFolderWithin(JoinPath(pageFolder, "VLM"), pageFolder, "папки экспорта");
     CreateFolderPath(JoinPath(pageFolder, "VLM"));
-    return WriteExport(data, pageFolder, pagePath, pageName, programFolder, options);
+    return WriteExport(data, pageFolder, pagePath, pageName, programFolder, options, *replacements);
 }
 
 ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder, Shell& shell,
@@ -166,8 +177,12 @@ ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder,
     if (!ReplacesNothingOfProject(data, pageFolder, pagePath, pageName)) {
         return {};
     }
+    const auto replacements = AgreedReplacements(data, pageFolder);
+    if (!replacements) {
+        return {};
+    }
     ExportOutcome outcome =
-        WriteExport(data, pageFolder, pagePath, pageName, programFolder, options);
+        WriteExport(data, pageFolder, pagePath, pageName, programFolder, options, *replacements);
     if (!shell.Open(outcome.pagePath)) {
         data.UserPrompter().Message(msg::kPageNotOpened + outcome.pagePath);
     }

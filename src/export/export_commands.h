@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "export/page.h"
+
 namespace velmora {
 
 class COMMON_DATA;
@@ -20,6 +22,8 @@ struct ExportOptions {
     // The data script names every area, and the page carries an image map of the areas'
     // outlines with their names and links, which works without scripts too.
     bool accessible = false;
+    // The page's title, heading and description; empty ones keep the template's.
+    PageTexts texts;
 };
 
 // The runtime file (vlm4.js, vlm4.css) in the program folder, or else in the installed layout's

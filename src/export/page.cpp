@@ -18,6 +18,7 @@ const char* const kPageInstructionLine =
 
 namespace {
 
+constexpr const char* kDefaultTitle = "Dorvan Software - Velmora Demo";
 constexpr int kPageIdFirst = 1000;
 constexpr int kPageIdLast = 9999;
 
@@ -46,21 +47,29 @@ std::string DrawPageId(const std::string& previous) {
     return id;
 }
 
-std::vector<std::string> PageOpeningLines(const std::string& pageName) {
-    return {
+std::vector<std::string> PageOpeningLines(const std::string& pageName, const PageTexts& texts) {
+    const std::string title = texts.title.empty() ? kDefaultTitle : texts.title;
+    const std::string heading = texts.heading.empty() ? title : texts.heading;
+    std::vector<std::string> lines = {
         "<!DOCTYPE html>",
         "<html lang=\"ru\">",
         "\t<HEAD>",
         "\t\t<META HTTP-EQUIV=\"CONTENT-TYPE\" CONTENT=\"text/html; charset=utf-8\">",
-        "\t\t<TITLE>Dorvan Software - Velmora Demo</TITLE>",
+        "\t\t<TITLE>" + EscapeHtml(title) + "</TITLE>",
         "\t\t<link rel=\"stylesheet\" type=\"text/css\" href=\"VLM/vlm4.css\">",
         "\t\t<script src=\"VLM/vlm4.js\"></script>",
         "\t\t<script src=\"VLM/" + UrlInAttribute(pageName) + ".js\"></script>",
         "\t</HEAD>",
         "\t<body>",
         "\t\t<div align=\"center\">",
-        "\t\t\t<h1>Dorvan Software - Velmora Demo</h1>",
+        "\t\t\t<h1>" + EscapeHtml(heading) + "</h1>",
     };
+    if (!texts.description.empty()) {
+        // Right after the title.
+        lines.insert(lines.begin() + 5, "\t\t<meta name=\"description\" content=\"" +
+                                            EscapeHtml(texts.description) + "\">");
+    }
+    return lines;
 }
 
 std::string PageImageLine(const std::string& pictureFileName, const std::string& pageId, int width,
@@ -75,8 +84,9 @@ std::vector<std::string> PageClosingLines() {
 }
 
 std::vector<std::string> PageLines(const COMMON_DATA& data, const std::string& pagePath,
-                                   const std::vector<std::string>& imageMap) {
-    std::vector<std::string> lines = PageOpeningLines(PageName(pagePath));
+                                   const std::vector<std::string>& imageMap,
+                                   const PageTexts& texts) {
+    std::vector<std::string> lines = PageOpeningLines(PageName(pagePath), texts);
     lines.push_back(PageImageLine(data.PictureFileName, data.PageId, data.Width, data.Height,
                                   imageMap.empty() ? std::string() : ImageMapName(data.PageId)));
     lines.insert(lines.end(), imageMap.begin(), imageMap.end());
@@ -88,8 +98,8 @@ std::vector<std::string> PageLines(const COMMON_DATA& data, const std::string& p
 }
 
 void WritePage(const COMMON_DATA& data, const std::string& pagePath,
-               const std::vector<std::string>& imageMap) {
-    WriteFileAtomically(pagePath, JoinWebLines(PageLines(data, pagePath, imageMap)));
+               const std::vector<std::string>& imageMap, const PageTexts& texts) {
+    WriteFileAtomically(pagePath, JoinWebLines(PageLines(data, pagePath, imageMap, texts)));
 }
 
 }  // namespace velmora

@@ -14,10 +14,18 @@ std::string PageName(const std::string& path);
 // draws one, and a page exported again must not keep its old id.
 std::string DrawPageId(const std::string& previous);
 
+// The author's texts of a page; empty ones keep the template's: the title "Dorvan Software -
+// Velmora Demo", the heading the title, and no description.
+struct PageTexts {
+    std::string title;
+    std::string heading;
+    std::string description;
+};
+
 // The page template in the pieces that exported and merged pages share: the head and the start
 // of the body (loading VLM/<pageName>.js), one picture line, the instruction paragraph and the
-// closing lines.
-std::vector<std::string> PageOpeningLines(const std::string& pageName);
+// closing lines. The texts are escaped for HTML.
+std::vector<std::string> PageOpeningLines(const std::string& pageName, const PageTexts& texts = {});
 // With a map name the picture uses that image map.
 std::string PageImageLine(const std::string& pictureFileName, const std::string& pageId, int width,
                           int height, const std::string& mapName = {});
@@ -27,11 +35,12 @@ std::vector<std::string> PageClosingLines();
 // The page for the open project's picture, id and size; an accessible page has the lines of its
 // image map (ProjectImageMapLines) right after the picture, which uses that map.
 std::vector<std::string> PageLines(const COMMON_DATA& data, const std::string& pagePath,
-                                   const std::vector<std::string>& imageMap = {});
+                                   const std::vector<std::string>& imageMap = {},
+                                   const PageTexts& texts = {});
 
 // Writes the page at pagePath, replacing any file there through a temporary file; throws
 // FileError when it cannot be written (the old page then stays as it was).
 void WritePage(const COMMON_DATA& data, const std::string& pagePath,
-               const std::vector<std::string>& imageMap = {});
+               const std::vector<std::string>& imageMap = {}, const PageTexts& texts = {});
 
 }  // namespace velmora

@@ -33,13 +33,13 @@ std::vector<std::string> ImageMapLines(const Bitmap& map, const std::array<std::
     for (const AreaRing& ref : RingsInnermostFirst(outlines)) {
         std::string line = "\t\t\t\t<area shape=\"poly\" coords=\"" + RingCoords(*ref.ring) + "\"";
         const std::string& link = links[ref.area];
-        // A hole has neither link nor name: it only keeps the outline after it off its pixels.
-        if (!ref.ring->hole) {
-            if (!link.empty() && LinkSchemeAllowed(link)) {
-                // As the runtime opens it: a new window that cannot reach back to the page.
-                line += " href=\"" + EscapeHtml(link) + "\" target=\"_blank\" rel=\"noopener\"";
-            }
-            line += " alt=\"" + EscapeHtml(names[ref.area]) + "\"";
+        // A hole, and an area without a link, has neither link nor name (an alt is only allowed
+        // with an href): it only keeps the outline after it off its pixels, and stays out of the
+        // keyboard order.
+        if (!ref.ring->hole && !link.empty() && LinkSchemeAllowed(link)) {
+            // As the runtime opens it: a new window that cannot reach back to the page.
+            line += " href=\"" + EscapeHtml(link) + "\" target=\"_blank\" rel=\"noopener\" alt=\"" +
+                    EscapeHtml(names[ref.area]) + "\"";
         }
         lines.push_back(line + ">");
     }

@@ -15,8 +15,9 @@ class COMMON_DATA;
 std::string ImageMapName(const std::string& pageId);
 
 // The image map of an accessible page, as lines of the page: one <area shape="poly"> per
-// outline of every named, painted area, traced from the full-resolution map, its alt the
-// area's name and its href the area's link when the page's runtime would open it. An image map
+// outline of every named, painted area, traced from the full-resolution map, with the area's
+// link as href and its name as alt when the page's runtime would open the link (HTML allows
+// an alt only beside an href; an area without one is no Tab stop). An image map
 // cannot cut holes: each hole becomes an <area> without a link or name placed before the
 // outline it lies in, and the browser takes the first <area> that holds a point, so a hole belongs
 // to no area, or to the area painted inside it. Empty when no named area is painted.

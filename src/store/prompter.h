@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace velmora {
@@ -23,6 +24,13 @@ public:
     }
     // A notice that something was done, as opposed to a refusal or an error.
     virtual void Notice(const std::string& text) { Message(text); }
+    // A line of text, initial offered; nothing when cancelled. Where no one can be asked, the
+    // initial text stands.
+    virtual std::optional<std::string> AskText(const std::string& /*text*/,
+                                               const std::string& /*caption*/,
+                                               const std::string& initial) {
+        return initial;
+    }
     virtual void Beep() = 0;
 };
 

@@ -79,6 +79,58 @@ TEST_F(ExportVerbsTest, AccessibleExportAddsImageMapAndNamesOnlyWhenAsked) {
     EXPECT_NE(ReadFile(folder / "HTML/tour.html").find("<map name="), std::string::npos);
 }
 
+TEST_F(ExportVerbsTest, TitleHeadingAndDescriptionAreTheAuthorsAndEscaped) {
+    struct Case {
+        std::vector<std::string> options;
+        std::string title, heading, description;  // as they stand in the page
+    };
+    const std::string kDefault = "Dorvan Software - Velmora Demo";
+    const Case cases[] = {
+        {{}, kDefault, kDefault, ""},
+        {{"--title", "Озеро & <лодки> \"1\""},
+         "Озеро &amp; &lt;лодки&gt; &quot;1&quot;",
+         "Озеро &amp; &lt;лодки&gt; &quot;1&quot;",
+         ""},
+        {{"--title", "Озеро", "--heading", "Лодки <у> берега", "--description", "Пирс \"и\" & лес"},
+         "Озеро",
+         "Лодки &lt;у&gt; берега",
+         "Пирс &quot;и&quot; &amp; лес"},
+        {{"--heading", "Только заголовок"}, kDefault, "Только заголовок", ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"export", "tour.vlm", "site/demo"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        SCOPED_TRACE(args.size());
+        Ok(args);
+        const std::string page = ReadFile(folder / "site/demo.html");
+        EXPECT_NE(page.find("\t\t<TITLE>" + c.title + "</TITLE>\r\n"), std::string::npos) << page;
+        EXPECT_NE(page.find("\t\t\t<h1>" + c.heading + "</h1>\r\n"), std::string::npos) << page;
+        const std::string meta = "<meta name=\"description\" content=\"" + c.description + "\">";
+        EXPECT_EQ(page.find("<meta name=\"description\"") != std::string::npos,
+                  !c.description.empty());
+        if (!c.description.empty()) {
+            EXPECT_NE(page.find("</TITLE>\r\n\t\t" + meta + "\r\n"), std::string::npos) << page;
+        }
+    }
+    Ok({"test", "tour.vlm", "--no-open", "--title", "Тест"});
+    EXPECT_NE(ReadFile(folder / "HTML/tour.html").find("<TITLE>Тест</TITLE>"), std::string::npos);
+}
+
+TEST_F(ExportVerbsTest, ExportReplacesADifferentPictureOnlyWithOverwrite) {
+    Ok({"export", "tour.vlm", "site/demo"});
+    const std::string page = ReadFile(folder / "site/demo.html");
+    WriteFile(folder / "site/hall.png", "someone else's picture");
+    const CliResult refused = Run({"export", "tour.vlm", "site/demo"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("Перезаписать?"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("site/hall.png"), std::string::npos) << refused.err;
+    EXPECT_EQ(ReadFile(folder / "site/demo.html"), page);
+    EXPECT_EQ(ReadFile(folder / "site/hall.png"), "someone else's picture");
+    Ok({"export", "tour.vlm", "site/demo", "--overwrite"});
+    EXPECT_EQ(ReadFile(folder / "site/hall.png"), ReadFile(folder / "Images/hall.png"));
+    EXPECT_NE(ReadFile(folder / "site/demo.html"), page);
+}
+
 TEST_F(ExportVerbsTest, MapTextAndBrowserTestWithoutOpening) {
     EXPECT_EQ(Ok({"map-text", "tour.vlm"}), "01020002 01020002 \n");
     const std::string page = std::filesystem::absolute(folder / "HTML/tour.html").string();

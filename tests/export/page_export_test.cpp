@@ -85,23 +85,48 @@ TEST_F(PageExportTest, PageIdAndImageIdAgree) {
     EXPECT_EQ(data.PageId, id);
 }
 
-TEST_F(PageExportTest, SecondExportKeepsVlmFilesRefreshesPictureAndDrawsNewId) {
+// The picture and every copied file stay when identical and are a question when different:
+// No writes nothing at all, Yes replaces them. An edited runtime stays either way.
+TEST_F(PageExportTest, SecondExportAsksBeforeReplacingOtherFilesAndDrawsNewId) {
     PutWorkFile("Sounds", "ding.mp3", "first sound");
     EditRecord("Door", kClick, [](ATTRIBUTES& a) { a.sound_file_name = "ding.mp3"; });
     ExportToHtml(data, folder / "site/demo.html", ProgramFolder());
     const std::string firstId = data.PageId;
-
     WriteFile(folder / "site/VLM/vlm4.js", "// an edited runtime\n");
+
+    // Identical files are no question.
+    ExportToHtml(data, folder / "site/demo.html", ProgramFolder());
+    EXPECT_TRUE(prompter.questions.empty());
+    EXPECT_NE(data.PageId, firstId);
+    const std::string page = ReadFile(folder / "site/demo.html");
+    const std::string script = ReadFile(folder / "site/VLM/demo.js");
+
     PutWorkFile("Sounds", "ding.mp3", "second sound");
     PutWorkFile("Images", "hall.jpg", "new picture");
-    const ExportOutcome outcome = ExportToHtml(data, folder / "site/demo.html", ProgramFolder());
-
-    EXPECT_NE(data.PageId, firstId);
-    EXPECT_EQ(ImageId(ReadFile(outcome.pagePath)), data.PageId);
+    const std::vector<std::string> questions = {
+        Naming("Файл существует. Перезаписать?", folder / "site/hall.jpg"),
+        Naming("Файл существует. Перезаписать?", folder / "site/VLM/ding.mp3")};
+    for (const Answer second : {Answer::No, Answer::Yes}) {
+        SCOPED_TRACE(second == Answer::Yes);
+        prompter.questions.clear();
+        prompter.Reply(Answer::Yes);
+        prompter.Reply(second);
+        const std::string id = data.PageId;
+        const ExportOutcome outcome =
+            ExportToHtml(data, folder / "site/demo.html", ProgramFolder());
+        EXPECT_EQ(prompter.questions, questions);
+        const bool replaced = second == Answer::Yes;
+        EXPECT_EQ(outcome.pagePath.empty(), !replaced);
+        EXPECT_EQ(data.PageId != id, replaced);
+        EXPECT_EQ(ReadFile(folder / "site/demo.html") == page, !replaced);
+        EXPECT_EQ(ReadFile(folder / "site/VLM/demo.js") == script, !replaced);
+        EXPECT_EQ(ReadFile(folder / "site/hall.jpg"), replaced ? "new picture" : "picture");
+        EXPECT_EQ(ReadFile(folder / "site/VLM/ding.mp3"),
+                  replaced ? "second sound" : "first sound");
+    }
+    EXPECT_EQ(ImageId(ReadFile(folder / "site/demo.html")), data.PageId);
     EXPECT_EQ(ScriptId(ReadFile(folder / "site/VLM/demo.js")), data.PageId);
     EXPECT_EQ(ReadFile(folder / "site/VLM/vlm4.js"), "// an edited runtime\n");
-    EXPECT_EQ(ReadFile(folder / "site/VLM/ding.mp3"), "first sound");
-    EXPECT_EQ(ReadFile(folder / "site/hall.jpg"), "new picture");
 }
 
 TEST_F(PageExportTest, MissingReferencedFileKeepsThePageAndReportsThePath) {

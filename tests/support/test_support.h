@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,17 @@ public:
         return Ask(text, caption, buttons);
     }
     void Beep() override { ++beeps; }
+    // The next scripted text answer (nothing: cancelled), or the initial text when none is left.
+    std::optional<std::string> AskText(const std::string& text, const std::string&,
+                                       const std::string& initial) override {
+        textQuestions.push_back({text, initial});
+        if (textAnswers.empty()) {
+            return initial;
+        }
+        std::optional<std::string> answer = textAnswers.front();
+        textAnswers.pop_front();
+        return answer;
+    }
 
     void Reply(velmora::Answer answer) { answers.push_back(answer); }
 
@@ -30,6 +42,9 @@ public:
     std::vector<std::string> safeQuestions;
     std::vector<std::string> captions;
     std::deque<velmora::Answer> answers;
+    // Text questions as asked (the question, the text offered) and their scripted answers.
+    std::vector<std::pair<std::string, std::string>> textQuestions;
+    std::deque<std::optional<std::string>> textAnswers;
     int beeps = 0;
 };
 

@@ -68,6 +68,7 @@ private slots:
     void viewModesRecompose();
     void exportAndBrowserTest();
     void accessibleCheckBoxReachesBothExports();
+    void pageTitleIsAskedAndRememberedPerProject();
 };
 
 void ProjectCommandsTest::menusHoldEveryItemAndShortcut() {
@@ -485,6 +486,37 @@ void ProjectCommandsTest::accessibleCheckBoxReachesBothExports() {
     QVERIFY(ReadFile(f.folder / "VLM/accessible.js").find("\"name\":\"A\"") != std::string::npos);
     f.Trigger("N41");
     QVERIFY(ReadFile(f.folder / "HTML/tour.html").find("<map ") != std::string::npos);
+}
+
+void ProjectCommandsTest::pageTitleIsAskedAndRememberedPerProject() {
+    EditorFixture f;
+    f.OpenProjectWithPicture(80, 60, {"A"});
+    const auto exported = [&f](const char* name) {
+        f.dialogs.Answer(f.folder / name);
+        f.Trigger("N39");
+        return FileExists(f.folder / (std::string(name) + ".html"))
+                   ? ReadFile(f.folder / (std::string(name) + ".html"))
+                   : std::string();
+    };
+    f.prompter.textAnswers.push_back("Озеро <1>");
+    const std::string titled = exported("titled");
+    QVERIFY(titled.find("<TITLE>Озеро &lt;1&gt;</TITLE>") != std::string::npos);
+    QVERIFY(titled.find("<h1>Озеро &lt;1&gt;</h1>") != std::string::npos);
+    QCOMPARE(f.prompter.textQuestions.size(), std::size_t{1});
+    QCOMPARE(f.prompter.textQuestions[0].second, std::string());
+    // The next export offers the project's title again, and the browser test uses it.
+    QVERIFY(exported("again").find("<TITLE>Озеро &lt;1&gt;</TITLE>") != std::string::npos);
+    QCOMPARE(f.prompter.textQuestions.back().second, std::string("Озеро <1>"));
+    f.Trigger("N41");
+    QVERIFY(ReadFile(f.folder / "HTML/tour.html").find("<TITLE>Озеро &lt;1&gt;</TITLE>") !=
+            std::string::npos);
+    // Cancelled, nothing is written; emptied, the template's title is back.
+    f.prompter.textAnswers.push_back(std::nullopt);
+    QCOMPARE(exported("cancelled"), std::string());
+    f.prompter.textAnswers.push_back("");
+    QVERIFY(exported("plain").find("<TITLE>Dorvan Software - Velmora Demo</TITLE>") !=
+            std::string::npos);
+    QVERIFY(!QSettings().value(Q("pageTitles")).toMap().contains(Q(f.data().ProjectPath)));
 }
 
 int RunProjectCommandsTest(int argc, char** argv) {

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpacerItem>
@@ -104,6 +105,17 @@ Answer QtPrompter::Ask(const std::string& text, const std::string& caption, Butt
 
 Answer QtPrompter::AskSafely(const std::string& text, const std::string& caption, Buttons buttons) {
     return AskWith(text, caption, buttons, QMessageBox::Warning, Answer::No);
+}
+
+std::optional<std::string> QtPrompter::AskText(const std::string& text, const std::string& caption,
+                                               const std::string& initial) {
+    bool accepted = false;
+    const QString answer = QInputDialog::getText(QApplication::activeWindow(), Q(caption), Q(text),
+                                                 QLineEdit::Normal, Q(initial), &accepted);
+    if (!accepted) {
+        return std::nullopt;
+    }
+    return U(answer);
 }
 
 void QtPrompter::Beep() {

@@ -15,6 +15,8 @@ public:
     void Notice(const std::string& text) override;
     Answer Ask(const std::string& text, const std::string& caption, Buttons buttons) override;
     Answer AskSafely(const std::string& text, const std::string& caption, Buttons buttons) override;
+    std::optional<std::string> AskText(const std::string& text, const std::string& caption,
+                                       const std::string& initial) override;
     void Beep() override;
 };
 

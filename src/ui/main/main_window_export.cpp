@@ -1,6 +1,8 @@
 // The export commands of the main window: the page where the user chooses, and the page in
 // the project's HTML folder opened in the browser.
 #include <QAction>
+#include <QSettings>
+#include <QVariantMap>
 
 #include "export/export_commands.h"
 #include "store/common_data.h"
@@ -12,9 +14,32 @@
 
 namespace velmora {
 
+namespace {
+
+// The page title the author gave for each project, by the project file's path.
+constexpr const char* kPageTitlesKey = "pageTitles";
+
+std::string RememberedPageTitle(const std::string& projectPath) {
+    return U(QSettings().value(Q(kPageTitlesKey)).toMap().value(Q(projectPath)).toString());
+}
+
+void RememberPageTitle(const std::string& projectPath, const std::string& title) {
+    QSettings settings;
+    QVariantMap titles = settings.value(Q(kPageTitlesKey)).toMap();
+    if (title.empty()) {
+        titles.remove(Q(projectPath));
+    } else {
+        titles.insert(Q(projectPath), Q(title));
+    }
+    settings.setValue(Q(kPageTitlesKey), titles);
+}
+
+}  // namespace
+
 ExportOptions TForm1::ChosenExportOptions() const {
     ExportOptions options;
     options.accessible = m_accessibleExport->isChecked();
+    options.texts.title = RememberedPageTitle(m_data->ProjectPath);
     return options;
 }
 
@@ -31,6 +56,14 @@ void TForm1::N39Click() {
     if (!chosen) {
         return;
     }
+    // The page's title and heading; empty keeps the template's.
+    const auto title = m_editor.GetPorts().prompter.AskText(
+        "Заголовок страницы (пусто: «Dorvan Software - Velmora Demo»):", "Экспорт в HTML",
+        RememberedPageTitle(data.ProjectPath));
+    if (!title) {
+        return;
+    }
+    RememberPageTitle(data.ProjectPath, *title);
     const ExportOutcome outcome =
         ExportToHtml(data, *chosen, U(m_programFolder), ChosenExportOptions());
     // The data script leaves the records of another area loaded.

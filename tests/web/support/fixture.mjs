@@ -2,6 +2,7 @@
 // them. Every page a test opens comes from the real exporter.
 import { execFileSync, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
+import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -86,6 +87,29 @@ export function exportPage(project, page) {
     return page;
 }
 
+// A host name the browsers resolve to the loopback address: a page from it is not a secure
+// context, as a page on a plain http site is not (127.0.0.1 counts as secure).
+export const kTestHost = 'pages.velmora.test';
+const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.png': 'image/png',
+    '.jpg': 'image/jpeg', '.webp': 'image/webp', '.ogg': 'audio/ogg' };
+
+// A plain file server of folder on the loopback address, whole files only (no byte ranges), as
+// `python3 -m http.server` serves. answer(request, response) may answer a request itself and
+// return true. Returns { origin (on kTestHost), loopback (on 127.0.0.1), close() }.
+export async function serveFolder(folder, answer = () => false) {
+    const server = http.createServer((request, response) => {
+        if (answer(request, response)) return;
+        const file = path.join(folder, decodeURIComponent(new URL(request.url, 'http://x').pathname));
+        if (!file.startsWith(folder + path.sep) || !fs.existsSync(file)) return response.writeHead(404).end();
+        response.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream' });
+        fs.createReadStream(file).pipe(response);
+    });
+    await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+    const port = server.address().port;
+    return { origin: `http://${kTestHost}:${port}`, loopback: `http://127.0.0.1:${port}`,
+        close: () => new Promise((resolve) => server.close(resolve)) };
+}
+
 // Chromium with its home and temporary files in a folder of their own. Sound plays without a
 // gesture unless autoplay is false.
 export async function launchBrowser({ autoplay = true } = {}) {
@@ -93,7 +117,8 @@ export async function launchBrowser({ autoplay = true } = {}) {
     const home = tempFolder('browser');
     const browser = await chromium.launch({
         executablePath: chromiumPath,
-        args: autoplay ? ['--autoplay-policy=no-user-gesture-required'] : ['--autoplay-policy=document-user-activation-required'],
+        args: [autoplay ? '--autoplay-policy=no-user-gesture-required' : '--autoplay-policy=document-user-activation-required',
+            `--host-resolver-rules=MAP ${kTestHost} 127.0.0.1`],
         env: { ...process.env, HOME: home, TMPDIR: home, XDG_CONFIG_HOME: home, XDG_CACHE_HOME: home },
     });
     const close = browser.close.bind(browser);
@@ -104,13 +129,14 @@ export async function launchBrowser({ autoplay = true } = {}) {
     return browser;
 }
 
-// Opens a page and collects its console errors and uncaught exceptions.
+// Opens a page (a file or an http address) and collects its console errors and uncaught
+// exceptions.
 export async function openPage(context, file) {
     const page = await context.newPage();
     page.errors = [];
     page.on('console', (m) => m.type() === 'error' && page.errors.push(m.text()));
     page.on('pageerror', (e) => page.errors.push(`uncaught: ${e.message}`));
-    await page.goto(`file://${file}`);
+    await page.goto(/^https?:/.test(file) ? file : `file://${file}`);
     await page.waitForFunction(() => window.vlm4 && [...document.images].every((i) => i.complete));
     return page;
 }
