@@ -5,8 +5,8 @@
 
 namespace velmora {
 
-Rect FillMapRect(Bitmap& map, std::int64_t left, std::int64_t top, std::int64_t width,
-                 std::int64_t height, std::uint8_t value, bool overwrite) {
+Rect ClipToMap(const Bitmap& map, std::int64_t left, std::int64_t top, std::int64_t width,
+               std::int64_t height) {
     if (width <= 0 || height <= 0) {
         return {};
     }
@@ -20,20 +20,26 @@ Rect FillMapRect(Bitmap& map, std::int64_t left, std::int64_t top, std::int64_t 
     if (x0 >= x1 || y0 >= y1) {
         return {};
     }
-    for (std::int64_t y = y0; y < y1; ++y) {
-        std::uint8_t* p = map.Row(static_cast<int>(y)) + x0 * 3;
+    return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
+            static_cast<int>(y1 - y0)};
+}
+
+Rect FillMapRect(Bitmap& map, std::int64_t left, std::int64_t top, std::int64_t width,
+                 std::int64_t height, std::uint8_t value, bool overwrite) {
+    const Rect clipped = ClipToMap(map, left, top, width, height);
+    for (int y = clipped.y; y < clipped.Bottom(); ++y) {
+        std::uint8_t* p = map.Row(y) + static_cast<std::size_t>(clipped.x) * 3;
         if (overwrite) {
-            std::memset(p, value, static_cast<std::size_t>(x1 - x0) * 3);
+            std::memset(p, value, static_cast<std::size_t>(clipped.width) * 3);
             continue;
         }
-        for (std::int64_t x = x0; x < x1; ++x, p += 3) {
+        for (int x = 0; x < clipped.width; ++x, p += 3) {
             if (p[0] == 0) {
                 p[0] = p[1] = p[2] = value;
             }
         }
     }
-    return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
-            static_cast<int>(y1 - y0)};
+    return clipped;
 }
 
 int AreaAt(const Bitmap& map, std::int64_t x, std::int64_t y) {

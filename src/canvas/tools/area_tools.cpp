@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "canvas/map/map_ops.h"
 #include "canvas/tools/object_select.h"
 #include "canvas/tools/region_select.h"
 #include "store/errors.h"
@@ -31,19 +32,9 @@ std::string PointOffPictureText(std::int64_t x, std::int64_t y, const Bitmap& ma
 
 void FillRectangle(MapWriter& writer, std::int64_t left, std::int64_t top, std::int64_t width,
                    std::int64_t height) {
-    if (width <= 0 || height <= 0) {
-        return;
-    }
-    const Bitmap& map = writer.Map();
-    // The far edges in 128 bits: left + width may not fit in 64.
-    const std::int64_t x0 = std::max<std::int64_t>(left, 0);
-    const std::int64_t y0 = std::max<std::int64_t>(top, 0);
-    const auto x1 = static_cast<std::int64_t>(
-        std::min<__int128>(static_cast<__int128>(left) + width, map.Width()));
-    const auto y1 = static_cast<std::int64_t>(
-        std::min<__int128>(static_cast<__int128>(top) + height, map.Height()));
-    for (std::int64_t y = y0; y < y1 && x0 < x1; ++y) {
-        writer.Span(static_cast<int>(y), static_cast<int>(x0), static_cast<int>(x1));
+    const Rect clipped = ClipToMap(writer.Map(), left, top, width, height);
+    for (int y = clipped.y; y < clipped.Bottom(); ++y) {
+        writer.Span(y, clipped.x, clipped.Right());
     }
 }
 
