@@ -51,15 +51,16 @@ std::vector<std::string> ProjectImageMapLines(COMMON_DATA& data) {
     data.WritePendingAttributes();
     std::array<std::string, 256> links;
     for (int area = 1; area <= 255; ++area) {
-        if (data.AreaNames[area].empty()) {
+        if (data.areas.AreaNames[area].empty()) {
             continue;
         }
         // A missing event row must read as a new area's defaults, not as the previous area's.
         data.ResetAllAttributes();
-        data.ReadAttributes(data.AreaNames[area]);
-        links[area] = data.Attributes[kClick].link;
+        data.ReadAttributes(data.areas.AreaNames[area]);
+        links[area] = data.records.Attributes[kClick].link;
     }
-    return ImageMapLines(data.Map, data.AreaNames, links, ImageMapName(data.PageId));
+    return ImageMapLines(data.canvas.Map, data.areas.AreaNames, links,
+                         ImageMapName(data.project.PageId));
 }
 
 }  // namespace velmora
