@@ -35,8 +35,9 @@ void AddShapes(CLI::App& app, Context& context) {
         RequirePicture(session);
         COMMON_DATA& data = session.Data();
         const std::string text = WriteOutlines(
-            TraceOutlines(data.canvas.Map, *tolerance), data.areas.AreaNames, data.canvas.Width,
-            data.canvas.Height, ShapeFormatOfExtension("." + *format).value());
+            TraceOutlinesWithin(data.canvas.Map, *tolerance, data.areas.AreaNames, false),
+            data.areas.AreaNames, data.canvas.Width, data.canvas.Height,
+            ShapeFormatOfExtension("." + *format).value());
         session.Finish();
         std::cout << text;
     });

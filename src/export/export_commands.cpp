@@ -101,7 +101,12 @@ ExportOutcome WriteExport(COMMON_DATA& data, const std::string& pageFolder,
     const std::string vlmFolder = JoinPath(pageFolder, "VLM");
     const std::string scriptPath = JoinPath(vlmFolder, pageName + ".js");
 
-    data.project.PageId = DrawPageId(data.project.PageId);
+    // The image map is traced first: outlines too large to write refuse the export before any
+    // file is touched.
+    const std::string pageId = DrawPageId(data.project.PageId);
+    const std::vector<std::string> imageMap =
+        options.accessible ? ProjectImageMapLines(data, pageId) : std::vector<std::string>();
+    data.project.PageId = pageId;
     for (const ExportCopy& copy : replacements) {
         CopyFileReplacing(copy.source, copy.destination, data.project.ProjectReadScope());
     }
@@ -112,9 +117,7 @@ ExportOutcome WriteExport(COMMON_DATA& data, const std::string& pageFolder,
         }
     }
     CopyPictureFresh(data, pageFolder);
-    WritePage(data, pagePath,
-              options.accessible ? ProjectImageMapLines(data) : std::vector<std::string>(),
-              options.texts);
+    WritePage(data, pagePath, imageMap, options.texts);
     ExportOutcome outcome;
     outcome.pagePath = pagePath;
     outcome.scriptWritten = WriteDataScript(data, scriptPath, options.accessible);

@@ -77,10 +77,10 @@ void TForm1::ExportShapesClick() {
                                                kConfirmCaption, Buttons::YesNo) != Answer::Yes) {
         return;
     }
-    const std::string text =
-        WriteOutlines(TraceOutlines(data.canvas.Map, kOutlineTolerance), data.areas.AreaNames,
-                      data.canvas.Width, data.canvas.Height, format);
     try {
+        const std::string text = WriteOutlines(
+            TraceOutlinesWithin(data.canvas.Map, kOutlineTolerance, data.areas.AreaNames, false),
+            data.areas.AreaNames, data.canvas.Width, data.canvas.Height, format);
         WriteFileAtomically(path, text);
     } catch (const std::exception& error) {
         Message(error.what());
