@@ -45,7 +45,7 @@ void AddPaint(CLI::App& app, Context& context) {
         }
         Session session(context.prompter, *project);
         COMMON_DATA& data = session.Data();
-        RequirePicture(session);
+        RequireMap(session);
         const int value = *area == "0" ? 0 : session.RequireArea(*area);
         if (*brush > 0) {
             data.BrushSize = *brush;
@@ -106,7 +106,7 @@ void AddFill(CLI::App& app, Context& context) {
             const auto box = ParseNumbers("--rect", *rect, 4);
             Session session(context.prompter, *project);
             COMMON_DATA& data = session.Data();
-            RequirePicture(session);
+            RequireMap(session);
             const int value = session.RequireArea(*area);
             const Rect touched =
                 AreaMap(data).FillMapRect(box[0], box[1], box[2], box[3], value, *overwrite);
@@ -130,7 +130,7 @@ void AddFill(CLI::App& app, Context& context) {
         }
         Session session(context.prompter, *project);
         COMMON_DATA& data = session.Data();
-        RequirePicture(session);
+        RequireMap(session);
         const int value = AreaOrErase(session, *area);
         AreaToolPass tool;
         if (!box.empty()) {
@@ -177,7 +177,7 @@ void AddGrid(CLI::App& app, Context& context) {
     verb->callback([&context, project, request] {
         Session session(context.prompter, *project);
         COMMON_DATA& data = session.Data();
-        RequirePicture(session);
+        RequireMap(session);
         DRAW_HISTORY history;
         history.Reset(data.canvas.Map);
         const GridResult result = AddAreaGrid(data, history, *request);
@@ -207,7 +207,7 @@ void AddClearMap(CLI::App& app, Context& context) {
     verb->add_option("project", *project)->required();
     verb->callback([&context, project] {
         Session session(context.prompter, *project);
-        RequirePicture(session);
+        RequireMap(session);
         session.Data().ClearMap();
         session.MapChanged();
         session.Finish();

@@ -45,10 +45,10 @@ Session::Session(CliPrompter& prompter, const std::string& projectPath, ProjectA
     }
 }
 
-void Session::NeedPixels() {
+void Session::NeedPixels(COMMON_DATA::PixelsOf what) {
     if (!m_pixelsRead) {
         m_pixelsRead = true;
-        m_data.LoadPicture();
+        m_data.LoadPicture(what);
     }
 }
 
@@ -87,11 +87,23 @@ int Session::RequireArea(const std::string& name) {
     return number;
 }
 
-void RequirePicture(Session& session, const char* message) {
-    session.NeedPixels();
+namespace {
+
+void RequirePixels(Session& session, const char* message, COMMON_DATA::PixelsOf what) {
+    session.NeedPixels(what);
     if (!session.Data().canvas.PictureLoaded) {
         throw Exit{kFailed, message};
     }
+}
+
+}  // namespace
+
+void RequirePicture(Session& session, const char* message) {
+    RequirePixels(session, message, COMMON_DATA::PixelsOf::PictureAndMap);
+}
+
+void RequireMap(Session& session, const char* message) {
+    RequirePixels(session, message, COMMON_DATA::PixelsOf::MapOnly);
 }
 
 std::function<void(CliPrompter&)> AddOverwriteFlags(CLI::App& verb) {

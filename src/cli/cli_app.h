@@ -41,7 +41,8 @@ private:
 
 // An open project for the length of one verb: OpenProject, the picture's record and the area
 // list on construction; the picture and the map are decoded only by NeedPixels(), which the
-// verbs that paint, delete pixels or export call. A writing verb is one change of the project:
+// verbs that paint, delete pixels or export call (those that never look at the picture's
+// pixels decode only the map). A writing verb is one change of the project:
 // Finish() commits it together with the map when the map changed, and leaving without Finish()
 // (an error) takes all of it back. A reading verb shares the project with its writer and
 // changes nothing.
@@ -53,7 +54,7 @@ public:
 
     COMMON_DATA& Data() { return m_data; }
     // Decodes the picture and the map once; PictureLoaded then tells whether they are there.
-    void NeedPixels();
+    void NeedPixels(COMMON_DATA::PixelsOf what = COMMON_DATA::PixelsOf::PictureAndMap);
     // Marks the map as changed so that Finish() saves it.
     void MapChanged() { m_mapChanged = true; }
     void Finish();
@@ -77,6 +78,8 @@ inline constexpr const char* kNoPicture =
 // Decodes the picture and the map (Session::NeedPixels); a project without a picture ends the
 // verb with status 1 and the message.
 void RequirePicture(Session& session, const char* message = kNoPicture);
+// The same for a verb that reads or paints only the map: the picture's pixels stay undecoded.
+void RequireMap(Session& session, const char* message = kNoPicture);
 
 // Adds --overwrite and --keep to a verb; the returned function applies them to the prompter.
 std::function<void(CliPrompter&)> AddOverwriteFlags(CLI::App& verb);

@@ -85,7 +85,7 @@ void AddExport(CLI::App& app, Context& context) {
     verb->callback([&context, project, out, options, answer] {
         answer(context.prompter);
         Session session(context.prompter, *project, ProjectAccess::Read);
-        session.NeedPixels();
+        session.NeedPixels(COMMON_DATA::PixelsOf::MapOnly);
         const ExportOutcome outcome = ExportToHtml(session.Data(), *out, ProgramFolder(), *options);
         session.Finish();
         PrintOutcome(outcome);
@@ -109,7 +109,7 @@ void AddTest(CLI::App& app, Context& context) {
     verb->callback([&context, project, noOpen, options, answer] {
         answer(context.prompter);
         Session session(context.prompter, *project, ProjectAccess::Read);
-        session.NeedPixels();
+        session.NeedPixels(COMMON_DATA::PixelsOf::MapOnly);
         DesktopShell desktop;
         NoShell none;
         Shell& shell = *noOpen ? static_cast<Shell&>(none) : desktop;
@@ -152,7 +152,7 @@ void AddMapText(CLI::App& app, Context& context) {
     verb->add_option("project", *project)->required();
     verb->callback([&context, project] {
         Session session(context.prompter, *project, ProjectAccess::Read);
-        RequirePicture(session, msg::kExportNeedsPicture);
+        RequireMap(session, msg::kExportNeedsPicture);
         const std::string text = EncodeMap(session.Data());
         session.Finish();
         std::cout << text << '\n';

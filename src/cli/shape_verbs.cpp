@@ -32,7 +32,7 @@ void AddShapes(CLI::App& app, Context& context) {
         ->check(CLI::Range(0.0, 1000.0));
     verb->callback([&context, project, format, tolerance] {
         Session session(context.prompter, *project, ProjectAccess::Read);
-        RequirePicture(session);
+        RequireMap(session);
         COMMON_DATA& data = session.Data();
         const std::string text = WriteOutlines(
             TraceOutlinesWithin(data.canvas.Map, *tolerance, data.areas.AreaNames, false),
@@ -59,7 +59,7 @@ void AddImportShapes(CLI::App& app, Context& context) {
                      "start of the name of a shape the file leaves unnamed (default: Область_)");
     verb->callback([&context, project, file, prefix] {
         Session session(context.prompter, *project);
-        RequirePicture(session);
+        RequireMap(session);
         COMMON_DATA& data = session.Data();
         // The whole file is read and checked before the project changes.
         const ShapeFileContents contents =

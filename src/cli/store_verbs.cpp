@@ -83,7 +83,7 @@ void AddPicture(CLI::App& app, Context& context) {
         Session session(context.prompter, *project);
         // Only a refusal needs the painted areas counted, and counting decodes the map.
         if (!*wipe) {
-            session.NeedPixels();
+            session.NeedPixels(COMMON_DATA::PixelsOf::MapOnly);
             context.prompter.AnswerWith(Answer::No);
             if (!ConfirmPictureReplace(session.Data())) {
                 throw Exit{kFailed, ""};
@@ -91,7 +91,7 @@ void AddPicture(CLI::App& app, Context& context) {
         }
         context.prompter.AnswerWith(Answer::Cancel);
         answer(context.prompter);
-        if (!session.Data().ImportPicture(*image)) {
+        if (!session.Data().ImportPicture(*image, COMMON_DATA::PixelsOf::MapOnly)) {
             context.prompter.Message("Ошибка открытия файла!");
             throw Exit{kFailed, ""};
         }
@@ -146,7 +146,7 @@ void AddAreaVerbs(CLI::App& app, Context& context) {
     remove->add_option("name", *name)->required();
     remove->callback([&context, project, name] {
         Session session(context.prompter, *project);
-        session.NeedPixels();
+        session.NeedPixels(COMMON_DATA::PixelsOf::MapOnly);
         const bool done = session.Data().DeleteArea(*name);
         if (done) {
             session.MapChanged();

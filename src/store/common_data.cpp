@@ -9,6 +9,7 @@
 #include "store/errors.h"
 #include "store/files.h"
 #include "store/image_file.h"
+#include "store/image_size.h"
 #include "store/paths.h"
 #include "store/project_sql.h"
 #include "store/store_messages.h"
@@ -212,7 +213,7 @@ void COMMON_DATA::SaveProject() {
     canvas.MapModified = false;
 }
 
-bool COMMON_DATA::ImportPicture(const std::string& source) {
+bool COMMON_DATA::ImportPicture(const std::string& source, PixelsOf what) {
     if (!project.ProjectOpen) {
         ShowMessage(msg::kOpenProjectFirst);
         return false;
@@ -227,13 +228,27 @@ bool COMMON_DATA::ImportPicture(const std::string& source) {
             RollbackChange();
             return false;
         }
-        if (!LoadImageFile(canvas.Picture, project.WorkFilePath("Images", canvas.PictureFileName),
-                           project.ProjectReadScope())) {
+        const std::string stored = project.WorkFilePath("Images", canvas.PictureFileName);
+        bool decoded = false;
+        if (what == PixelsOf::MapOnly) {
+            // Every row is decoded, so a damaged file is refused, but none is kept.
+            canvas.Picture = Bitmap();
+            decoded = ForEachImageRow(
+                stored, project.ProjectReadScope(),
+                [this](int width, int height) {
+                    canvas.Width = width;
+                    canvas.Height = height;
+                },
+                [](int, const std::uint8_t*) {});
+        } else {
+            decoded = LoadImageFile(canvas.Picture, stored, project.ProjectReadScope());
+            canvas.Width = canvas.Picture.Width();
+            canvas.Height = canvas.Picture.Height();
+        }
+        if (!decoded) {
             RollbackChange();
             return false;
         }
-        canvas.Width = canvas.Picture.Width();
-        canvas.Height = canvas.Picture.Height();
         canvas.MapFileName = StripExtension(canvas.PictureFileName) + ".png";
         ClearMap();
         m_changeHasMap = true;
@@ -316,7 +331,7 @@ bool COMMON_DATA::LoadPictureRecord() {
     return !canvas.PictureFileName.empty();
 }
 
-bool COMMON_DATA::LoadPicture() {
+bool COMMON_DATA::LoadPicture(PixelsOf what) {
     if (!LoadPictureRecord()) {
         return false;
     }
@@ -328,12 +343,26 @@ bool COMMON_DATA::LoadPicture() {
         return false;
     }
     const ReadScope scope = project.ProjectReadScope();
-    if (!LoadImageFile(canvas.Picture, picturePath, scope)) {
-        return false;
+    // The picture decides the size; the stored numbers may be stale or damaged.
+    if (what == PixelsOf::MapOnly) {
+        canvas.Picture = Bitmap();
+        const std::optional<ImageSize> size = ReadImageSize(picturePath, scope);
+        if (!size) {
+            if (!EntryExists(picturePath)) {
+                return false;
+            }
+            throw ImageError("Не удалось прочитать изображение " + picturePath +
+                             ": заголовок повреждён");
+        }
+        canvas.Width = size->width;
+        canvas.Height = size->height;
+    } else {
+        if (!LoadImageFile(canvas.Picture, picturePath, scope)) {
+            return false;
+        }
+        canvas.Width = canvas.Picture.Width();
+        canvas.Height = canvas.Picture.Height();
     }
-    // The decoded picture decides the size; the stored numbers may be stale or damaged.
-    canvas.Width = canvas.Picture.Width();
-    canvas.Height = canvas.Picture.Height();
     // A committed change whose map has not been renamed yet: its staged map is the map.
     const std::string current = CurrentMapPath();
     if (!LoadImageFile(canvas.Map, current, scope) &&

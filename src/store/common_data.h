@@ -46,13 +46,18 @@ public:
     // another program holds the project or when the file or its folder is read-only.
     bool OpenProject(const std::string& path, ProjectAccess access = ProjectAccess::Write);
     void CloseProject();
-    bool ImportPicture(const std::string& source);
+    // Copies the picture into Images, decodes it and starts its empty map. With MapOnly every
+    // row is checked but none kept, for a caller that never shows the picture.
+    enum class PixelsOf { PictureAndMap, MapOnly };
+    bool ImportPicture(const std::string& source, PixelsOf what = PixelsOf::PictureAndMap);
     void ClearMap();
     // Reads the picture's record (file names, size, background sound) without decoding
     // anything; false when the project holds no picture.
     bool LoadPictureRecord();
-    // LoadPictureRecord, then decodes the picture and the map.
-    bool LoadPicture();
+    // LoadPictureRecord, then decodes the picture and the map. With MapOnly the picture's size
+    // is read from its header and its pixels stay undecoded, for the work that never looks at
+    // them (painting, shapes, export): a big picture then costs only its map.
+    bool LoadPicture(PixelsOf what = PixelsOf::PictureAndMap);
     bool SaveMap();
     bool SaveBackgroundSound();
     // Save: the map and the pending records in one change.

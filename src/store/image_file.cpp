@@ -1,5 +1,6 @@
 #include "store/image_file.h"
 
+#include <algorithm>
 #include <new>
 
 #include "store/errors.h"
@@ -94,7 +95,9 @@ ImageFormat FormatOfPath(const std::string& path) {
     return ImageFormat::Unknown;
 }
 
-bool LoadImageFile(Bitmap& bitmap, const std::string& path, const ReadScope& scope) {
+bool ForEachImageRow(const std::string& path, const ReadScope& scope,
+                     const std::function<void(int width, int height)>& onSize,
+                     const std::function<void(int y, const std::uint8_t* row)>& onRow) {
     // A folder of that name holds no picture; a pipe or a device claims to be one, and is
     // refused when it is opened.
     if (!EntryExists(path) || FolderExists(path)) {
@@ -104,9 +107,47 @@ bool LoadImageFile(Bitmap& bitmap, const std::string& path, const ReadScope& sco
     if (format == ImageFormat::Unknown) {
         return false;
     }
-    const std::string bytes = ReadWholeFile(path, scope);
-    bitmap = DecodeOrExplain(bytes, format, " " + path);
+    if (format == ImageFormat::Png) {
+        InputFile input(path, scope);
+        try {
+            if (codec::StreamPngRows(input, onSize, onRow)) {
+                return true;
+            }
+        } catch (const codec::ImageDefect& defect) {
+            throw ImageError("Не удалось прочитать изображение " + path + ": " + defect.what());
+        } catch (const std::bad_alloc&) {
+            throw ImageError("Не удалось прочитать изображение " + path + ": недостаточно памяти");
+        }
+    }
+    const Bitmap bitmap = DecodeOrExplain(ReadWholeFile(path, scope), format, " " + path);
+    onSize(bitmap.Width(), bitmap.Height());
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        onRow(y, bitmap.Row(y));
+    }
     return true;
+}
+
+bool LoadImageFile(Bitmap& bitmap, const std::string& path, const ReadScope& scope) {
+    if (FormatOfPath(path) != ImageFormat::Png) {
+        if (!EntryExists(path) || FolderExists(path) ||
+            FormatOfPath(path) == ImageFormat::Unknown) {
+            return false;
+        }
+        bitmap = DecodeOrExplain(ReadWholeFile(path, scope), FormatOfPath(path), " " + path);
+        return true;
+    }
+    // A PNG is decoded from the file straight into the pixels it becomes, without the file's
+    // bytes beside them; the bitmap is replaced only once the whole file was read.
+    Bitmap decoded;
+    const bool found = ForEachImageRow(
+        path, scope, [&decoded](int width, int height) { decoded.Resize(width, height); },
+        [&decoded](int y, const std::uint8_t* row) {
+            std::copy_n(row, static_cast<std::size_t>(decoded.Width()) * 3, decoded.Row(y));
+        });
+    if (found) {
+        bitmap = std::move(decoded);
+    }
+    return found;
 }
 
 bool SaveImageFile(const Bitmap& bitmap, const std::string& path) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +24,14 @@ ImageFormat FormatOfPath(const std::string& path);
 // cannot be decoded throws ImageError with a readable text; something that is no regular file,
 // or lies outside the scope, throws FileError. The bitmap is then unchanged too.
 bool LoadImageFile(Bitmap& bitmap, const std::string& path, const ReadScope& scope = {});
+
+// Hands the image at path on a row at a time, as LoadImageFile would decode it: onSize gets the
+// size first, then onRow each row top to bottom as BGR bytes. A PNG that is not interlaced is
+// read straight from the file and never held whole; other files are decoded whole first. False
+// and errors as for LoadImageFile; a defect found part way throws after some rows were handed on.
+bool ForEachImageRow(const std::string& path, const ReadScope& scope,
+                     const std::function<void(int width, int height)>& onSize,
+                     const std::function<void(int y, const std::uint8_t* row)>& onRow);
 
 // Writes bitmap in the format of path's extension, through a temporary file renamed into place.
 // False for an unknown extension (nothing written); throws ImageError or FileError on failure.

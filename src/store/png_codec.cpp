@@ -254,6 +254,12 @@ bool StreamPngRows(InputFile& input, const std::function<void(int, int)>& onSize
         FailPng(session);
     }
     CheckDecodedSize(width, height);
+    // As for DecodePng: a file too short to hold the claimed picture allocates nothing.
+    const unsigned long long rawBytes =
+        (static_cast<unsigned long long>(width) * bitsPerPixel + 7) / 8 * height;
+    if (rawBytes / kMaxDeflateRatio > static_cast<unsigned long long>(input.Size())) {
+        throw ImageDefect("файл PNG обрезан");
+    }
     // Interlaced rows only come together at the last pass; such a file is decoded whole.
     if (interlaced) {
         return false;
