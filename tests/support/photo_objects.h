@@ -20,9 +20,8 @@ struct PhotoObject {
     Rect box;
     // The agreement asked of the selection. Where an object's edge is itself unsure (a soft
     // background of the object's colours), full-size GrabCut moves by 0.1 to 0.2 when its own
-    // box moves by 3 pixels; there the bar stays above what the reduced copy alone reached
-    // (0.65 ladybird, 0.75 marigold, 0.64 splash) and
-    // as high as it holds.
+    // box moves by 3 pixels; there the bar stays just above what the reduced copy alone
+    // reached before the full-size pass (0.65 ladybird, 0.75 marigold, 0.64 splash).
     double minimumIou;
 };
 
