@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 
 #include "canvas/tools/object_select.h"
 #include "photo_objects.h"
@@ -14,6 +15,15 @@ namespace velmora::test {
 namespace {
 
 constexpr int kIterations = 5;  // the selection's own iteration count
+
+}  // namespace
+
+// Test names show the photograph, not the bytes of its case.
+void PrintTo(const PhotoObject& photo, std::ostream* out) {
+    *out << photo.name;
+}
+
+namespace {
 
 class ObjectSelectReference : public ::testing::TestWithParam<PhotoObject> {};
 
