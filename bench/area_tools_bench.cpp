@@ -249,8 +249,8 @@ void BM_AreaHistoryOf99ToolSteps(benchmark::State& state) {
     Scene& scene = TheScene();
     QuietPrompter prompter;
     COMMON_DATA data(prompter);
-    data.Map = scene.map;
-    Bitmap& map = data.Map;
+    data.canvas.Map = scene.map;
+    Bitmap& map = data.canvas.Map;
     DRAW_HISTORY history;
     history.Reset(map);
     for (int i = 0; i < 99; ++i) {
@@ -288,7 +288,7 @@ BENCHMARK(BM_AreaHistoryOf99ToolSteps)->Unit(benchmark::kMillisecond)->Iteration
 void ToolUseAsRecorded(benchmark::State& state, const AreaToolPass& tool) {
     QuietPrompter prompter;
     COMMON_DATA data(prompter);
-    data.Map = TheScene().map;
+    data.canvas.Map = TheScene().map;
     DRAW_HISTORY history;
     std::size_t peak = 0;
     int value = 0;

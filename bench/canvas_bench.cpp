@@ -20,12 +20,12 @@ namespace {
 // One loaded project for all benchmarks of this program.
 struct Scene {
     Scene() : data(prompter) {
-        data.Picture = MakeBenchPicture();
-        data.Map = MakeBenchMap();
-        data.Width = kPictureWidth;
-        data.Height = kPictureHeight;
-        data.PictureLoaded = true;
-        data.CurrentArea = 17;
+        data.canvas.Picture = MakeBenchPicture();
+        data.canvas.Map = MakeBenchMap();
+        data.canvas.Width = kPictureWidth;
+        data.canvas.Height = kPictureHeight;
+        data.canvas.PictureLoaded = true;
+        data.areas.CurrentArea = 17;
         UpdateView(data, ViewMode::PictureAndMask, view);
     }
     QuietPrompter prompter;
@@ -40,9 +40,9 @@ Scene& TheScene() {
 
 void BM_MemcpyOfTheViewBytes(benchmark::State& state) {
     Scene& scene = TheScene();
-    const std::size_t bytes = scene.data.Picture.SizeInBytes();
+    const std::size_t bytes = scene.data.canvas.Picture.SizeInBytes();
     for (auto _ : state) {
-        std::memcpy(scene.view.Data(), scene.data.Picture.Data(), bytes);
+        std::memcpy(scene.view.Data(), scene.data.canvas.Picture.Data(), bytes);
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
@@ -57,7 +57,7 @@ void BM_UpdateViewFull(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(
-        static_cast<std::int64_t>(state.iterations() * scene.data.Picture.SizeInBytes()));
+        static_cast<std::int64_t>(state.iterations() * scene.data.canvas.Picture.SizeInBytes()));
 }
 BENCHMARK(BM_UpdateViewFull)
     ->ArgName("mode")
@@ -112,9 +112,9 @@ BENCHMARK(BM_RecomposeSegmentRectangle)->Unit(benchmark::kMicrosecond);
 void BM_UndoWith99Strokes(benchmark::State& state) {
     QuietPrompter prompter;
     COMMON_DATA data(prompter);
-    data.Map = TheScene().data.Map;
+    data.canvas.Map = TheScene().data.canvas.Map;
     data.BrushSize = 30;
-    Bitmap& map = data.Map;
+    Bitmap& map = data.canvas.Map;
     DRAW_HISTORY history;
     history.Reset(map);
     StrokeRecorder stroke(data, history);

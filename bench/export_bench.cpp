@@ -39,16 +39,16 @@ public:
     ExportProject() : m_data(m_prompter) {
         char pattern[] = "/tmp/velmora-bench-XXXXXX";
         m_folder = ::mkdtemp(pattern);
-        m_data.ProjectDb = &m_db;
+        m_data.project.ProjectDb = &m_db;
         m_data.CreateProject(m_folder + "/bench.vlm");
         m_data.BeginTransaction();
         for (int n = 1; n <= velmora::kMaxAreas; ++n) {
             m_data.AddArea("Area " + std::to_string(n), true);
         }
         m_data.CommitTransaction();
-        m_data.Width = kWidth;
-        m_data.Height = kHeight;
-        m_data.Map.Resize(kWidth, kHeight);
+        m_data.canvas.Width = kWidth;
+        m_data.canvas.Height = kHeight;
+        m_data.canvas.Map.Resize(kWidth, kHeight);
         for (int i = 0; i < kPaintedAreas; ++i) {
             const int area = 1 + i * 25;
             const int cx = 300 + (i % 5) * 800;
@@ -58,15 +58,15 @@ public:
                 for (int x = cx - r - 100; x <= cx + r + 100; ++x) {
                     const bool disc = (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r;
                     const bool bar = y > cy - 40 && y < cy + 40;
-                    if (m_data.Map.Contains(x, y) && (disc || bar)) {
-                        std::uint8_t* p = m_data.Map.Pixel(x, y);
+                    if (m_data.canvas.Map.Contains(x, y) && (disc || bar)) {
+                        std::uint8_t* p = m_data.canvas.Map.Pixel(x, y);
                         p[0] = p[1] = p[2] = static_cast<std::uint8_t>(area);
                     }
                 }
             }
         }
         std::filesystem::create_directories(m_folder + "/out/VLM");
-        m_data.PageId = "vlm_1234";
+        m_data.project.PageId = "vlm_1234";
     }
     ~ExportProject() {
         m_data.CloseProject();
@@ -91,12 +91,12 @@ ExportProject& Project() {
 
 void MapBytes(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(Project().Data().Map.SizeInBytes()));
+                            static_cast<std::int64_t>(Project().Data().canvas.Map.SizeInBytes()));
 }
 
 // The yardstick: one copy of the map's bytes.
 void BM_MemcpyMap(benchmark::State& state) {
-    const velmora::Bitmap& map = Project().Data().Map;
+    const velmora::Bitmap& map = Project().Data().canvas.Map;
     std::vector<std::uint8_t> copy(map.SizeInBytes());
     for (auto _ : state) {
         std::memcpy(copy.data(), map.Data(), map.SizeInBytes());
@@ -119,7 +119,7 @@ void BM_WriteDataScript(benchmark::State& state) {
 BENCHMARK(BM_WriteDataScript)->Unit(benchmark::kMillisecond);
 
 void BM_AreasOnMap(benchmark::State& state) {
-    const velmora::Bitmap& map = Project().Data().Map;
+    const velmora::Bitmap& map = Project().Data().canvas.Map;
     for (auto _ : state) {
         benchmark::DoNotOptimize(velmora::AreasOnMap(map));
     }
@@ -129,7 +129,7 @@ BENCHMARK(BM_AreasOnMap)->Unit(benchmark::kMillisecond);
 
 // What finding the painted areas cost when each of the 255 was looked for on its own.
 void BM_AreaOnMapPerArea(benchmark::State& state) {
-    const velmora::Bitmap& map = Project().Data().Map;
+    const velmora::Bitmap& map = Project().Data().canvas.Map;
     for (auto _ : state) {
         int found = 0;
         for (int area = 1; area <= velmora::kMaxAreas; ++area) {

@@ -38,7 +38,7 @@ public:
         SilentPrompter prompter;
         velmora::DbConnection db;
         velmora::COMMON_DATA data(prompter);
-        data.ProjectDb = &db;
+        data.project.ProjectDb = &db;
         data.CreateProject(Path());
         data.CloseProject();
         SQLite::Database source(Path(), SQLite::OPEN_READWRITE);
@@ -86,8 +86,8 @@ void BM_ImportMillionRows(benchmark::State& state) {
         velmora::DbConnection projectDb;
         velmora::DbConnection sourceDb;
         velmora::COMMON_DATA data(prompter);
-        data.ProjectDb = &projectDb;
-        data.SourceDb = &sourceDb;
+        data.project.ProjectDb = &projectDb;
+        data.project.SourceDb = &sourceDb;
         const std::string target = source.Folder() + "/target" + std::to_string(round++) + ".vlm";
         data.CreateProject(target);
         state.ResumeTiming();

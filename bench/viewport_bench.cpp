@@ -26,19 +26,24 @@ constexpr int kViewHeight = 1000;
 
 struct Scene {
     Scene() : data(prompter) {
-        data.Picture = MakeBenchPicture(kWidth, kHeight);
-        data.Map = MakeBenchMap(kWidth, kHeight);
-        data.Width = kWidth;
-        data.Height = kHeight;
-        data.PictureLoaded = true;
-        data.CurrentArea = 17;
-        pyramid.SetPicture(data.Picture);
-        pyramid.EnsureMap(data.Map);
+        data.canvas.Picture = MakeBenchPicture(kWidth, kHeight);
+        data.canvas.Map = MakeBenchMap(kWidth, kHeight);
+        data.canvas.Width = kWidth;
+        data.canvas.Height = kHeight;
+        data.canvas.PictureLoaded = true;
+        data.areas.CurrentArea = 17;
+        pyramid.SetPicture(data.canvas.Picture);
+        pyramid.EnsureMap(data.canvas.Map);
         image.Resize(kViewWidth, kViewHeight);
     }
     ViewScene View() const {
-        return {&data.Picture,    &pyramid,   &data.Map, &data.Palette, ViewMode::PictureAndMask,
-                data.CurrentArea, 0xFF808080u};
+        return {&data.canvas.Picture,
+                &pyramid,
+                &data.canvas.Map,
+                &data.areas.Palette,
+                ViewMode::PictureAndMask,
+                data.areas.CurrentArea,
+                0xFF808080u};
     }
     QuietPrompter prompter;
     COMMON_DATA data;
@@ -82,7 +87,7 @@ void BM_ViewportAfterSegment(benchmark::State& state) {
     for (auto _ : state) {
         there = !there;
         const Rect touched = surface.ContinueStroke(there ? 3012 : 3000, there ? 2007 : 2000);
-        scene.pyramid.UpdateMap(data.Map, touched);
+        scene.pyramid.UpdateMap(data.canvas.Map, touched);
         const Rect device = AffectedDeviceRect(g, touched);
         ComposeViewport(view, g, scene.image, device);
         pixels += static_cast<std::int64_t>(device.width) * device.height;
@@ -167,12 +172,12 @@ void BM_ViewportRepaintAfterUndo(benchmark::State& state) {
     for (auto _ : state) {
         scene.pyramid.InvalidateMap();
         if (ViewLevelFor(g.scale) > 0 || g.scale < 1) {
-            scene.pyramid.EnsureMap(scene.data.Map);
+            scene.pyramid.EnsureMap(scene.data.canvas.Map);
         }
         ComposeViewport(view, g, scene.image, {0, 0, kViewWidth, kViewHeight});
         benchmark::ClobberMemory();
     }
-    scene.pyramid.EnsureMap(scene.data.Map);
+    scene.pyramid.EnsureMap(scene.data.canvas.Map);
 }
 BENCHMARK(BM_ViewportRepaintAfterUndo)
     ->ArgName("zoom_permille")

@@ -37,13 +37,13 @@ void AddWand(CLI::App& app, Context& context) {
         COMMON_DATA& data = session.Data();
         RequirePicture(session);
         const int value = AreaOrErase(session, *area);
-        if (!data.Picture.Contains(static_cast<int>(xy[0]), static_cast<int>(xy[1]))) {
-            throw Exit{kFailed, PointOffPictureText(xy[0], xy[1], data.Picture)};
+        if (!data.canvas.Picture.Contains(static_cast<int>(xy[0]), static_cast<int>(xy[1]))) {
+            throw Exit{kFailed, PointOffPictureText(xy[0], xy[1], data.canvas.Picture)};
         }
         DRAW_HISTORY history;
         const Rect changed = ApplyAreaTool(
             data, history, static_cast<std::uint8_t>(value), *overwrite, [&](MapWriter& writer) {
-                FillSimilarColour(writer, data.Picture, xy[0], xy[1], *tolerance, !*global);
+                FillSimilarColour(writer, data.canvas.Picture, xy[0], xy[1], *tolerance, !*global);
             });
         FinishTool(session, changed);
     });
@@ -70,8 +70,9 @@ void AddSelectObject(CLI::App& app, Context& context) {
         const int value = AreaOrErase(session, *area);
         DRAW_HISTORY history;
         const Rect changed = ApplyAreaTool(
-            data, history, static_cast<std::uint8_t>(value), *overwrite,
-            [&](MapWriter& writer) { FillObject(writer, data.Picture, b[0], b[1], b[2], b[3]); });
+            data, history, static_cast<std::uint8_t>(value), *overwrite, [&](MapWriter& writer) {
+                FillObject(writer, data.canvas.Picture, b[0], b[1], b[2], b[3]);
+            });
         FinishTool(session, changed);
     });
 }

@@ -140,13 +140,13 @@ void AddFill(CLI::App& app, Context& context) {
         } else if (!points.empty()) {
             tool = [&points](MapWriter& writer) { FillPolygon(writer, points); };
         } else {
-            if (!data.Map.Contains(static_cast<int>(at[0]), static_cast<int>(at[1]))) {
-                throw Exit{kFailed, PointOffPictureText(at[0], at[1], data.Map)};
+            if (!data.canvas.Map.Contains(static_cast<int>(at[0]), static_cast<int>(at[1]))) {
+                throw Exit{kFailed, PointOffPictureText(at[0], at[1], data.canvas.Map)};
             }
-            const int held = AreaAt(data.Map, at[0], at[1]);
+            const int held = AreaAt(data.canvas.Map, at[0], at[1]);
             if (held != 0 && !*overwrite) {
                 throw Exit{kFailed, "Точка " + *region + " принадлежит области «" +
-                                        data.AreaNames[held] +
+                                        data.areas.AreaNames[held] +
                                         "»: без --overwrite заливка пишет только в пиксели вне "
                                         "областей, поэтому ничего не изменено."};
             }
@@ -179,7 +179,7 @@ void AddGrid(CLI::App& app, Context& context) {
         COMMON_DATA& data = session.Data();
         RequirePicture(session);
         DRAW_HISTORY history;
-        history.Reset(data.Map);
+        history.Reset(data.canvas.Map);
         const GridResult result = AddAreaGrid(data, history, *request);
         if (!result.done) {
             throw Exit{kFailed, ""};
@@ -191,7 +191,7 @@ void AddGrid(CLI::App& app, Context& context) {
             if (value == kSkippedCell) {
                 skipped = true;
             } else {
-                std::cout << value << '\t' << data.AreaNames[value] << '\n';
+                std::cout << value << '\t' << data.areas.AreaNames[value] << '\n';
             }
         }
         // Refused cells were reported one by one; the rest of the grid is saved.
@@ -242,7 +242,7 @@ void AddView(CLI::App& app, Context& context) {
                                   : *mode == "current" ? ViewMode::PictureAndCurrentArea
                                                        : ViewMode::PictureAndMask;
         if (!area->empty()) {
-            data.CurrentArea = session.RequireArea(*area);
+            data.areas.CurrentArea = session.RequireArea(*area);
         }
         Bitmap view;
         if (!overlay->empty()) {
@@ -250,10 +250,10 @@ void AddView(CLI::App& app, Context& context) {
             const int event = RequireEvent((*overlay)[1]);
             data.ReadAttributes((*overlay)[0]);
             if (!DrawOverlay(data, event, viewMode, view)) {
-                const std::string name = data.Attributes[event].overlay_file_name;
+                const std::string name = data.records.Attributes[event].overlay_file_name;
                 session.Finish();
                 // A forbidden name has been reported by DrawOverlay itself.
-                throw Exit{kFailed, data.WorkFilePath("Pictures", name).empty()
+                throw Exit{kFailed, data.project.WorkFilePath("Pictures", name).empty()
                                         ? ""
                                         : "Файл оверлея не найден: Pictures/" + name};
             }

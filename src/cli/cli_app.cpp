@@ -28,9 +28,9 @@ void CliPrompter::Beep() {
 
 Session::Session(CliPrompter& prompter, const std::string& projectPath, ProjectAccess access)
     : m_data(prompter) {
-    m_data.ProjectDb = &m_projectDb;
-    m_data.SourceDb = &m_sourceDb;
-    m_data.Holder = LockHolder::Command;
+    m_data.project.ProjectDb = &m_projectDb;
+    m_data.project.SourceDb = &m_sourceDb;
+    m_data.project.Holder = LockHolder::Command;
     if (!m_data.OpenProject(projectPath, access)) {
         throw Exit{kFailed, ""};
     }
@@ -53,7 +53,7 @@ void Session::NeedPixels() {
 }
 
 Session::~Session() {
-    if (!m_finished && m_data.ProjectOpen) {
+    if (!m_finished && m_data.project.ProjectOpen) {
         try {
             m_data.RollbackChange();
             m_data.CloseProject();
@@ -80,7 +80,7 @@ void Session::Finish() {
 }
 
 int Session::RequireArea(const std::string& name) {
-    const int number = m_data.FindArea(name);
+    const int number = m_data.areas.FindArea(name);
     if (name.empty() || number == 0) {
         throw Exit{kUsage, "Область не найдена: " + name};
     }
@@ -89,7 +89,7 @@ int Session::RequireArea(const std::string& name) {
 
 void RequirePicture(Session& session, const char* message) {
     session.NeedPixels();
-    if (!session.Data().PictureLoaded) {
+    if (!session.Data().canvas.PictureLoaded) {
         throw Exit{kFailed, message};
     }
 }

@@ -34,9 +34,10 @@ void AddShapes(CLI::App& app, Context& context) {
         Session session(context.prompter, *project, ProjectAccess::Read);
         RequirePicture(session);
         COMMON_DATA& data = session.Data();
-        const std::string text =
-            WriteOutlines(TraceOutlines(data.Map, *tolerance), data.AreaNames, data.Width,
-                          data.Height, ShapeFormatOfExtension("." + *format).value());
+        const std::string text = WriteOutlines(
+            TraceOutlinesWithin(data.canvas.Map, *tolerance, data.areas.AreaNames, false),
+            data.areas.AreaNames, data.canvas.Width, data.canvas.Height,
+            ShapeFormatOfExtension("." + *format).value());
         session.Finish();
         std::cout << text;
     });
@@ -61,7 +62,8 @@ void AddImportShapes(CLI::App& app, Context& context) {
         RequirePicture(session);
         COMMON_DATA& data = session.Data();
         // The whole file is read and checked before the project changes.
-        const ShapeFileContents contents = ReadShapeFile(*file, data.Width, data.Height);
+        const ShapeFileContents contents =
+            ReadShapeFile(*file, data.canvas.Width, data.canvas.Height);
         // Each call is a history of its own, which ends with the call.
         DRAW_HISTORY history;
         const ShapeImportResult result = ImportShapes(data, history, contents, *prefix);
@@ -70,7 +72,7 @@ void AddImportShapes(CLI::App& app, Context& context) {
         }
         session.Finish();
         for (const int number : result.newAreas) {
-            std::cout << number << '\t' << data.AreaNames[number] << '\n';
+            std::cout << number << '\t' << data.areas.AreaNames[number] << '\n';
         }
     });
 }

@@ -19,8 +19,8 @@ namespace {
 
 void PrintAreas(const COMMON_DATA& data) {
     for (int n = 1; n <= kMaxAreas; ++n) {
-        if (!data.AreaNames[n].empty()) {
-            std::cout << n << '\t' << data.AreaNames[n] << '\n';
+        if (!data.areas.AreaNames[n].empty()) {
+            std::cout << n << '\t' << data.areas.AreaNames[n] << '\n';
         }
     }
 }
@@ -38,8 +38,8 @@ void AddNew(CLI::App& app, Context& context) {
         }
         DbConnection projectDb;
         COMMON_DATA data(context.prompter);
-        data.ProjectDb = &projectDb;
-        data.Holder = LockHolder::Command;
+        data.project.ProjectDb = &projectDb;
+        data.project.Holder = LockHolder::Command;
         if (!NewProject(data, file)) {
             throw Exit{kFailed, ""};
         }
@@ -120,7 +120,7 @@ void AddAreaVerbs(CLI::App& app, Context& context) {
                 throw Exit{kFailed, ""};  // the session ends without its change
             }
             // The name as registered, trimmed as the editor trims it.
-            added += std::to_string(number) + '\t' + session.Data().AreaNames[number] + '\n';
+            added += std::to_string(number) + '\t' + session.Data().areas.AreaNames[number] + '\n';
         }
         session.Finish();
         std::cout << added;
@@ -262,14 +262,16 @@ void AddSetGet(CLI::App& app, Context& context) {
             }
             const std::string value = assignment.substr(eq + 1);
             if (field->IsText()) {
-                data.SetAttribute(e, std::get<std::string ATTRIBUTES::*>(field->member), value);
+                data.records.SetAttribute(e, std::get<std::string ATTRIBUTES::*>(field->member),
+                                          value);
             } else {
-                data.SetAttribute(e, std::get<std::int32_t ATTRIBUTES::*>(field->member),
-                                  ParseNumber(column, value));
+                data.records.SetAttribute(e, std::get<std::int32_t ATTRIBUTES::*>(field->member),
+                                          ParseNumber(column, value));
             }
         }
         session.Finish();
-        if (const std::string warning = LinkWarning(e, data.Attributes[e].link); !warning.empty()) {
+        if (const std::string warning = LinkWarning(e, data.records.Attributes[e].link);
+            !warning.empty()) {
             std::cerr << warning << '\n';
         }
     });
@@ -286,7 +288,7 @@ void AddSetGet(CLI::App& app, Context& context) {
         data.ReadAttributes(*area);
         nlohmann::ordered_json out = nlohmann::ordered_json::object();
         for (const AttributeField& field : AttributeFields()) {
-            std::visit([&](auto member) { out[field.column] = data.Attributes[e].*member; },
+            std::visit([&](auto member) { out[field.column] = data.records.Attributes[e].*member; },
                        field.member);
         }
         session.Finish();
@@ -338,12 +340,12 @@ void AddMusic(CLI::App& app, Context& context) {
             if (name.empty()) {
                 throw Exit{kFailed, ""};
             }
-            data.BackgroundSound = name;
+            data.canvas.BackgroundSound = name;
         } else if (*none) {
-            data.BackgroundSound.clear();
+            data.canvas.BackgroundSound.clear();
         }
         if (*volume >= 0) {
-            data.BackgroundVolume = *volume;
+            data.canvas.BackgroundVolume = *volume;
         }
         const bool done = data.SaveBackgroundSound();
         session.Finish();
@@ -363,31 +365,32 @@ void AddInfo(CLI::App& app, Context& context) {
         // Counted from the map file alone, row by row: neither the picture nor the whole map
         // is ever held in memory.
         AreaPixelCounts pixels{};
-        const std::string picturePath = data.WorkFilePath("Images", data.PictureFileName);
+        const std::string picturePath =
+            data.project.WorkFilePath("Images", data.canvas.PictureFileName);
         const std::string mapPath = data.CurrentMapPath();
         if (!picturePath.empty() && !mapPath.empty() && EntryExists(picturePath)) {
-            const ReadScope scope = data.ProjectReadScope();
+            const ReadScope scope = data.project.ProjectReadScope();
             // The picture's header decides the size, as decoding it would; the stored numbers
             // may be stale.
             if (const auto size = ReadImageSize(picturePath, scope)) {
-                data.Width = size->width;
-                data.Height = size->height;
+                data.canvas.Width = size->width;
+                data.canvas.Height = size->height;
             }
-            CountAreaPixels(mapPath, data.Width, data.Height, pixels, scope);
+            CountAreaPixels(mapPath, data.canvas.Width, data.canvas.Height, pixels, scope);
         }
         nlohmann::ordered_json out;
         out["version"] = "4.0";
-        out["picture"] = data.PictureFileName;
-        out["map"] = data.MapFileName;
-        out["width"] = data.Width;
-        out["height"] = data.Height;
-        out["sound"] = data.BackgroundSound;
-        out["volume"] = data.BackgroundVolume;
+        out["picture"] = data.canvas.PictureFileName;
+        out["map"] = data.canvas.MapFileName;
+        out["width"] = data.canvas.Width;
+        out["height"] = data.canvas.Height;
+        out["sound"] = data.canvas.BackgroundSound;
+        out["volume"] = data.canvas.BackgroundVolume;
         out["areas"] = nlohmann::ordered_json::array();
         for (int n = 1; n <= kMaxAreas; ++n) {
-            if (!data.AreaNames[n].empty()) {
+            if (!data.areas.AreaNames[n].empty()) {
                 out["areas"].push_back(
-                    {{"number", n}, {"name", data.AreaNames[n]}, {"pixels", pixels[n]}});
+                    {{"number", n}, {"name", data.areas.AreaNames[n]}, {"pixels", pixels[n]}});
             }
         }
         session.Finish();

@@ -52,10 +52,10 @@ public:
         : m_data(data),
           m_prompter(prompter),
           m_destinationFolder(std::move(destinationFolder)),
-          m_scope(data.ProjectReadScope()) {}
+          m_scope(data.project.ProjectReadScope()) {}
 
     bool Copy(const char* workFolder, const std::string& name) {
-        const std::string source = m_data.WorkFilePath(workFolder, name);
+        const std::string source = m_data.project.WorkFilePath(workFolder, name);
         if (source.empty()) {
             m_prompter.Message(msg::kBadFileName + name);
             return false;
@@ -147,22 +147,23 @@ bool WriteDataScript(COMMON_DATA& data, const std::string& scriptPath, bool with
         "'use strict;'",
         "let VLM_DATA=[",
         "`{",
-        "\t\"id\":\"" + Text(data.PageId) + "\",",
-        "\t\"Map\":\"" + EncodeMap(data.Map, data.Width, data.Height, &painted) + "\",",
+        "\t\"id\":\"" + Text(data.project.PageId) + "\",",
+        "\t\"Map\":\"" +
+            EncodeMap(data.canvas.Map, data.canvas.Width, data.canvas.Height, &painted) + "\",",
     };
     AssetCopier copier(data, data.UserPrompter(), FolderOfPath(scriptPath));
 
-    if (!data.BackgroundSound.empty()) {
-        lines.push_back("\t\"audio\":{\"src\":\"" + FileReference(data.BackgroundSound) +
-                        "\",\"volume\":" + FormatDecimal(data.BackgroundVolume) + "},");
-        if (!copier.Copy("Sounds", data.BackgroundSound)) {
+    if (!data.canvas.BackgroundSound.empty()) {
+        lines.push_back("\t\"audio\":{\"src\":\"" + FileReference(data.canvas.BackgroundSound) +
+                        "\",\"volume\":" + FormatDecimal(data.canvas.BackgroundVolume) + "},");
+        if (!copier.Copy("Sounds", data.canvas.BackgroundSound)) {
             return false;
         }
     }
 
     lines.push_back("\t\"colors\":[");
     for (int area = 0; area <= 255; ++area) {
-        const std::string name = data.AreaNames[area];
+        const std::string name = data.areas.AreaNames[area];
         if (name.empty() || !painted[area]) {
             continue;
         }
@@ -176,7 +177,7 @@ bool WriteDataScript(COMMON_DATA& data, const std::string& scriptPath, bool with
         lines.push_back("\t\t\t\"properties\": {");
         for (int event = 0; event < kEventCount; ++event) {
             lines.push_back(std::string("\t\t\t\t\"") + EventName(event) + "\": {");
-            if (!AddEffectLines(lines, data.Attributes[event], copier)) {
+            if (!AddEffectLines(lines, data.records.Attributes[event], copier)) {
                 return false;
             }
             lines.push_back("\t\t\t\t\t\"q\":0");

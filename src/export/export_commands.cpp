@@ -25,16 +25,16 @@ constexpr const char* kRuntimeFiles[] = {"vlm4.js", "vlm4.css"};
 constexpr const char* kInstalledRuntimeFolder = "../share/velmora-editor";
 
 bool CanExport(COMMON_DATA& data) {
-    if (!data.ProjectOpen) {
+    if (!data.project.ProjectOpen) {
         data.UserPrompter().Message(msg::kExportNeedsProject);
         return false;
     }
-    if (!data.PictureLoaded) {
+    if (!data.canvas.PictureLoaded) {
         data.UserPrompter().Message(msg::kExportNeedsPicture);
         return false;
     }
-    if (!IsPlainFileName(data.PictureFileName)) {
-        data.UserPrompter().Message(msg::kBadFileName + data.PictureFileName);
+    if (!IsPlainFileName(data.canvas.PictureFileName)) {
+        data.UserPrompter().Message(msg::kBadFileName + data.canvas.PictureFileName);
         return false;
     }
     return true;
@@ -44,15 +44,15 @@ bool CanExport(COMMON_DATA& data) {
 // before); streamed aside and renamed, so the old copy survives a failed write. Exporting into
 // the Images folder itself, or over an identical copy, leaves it alone.
 void CopyPictureFresh(const COMMON_DATA& data, const std::string& pageFolder) {
-    const std::string source = data.WorkFilePath("Images", data.PictureFileName);
+    const std::string source = data.project.WorkFilePath("Images", data.canvas.PictureFileName);
     if (!EntryExists(source)) {
         throw FileError(msg::kFileNotFound + source);
     }
-    const std::string target = JoinPath(pageFolder, data.PictureFileName);
+    const std::string target = JoinPath(pageFolder, data.canvas.PictureFileName);
     if (SameFile(source, target) || (FileExists(target) && SameContent(source, target))) {
         return;
     }
-    CopyFileReplacing(source, target, data.ProjectReadScope());
+    CopyFileReplacing(source, target, data.project.ProjectReadScope());
 }
 
 // True when path is a file the project itself reads: the project file, its picture and map, or
@@ -62,23 +62,24 @@ bool ProjectUsesFile(const COMMON_DATA& data, const std::string& path) {
         return false;
     }
     for (const std::string& used :
-         {data.ProjectPath, data.WorkFilePath("Images", data.PictureFileName),
-          data.WorkFilePath("Maps", data.MapFileName)}) {
+         {data.project.ProjectPath,
+          data.project.WorkFilePath("Images", data.canvas.PictureFileName),
+          data.project.WorkFilePath("Maps", data.canvas.MapFileName)}) {
         if (!used.empty() && SameFile(path, used)) {
             return true;
         }
     }
     const std::string folder = FolderOfPath(path);
-    return SameFile(folder, data.WorkFolderPath("Pictures")) ||
-           SameFile(folder, data.WorkFolderPath("Sounds"));
+    return SameFile(folder, data.project.WorkFolderPath("Pictures")) ||
+           SameFile(folder, data.project.WorkFolderPath("Sounds"));
 }
 
 // Refuses, with a message, an export that would replace one of the project's own files: the
 // page, its data script or the copy of the picture beside the page.
 bool ReplacesNothingOfProject(COMMON_DATA& data, const std::string& pageFolder,
                               const std::string& pagePath, const std::string& pageName) {
-    const std::string picture = JoinPath(pageFolder, data.PictureFileName);
-    const std::string source = data.WorkFilePath("Images", data.PictureFileName);
+    const std::string picture = JoinPath(pageFolder, data.canvas.PictureFileName);
+    const std::string source = data.project.WorkFilePath("Images", data.canvas.PictureFileName);
     const std::string replaced[] = {pagePath,
                                     JoinPath(JoinPath(pageFolder, "VLM"), pageName + ".js"),
                                     SameFile(source, picture) ? std::string() : picture};
@@ -100,9 +101,14 @@ ExportOutcome WriteExport(COMMON_DATA& data, const std::string& pageFolder,
     const std::string vlmFolder = JoinPath(pageFolder, "VLM");
     const std::string scriptPath = JoinPath(vlmFolder, pageName + ".js");
 
-    data.PageId = DrawPageId(data.PageId);
+    // The image map is traced first: outlines too large to write refuse the export before any
+    // file is touched.
+    const std::string pageId = DrawPageId(data.project.PageId);
+    const std::vector<std::string> imageMap =
+        options.accessible ? ProjectImageMapLines(data, pageId) : std::vector<std::string>();
+    data.project.PageId = pageId;
     for (const ExportCopy& copy : replacements) {
-        CopyFileReplacing(copy.source, copy.destination, data.ProjectReadScope());
+        CopyFileReplacing(copy.source, copy.destination, data.project.ProjectReadScope());
     }
     for (const char* name : kRuntimeFiles) {
         const std::string target = JoinPath(vlmFolder, name);
@@ -111,9 +117,7 @@ ExportOutcome WriteExport(COMMON_DATA& data, const std::string& pageFolder,
         }
     }
     CopyPictureFresh(data, pageFolder);
-    WritePage(data, pagePath,
-              options.accessible ? ProjectImageMapLines(data) : std::vector<std::string>(),
-              options.texts);
+    WritePage(data, pagePath, imageMap, options.texts);
     ExportOutcome outcome;
     outcome.pagePath = pagePath;
     outcome.scriptWritten = WriteDataScript(data, scriptPath, options.accessible);
@@ -163,11 +167,11 @@ ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder,
     if (!CanExport(data)) {
         return {};
     }
-    const std::string pageName = PageName(data.ProjectPath);
-    const std::string pageFolder = data.WorkFolderPath("HTML");
-    data.CreateWorkFolders(data.ProjectFolder);
-    data.RequireWritableWorkFolder("HTML");
-    data.RequireWritableWorkFolder("HTML/VLM");
+    const std::string pageName = PageName(data.project.ProjectPath);
+    const std::string pageFolder = data.project.WorkFolderPath("HTML");
+    data.CreateWorkFolders(data.project.ProjectFolder);
+    data.project.RequireWritableWorkFolder("HTML");
+    data.project.RequireWritableWorkFolder("HTML/VLM");
     CreateFolderPath(JoinPath(pageFolder, "VLM"));
     std::error_code ec;
     const fs::path absolute =

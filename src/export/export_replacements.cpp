@@ -18,23 +18,23 @@ std::vector<ExportCopy> ExportCopies(COMMON_DATA& data, const std::string& pageF
     const auto add = [&](const char* workFolder, const std::string& name,
                          const std::string& folder) {
         const std::string source =
-            name.empty() ? std::string() : data.WorkFilePath(workFolder, name);
+            name.empty() ? std::string() : data.project.WorkFilePath(workFolder, name);
         if (!source.empty() && EntryExists(source)) {
             copies.push_back({source, JoinPath(folder, name)});
         }
     };
-    add("Images", data.PictureFileName, pageFolder);
-    add("Sounds", data.BackgroundSound, vlmFolder);
+    add("Images", data.canvas.PictureFileName, pageFolder);
+    add("Sounds", data.canvas.BackgroundSound, vlmFolder);
     data.WritePendingAttributes();
-    const AreaPresence painted = AreasOnMap(data.Map);
+    const AreaPresence painted = AreasOnMap(data.canvas.Map);
     for (int area = 1; area <= 255; ++area) {
-        const std::string name = data.AreaNames[area];
+        const std::string name = data.areas.AreaNames[area];
         if (name.empty() || !painted[area]) {
             continue;
         }
         data.ResetAllAttributes();
         data.ReadAttributes(name);
-        for (const ATTRIBUTES& a : data.Attributes) {
+        for (const ATTRIBUTES& a : data.records.Attributes) {
             add("Pictures", a.picture_file_name, vlmFolder);
             add("Pictures", a.overlay_file_name, vlmFolder);
             add("Sounds", a.sound_file_name, vlmFolder);

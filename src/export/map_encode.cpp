@@ -134,7 +134,7 @@ std::string EncodeMap(const Bitmap& map, int width, int height, AreaPresence* pa
 }
 
 std::string EncodeMap(const COMMON_DATA& data) {
-    return EncodeMap(data.Map, data.Width, data.Height);
+    return EncodeMap(data.canvas.Map, data.canvas.Width, data.canvas.Height);
 }
 
 }  // namespace velmora

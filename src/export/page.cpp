@@ -87,8 +87,9 @@ std::vector<std::string> PageLines(const COMMON_DATA& data, const std::string& p
                                    const std::vector<std::string>& imageMap,
                                    const PageTexts& texts) {
     std::vector<std::string> lines = PageOpeningLines(PageName(pagePath), texts);
-    lines.push_back(PageImageLine(data.PictureFileName, data.PageId, data.Width, data.Height,
-                                  imageMap.empty() ? std::string() : ImageMapName(data.PageId)));
+    lines.push_back(PageImageLine(
+        data.canvas.PictureFileName, data.project.PageId, data.canvas.Width, data.canvas.Height,
+        imageMap.empty() ? std::string() : ImageMapName(data.project.PageId)));
     lines.insert(lines.end(), imageMap.begin(), imageMap.end());
     lines.push_back(kPageInstructionLine);
     for (std::string& line : PageClosingLines()) {

@@ -24,8 +24,8 @@ std::string ImageMapName(const std::string& pageId) {
 std::vector<std::string> ImageMapLines(const Bitmap& map, const std::array<std::string, 256>& names,
                                        const std::array<std::string, 256>& links,
                                        const std::string& mapName) {
-    std::vector<AreaOutline> outlines = TraceOutlines(map, kOutlineTolerance);
-    std::erase_if(outlines, [&names](const AreaOutline& o) { return names[o.area].empty(); });
+    const std::vector<AreaOutline> outlines =
+        TraceOutlinesWithin(map, kOutlineTolerance, names, true);
     if (outlines.empty()) {
         return {};
     }
@@ -47,19 +47,19 @@ std::vector<std::string> ImageMapLines(const Bitmap& map, const std::array<std::
     return lines;
 }
 
-std::vector<std::string> ProjectImageMapLines(COMMON_DATA& data) {
+std::vector<std::string> ProjectImageMapLines(COMMON_DATA& data, const std::string& pageId) {
     data.WritePendingAttributes();
     std::array<std::string, 256> links;
     for (int area = 1; area <= 255; ++area) {
-        if (data.AreaNames[area].empty()) {
+        if (data.areas.AreaNames[area].empty()) {
             continue;
         }
         // A missing event row must read as a new area's defaults, not as the previous area's.
         data.ResetAllAttributes();
-        data.ReadAttributes(data.AreaNames[area]);
-        links[area] = data.Attributes[kClick].link;
+        data.ReadAttributes(data.areas.AreaNames[area]);
+        links[area] = data.records.Attributes[kClick].link;
     }
-    return ImageMapLines(data.Map, data.AreaNames, links, ImageMapName(data.PageId));
+    return ImageMapLines(data.canvas.Map, data.areas.AreaNames, links, ImageMapName(pageId));
 }
 
 }  // namespace velmora

@@ -25,8 +25,9 @@ std::vector<std::string> ImageMapLines(const Bitmap& map, const std::array<std::
                                        const std::array<std::string, 256>& links,
                                        const std::string& mapName);
 
-// The image map of the open project's page: the links are the areas' "click" links, read
-// from the project after the pending record edits were stored.
-std::vector<std::string> ProjectImageMapLines(COMMON_DATA& data);
+// The image map of the open project's page of that id: the links are the areas' "click" links,
+// read from the project after the pending record edits were stored. Throws OutlinesTooLarge
+// when the map would pass the size limit of outline texts.
+std::vector<std::string> ProjectImageMapLines(COMMON_DATA& data, const std::string& pageId);
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <numeric>
 
 #include <nlohmann/json.hpp>
 
@@ -35,6 +36,63 @@ std::string RingCoords(const OutlineRing& ring) {
 }
 
 namespace {
+
+int DecimalDigits(std::int32_t value) {
+    int digits = value < 0 ? 2 : 1;
+    for (std::int64_t v = std::llabs(value); v >= 10; v /= 10) {
+        ++digits;
+    }
+    return digits;
+}
+
+// About the bytes a ring takes in any of the formats: its coordinates, separators and the name
+// of its area beside the markup.
+std::int64_t RingTextBytes(const OutlineRing& ring, const std::string& name) {
+    std::int64_t bytes = 48 + 2 * static_cast<std::int64_t>(name.size());
+    for (const OutlinePoint& p : ring.points) {
+        bytes += DecimalDigits(p.x) + DecimalDigits(p.y) + 2;
+    }
+    return bytes;
+}
+
+std::string Megabytes(std::int64_t bytes) {
+    const std::int64_t tenths = (bytes * 10 + 512 * 1024) / (1024 * 1024);
+    return std::to_string(tenths / 10) + "," + std::to_string(tenths % 10) + " МБ";
+}
+
+// The heaviest areas, as many as must go for the rest to fit (at most twelve named), each with
+// its weight.
+std::string TooLargeText(const std::array<std::int64_t, 256>& bytes,
+                         const std::array<std::string, 256>& names, std::int64_t limit) {
+    const std::int64_t total = std::accumulate(bytes.begin(), bytes.end(), std::int64_t{0});
+    std::vector<int> areas;
+    for (int area = 1; area < 256; ++area) {
+        if (bytes[area] > 0) {
+            areas.push_back(area);
+        }
+    }
+    std::stable_sort(areas.begin(), areas.end(),
+                     [&bytes](int a, int b) { return bytes[a] > bytes[b]; });
+    std::string list;
+    std::int64_t left = total;
+    std::size_t named = 0;
+    for (; named < areas.size() && left > limit && named < 12; ++named) {
+        const int area = areas[named];
+        const std::string name = names[area].empty() ? "№" + std::to_string(area) : names[area];
+        list += (named == 0 ? "«" : ", «") + name + "» (" + Megabytes(bytes[area]) + ")";
+        left -= bytes[area];
+    }
+    std::size_t more = 0;
+    for (std::size_t i = named; i < areas.size() && left > limit; ++i) {
+        left -= bytes[areas[i]];
+        ++more;
+    }
+    if (more > 0) {
+        list += " и ещё " + std::to_string(more);
+    }
+    return "Контуры областей слишком сложны: их текст занял бы " + Megabytes(total) +
+           ", а предел — " + Megabytes(limit) + ". Упростите области: " + list + ".";
+}
 
 std::string EscapeXml(const std::string& text) {
     std::string out;
@@ -120,6 +178,43 @@ std::string Json(const std::vector<AreaOutline>& outlines,
 }
 
 }  // namespace
+
+std::vector<AreaOutline> TraceOutlinesWithin(const Bitmap& map, double tolerance,
+                                             const std::array<std::string, 256>& names,
+                                             bool namedOnly, std::int64_t limit) {
+    std::array<std::vector<OutlineRing>, 256> rings;
+    std::array<std::int64_t, 256> bytes{};
+    std::int64_t total = 0;
+    bool over = false;
+    TraceRings(map, tolerance, [&](int area, OutlineRing ring) {
+        if (namedOnly && names[area].empty()) {
+            return;
+        }
+        const std::int64_t size = RingTextBytes(ring, names[area]);
+        bytes[area] += size;
+        total += size;
+        if (over) {
+            return;
+        }
+        if (total > limit) {
+            // Only the weights matter from here on: what was kept is let go.
+            over = true;
+            rings = {};
+            return;
+        }
+        rings[area].push_back(std::move(ring));
+    });
+    if (over) {
+        throw OutlinesTooLarge(TooLargeText(bytes, names, limit));
+    }
+    std::vector<AreaOutline> outlines;
+    for (int area = 1; area < 256; ++area) {
+        if (!rings[area].empty()) {
+            outlines.push_back({area, std::move(rings[area])});
+        }
+    }
+    return outlines;
+}
 
 std::string WriteOutlines(const std::vector<AreaOutline>& outlines,
                           const std::array<std::string, 256>& names, int width, int height,

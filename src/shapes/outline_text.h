@@ -7,8 +7,28 @@
 
 #include "canvas/map/outline_trace.h"
 #include "shapes/shape_format.h"
+#include "store/errors.h"
 
 namespace velmora {
+
+// The largest outline text written: an image map, SVG or JSON list beyond it is too big for a
+// page or for importing again, and keeping its rings would cost memory without bound.
+inline constexpr std::int64_t kMaxOutlineTextBytes = 20 * 1024 * 1024;
+
+// The outlines of a map would make a text over the limit. Its message names the areas whose
+// outlines weigh most, with their share, as the ones to simplify.
+class OutlinesTooLarge : public Error {
+public:
+    using Error::Error;
+};
+
+// TraceOutlines for the areas that have a name (or every painted area, when unnamed areas are
+// wanted too), its rings kept only while their text stays under limit bytes. Beyond it the
+// tracing goes on only to weigh each area, and OutlinesTooLarge is thrown naming them.
+std::vector<AreaOutline> TraceOutlinesWithin(const Bitmap& map, double tolerance,
+                                             const std::array<std::string, 256>& names,
+                                             bool namedOnly,
+                                             std::int64_t limit = kMaxOutlineTextBytes);
 
 // Writes traced outlines with their area names, so that importing the text again gives the
 // areas back:

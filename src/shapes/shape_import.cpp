@@ -34,7 +34,7 @@ ShapeImportResult ImportShapes(COMMON_DATA& data, DRAW_HISTORY& history,
                 continue;
             }
         }
-        if (data.AreaCount >= kMaxAreas) {
+        if (data.areas.AreaCount >= kMaxAreas) {
             if (!result.limitReached) {
                 data.UserPrompter().Message(kAreaLimitText);
                 result.limitReached = true;
@@ -42,7 +42,7 @@ ShapeImportResult ImportShapes(COMMON_DATA& data, DRAW_HISTORY& history,
             ++result.shapesLeftOut;
             continue;
         }
-        const int number = data.AddArea(data.UniqueAreaName(name), true);
+        const int number = data.AddArea(data.areas.UniqueAreaName(name), true);
         if (number < 1) {
             continue;  // refused, and AddArea said why
         }
@@ -56,10 +56,10 @@ ShapeImportResult ImportShapes(COMMON_DATA& data, DRAW_HISTORY& history,
             "Без области остались фигуры: " + std::to_string(result.shapesLeftOut) +
             ". Остальные импортированы.");
     }
-    result.changed = PaintShapes(data.Map, shapes, shapeArea);
+    result.changed = PaintShapes(data.canvas.Map, shapes, shapeArea);
     if (!result.changed.Empty()) {
-        history.RecordValues(data.Map, result.changed);
-        data.MapModified = true;
+        history.RecordValues(data.canvas.Map, result.changed);
+        data.canvas.MapModified = true;
     }
     return result;
 }

@@ -26,18 +26,18 @@ void BindValue(SQLite::Statement& statement, int slot, std::int32_t number) {
 }  // namespace
 
 bool COMMON_DATA::ImportAreas(const std::string& source) {
-    if (!ProjectOpen) {
+    if (!project.ProjectOpen) {
         ShowMessage(msg::kOpenProjectFirst);
         return false;
     }
-    if (!SourceDb) {
+    if (!project.SourceDb) {
         throw Error("Нет соединения для импорта");
     }
-    DbConnection& from = *SourceDb;
+    DbConnection& from = *project.SourceDb;
     from.Disconnect();
     // Reading the open file through a second connection while writing it through the first
     // would fail at the first insert, after the names were already registered.
-    if (SameFile(source, ProjectPath)) {
+    if (SameFile(source, project.ProjectPath)) {
         ShowMessage(msg::kImportFromItself);
         return false;
     }
@@ -69,7 +69,7 @@ bool COMMON_DATA::ImportAreas(const std::string& source) {
         while (noted < kMaxAreas && names.executeStep()) {
             any = true;
             sourceNames[noted] = names.getColumn(0).getString();
-            newNames[noted] = UniqueAreaName(TrimAreaName(sourceNames[noted]));
+            newNames[noted] = areas.UniqueAreaName(TrimAreaName(sourceNames[noted]));
             // A refused name is not noted: a taken fallback name must not receive the rows.
             const int number = AddArea(newNames[noted], false);
             if (number == kTooManyAreas) {
@@ -78,7 +78,7 @@ bool COMMON_DATA::ImportAreas(const std::string& source) {
             if (number < 1) {
                 continue;  // this name was refused and said why; the others come in
             }
-            newNames[noted] = AreaNames[number];
+            newNames[noted] = areas.AreaNames[number];
             ++noted;
         }
     }
@@ -111,7 +111,7 @@ bool COMMON_DATA::ImportRowsFrom(DbConnection& source,
     std::array<int, 256> numbers{};
     for (int index = 0; index < noted; ++index) {
         indexOf.emplace(sourceNames[index], index);
-        numbers[index] = FindArea(newNames[index]);
+        numbers[index] = areas.FindArea(newNames[index]);
     }
     std::array<std::array<bool, kEventCount>, 256> imported{};
 

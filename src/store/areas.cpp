@@ -11,15 +11,15 @@
 namespace velmora {
 
 bool COMMON_DATA::ListAreas() {
-    AreaNames.fill(std::string());
-    AreaCount = 0;
+    areas.AreaNames.fill(std::string());
+    areas.AreaCount = 0;
     bool complete = true;
     try {
         SQLite::Statement query(Project().Db(), sql::kListAreas);
         while (query.executeStep()) {
             const std::int64_t number = query.getColumn(0).getInt64();
             if (number >= 1 && number <= kMaxAreas) {
-                AreaNames[static_cast<std::size_t>(number)] = query.getColumn(1).getString();
+                areas.AreaNames[static_cast<std::size_t>(number)] = query.getColumn(1).getString();
             }
         }
     } catch (const std::exception&) {
@@ -28,15 +28,15 @@ bool COMMON_DATA::ListAreas() {
     // A damaged file may give two names one number; counting the names held keeps the count
     // and the registry in agreement.
     for (int number = 1; number <= kMaxAreas; ++number) {
-        AreaCount += AreaNames[number].empty() ? 0 : 1;
+        areas.AreaCount += areas.AreaNames[number].empty() ? 0 : 1;
     }
     return complete;
 }
 
 void COMMON_DATA::DeleteAllAreas() {
-    if (!ProjectOpen) {
-        AreaCount = 0;
-        AreaNames.fill(std::string());
+    if (!project.ProjectOpen) {
+        areas.AreaCount = 0;
+        areas.AreaNames.fill(std::string());
         ClearMap();
         if (AreasRemoved) {
             AreasRemoved();
@@ -45,8 +45,8 @@ void COMMON_DATA::DeleteAllAreas() {
     }
     // The rows and the emptied map are one change; should it fail, the areas and their
     // pixels are all still there, in the file and on screen.
-    Bitmap previous = std::move(Map);
-    const bool modified = MapModified;
+    Bitmap previous = std::move(canvas.Map);
+    const bool modified = canvas.MapModified;
     BeginChange();
     try {
         Project().Execute(sql::kDeleteAllAreas);
@@ -55,12 +55,12 @@ void COMMON_DATA::DeleteAllAreas() {
         CommitChange();
     } catch (...) {
         RollbackChange();
-        Map = std::move(previous);
-        MapModified = modified;
+        canvas.Map = std::move(previous);
+        canvas.MapModified = modified;
         throw;
     }
-    AreaCount = 0;
-    AreaNames.fill(std::string());
+    areas.AreaCount = 0;
+    areas.AreaNames.fill(std::string());
     if (AreasRemoved) {
         AreasRemoved();
     }
@@ -73,7 +73,7 @@ int COMMON_DATA::AddArea(const std::string& givenName, bool withRows, bool quiet
         }
         return code;
     };
-    if (AreaCount >= kMaxAreas) {
+    if (areas.AreaCount >= kMaxAreas) {
         return refuse(msg::kTooManyAreas, kTooManyAreas);
     }
     const std::string name = TrimAreaName(givenName);
@@ -88,15 +88,15 @@ int COMMON_DATA::AddArea(const std::string& givenName, bool withRows, bool quiet
         case AreaNameFault::None:
             break;
     }
-    if (FindArea(name) != 0) {
+    if (areas.FindArea(name) != 0) {
         return refuse(msg::kAreaExists, kAreaNameTaken);
     }
     int number = 1;
-    while (number <= kMaxAreas && !AreaNames[number].empty()) {
+    while (number <= kMaxAreas && !areas.AreaNames[number].empty()) {
         ++number;
     }
-    AreaNames[number] = name;
-    ++AreaCount;
+    areas.AreaNames[number] = name;
+    ++areas.AreaCount;
     if (withRows) {
         // The three rows exist together or not at all.
         BeginChange();
@@ -107,8 +107,8 @@ int COMMON_DATA::AddArea(const std::string& givenName, bool withRows, bool quiet
             CommitChange();
         } catch (...) {
             RollbackChange();
-            AreaNames[number].clear();
-            --AreaCount;
+            areas.AreaNames[number].clear();
+            --areas.AreaCount;
             throw;
         }
     }
@@ -125,7 +125,7 @@ bool COMMON_DATA::InsertAreaRows(const std::string& name, int number, const std:
 }
 
 bool COMMON_DATA::RenameArea(const std::string& oldName, const std::string& givenName) {
-    if (AreaCount == 0) {
+    if (areas.AreaCount == 0) {
         ShowMessage(msg::kNoAreas);
         return false;
     }
@@ -140,11 +140,11 @@ bool COMMON_DATA::RenameArea(const std::string& oldName, const std::string& give
                                                     : msg::kAreaNameHasControl);
         return false;
     }
-    if (FindArea(newName) != 0) {
+    if (areas.FindArea(newName) != 0) {
         ShowMessage(msg::kAreaExists);
         return false;
     }
-    const int number = FindArea(oldName);
+    const int number = areas.FindArea(oldName);
     if (number == 0) {
         ShowMessage(msg::kAreaNotFound);
         return false;
@@ -155,19 +155,19 @@ bool COMMON_DATA::RenameArea(const std::string& oldName, const std::string& give
         update.bind(":NEWFIELD", newName);
         update.exec();
     }
-    AreaNames[number] = newName;
-    if (AttributesArea == oldName) {
-        AttributesArea = newName;
+    areas.AreaNames[number] = newName;
+    if (records.AttributesArea == oldName) {
+        records.AttributesArea = newName;
     }
     return true;
 }
 
 bool COMMON_DATA::DeleteArea(const std::string& name) {
-    if (AreaCount == 0) {
+    if (areas.AreaCount == 0) {
         ShowMessage(msg::kNoAreas);
         return false;
     }
-    const int number = FindArea(name);
+    const int number = areas.FindArea(name);
     if (number == 0) {
         ShowMessage(msg::kAreaNotFound);
         return false;
@@ -182,17 +182,17 @@ bool COMMON_DATA::DeleteArea(const std::string& name) {
             remove.bind(":FIELD", name);
             remove.exec();
         }
-        erased = EraseAreaPixels(Map, number);
+        erased = EraseAreaPixels(canvas.Map, number);
         SaveMap();
         CommitChange();
     } catch (...) {
         RollbackChange();
-        RestoreAreaPixels(Map, erased, number);
+        RestoreAreaPixels(canvas.Map, erased, number);
         throw;
     }
-    AreaNames[number].clear();
-    --AreaCount;
-    MapModified = PictureLoaded;
+    areas.AreaNames[number].clear();
+    --areas.AreaCount;
+    canvas.MapModified = canvas.PictureLoaded;
     if (AreasRemoved) {
         AreasRemoved();
     }
@@ -215,11 +215,11 @@ bool COMMON_DATA::ReadAttributes(const std::string& name) {
         query.bind(":FIELD", name);
         query.bind(":EVENT", EventName(event));
         if (query.executeStep()) {
-            ReadAttributesRow(query, 3, Attributes[event]);
+            ReadAttributesRow(query, 3, records.Attributes[event]);
         }
     }
-    AttributesArea = name;
-    AttributesModified = false;
+    records.AttributesArea = name;
+    records.AttributesModified = false;
     return true;
 }
 
@@ -229,15 +229,15 @@ bool COMMON_DATA::WriteAttributes(const std::string& name) {
         for (int event = 0; event < kEventCount; ++event) {
             const auto update = [&] {
                 SQLite::Statement statement(Project().Db(), sql::kUpdateRecord);
-                BindAttributes(statement, Attributes[event]);
+                BindAttributes(statement, records.Attributes[event]);
                 statement.bind(":FIELD", name);
                 statement.bind(":EVENT", EventName(event));
                 return statement.exec();
             };
             // A registered area that lacks the row gets it back: an edit is never reported as
             // stored while it went nowhere.
-            if (update() == 0 && FindArea(name) != 0) {
-                InsertAreaRows(name, FindArea(name), EventName(event));
+            if (update() == 0 && areas.FindArea(name) != 0) {
+                InsertAreaRows(name, areas.FindArea(name), EventName(event));
                 update();
             }
         }
@@ -246,13 +246,13 @@ bool COMMON_DATA::WriteAttributes(const std::string& name) {
         RollbackChange();
         throw;
     }
-    AttributesModified = false;
+    records.AttributesModified = false;
     return true;
 }
 
 void COMMON_DATA::WritePendingAttributes() {
-    if (AttributesModified && ProjectOpen) {
-        WriteAttributes(AttributesArea);
+    if (records.AttributesModified && project.ProjectOpen) {
+        WriteAttributes(records.AttributesArea);
     }
 }
 
@@ -260,7 +260,7 @@ bool COMMON_DATA::ResetAttributes(int event) {
     if (event < 0 || event >= kEventCount) {
         return false;
     }
-    Attributes[event] = DefaultAttributes();
+    records.Attributes[event] = DefaultAttributes();
     return true;
 }
 
@@ -278,32 +278,8 @@ bool COMMON_DATA::CopyAttributes(const std::string& name, int from, int to) {
     if (!ReadAttributes(name)) {
         return false;
     }
-    Attributes[to] = Attributes[from];
+    records.Attributes[to] = records.Attributes[from];
     return WriteAttributes(name);
-}
-
-int COMMON_DATA::FindArea(const std::string& name) const {
-    for (int number = 1; number <= kMaxAreas; ++number) {
-        if (AreaNames[number] == name) {
-            return number;
-        }
-    }
-    return 0;
-}
-
-std::string COMMON_DATA::UniqueAreaName(const std::string& name) const {
-    if (FindArea(name) == 0) {
-        return name;
-    }
-    for (int n = 2; n <= 299; ++n) {
-        std::string candidate = name + "_" + std::to_string(n);
-        if (FindArea(candidate) == 0) {
-            return candidate;
-        }
-    }
-    // Every numbered name is taken: the fallback is three capital X, which may be taken too,
-    // in which case AddArea refuses it.
-    return std::string(3, 'X');
 }
 
 }  // namespace velmora

@@ -9,7 +9,7 @@
 
 namespace velmora {
 
-// The mouse event of an effect record; the index into COMMON_DATA::Attributes.
+// The mouse event of an effect record; the index into AreaRecords::Attributes.
 enum EventKind : int { kOver = 0, kClick = 1, kDblClick = 2 };
 inline constexpr int kEventCount = 3;
 

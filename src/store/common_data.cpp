@@ -34,39 +34,19 @@ bool ValidPictureSize(std::int64_t width, std::int64_t height) {
 
 }  // namespace
 
-COMMON_DATA::COMMON_DATA(Prompter& prompter) : Palette(AreaPalette), m_prompter(&prompter) {}
+COMMON_DATA::COMMON_DATA(Prompter& prompter) : m_prompter(&prompter) {}
 
 DbConnection& COMMON_DATA::Project() {
-    if (!ProjectDb) {
+    if (!project.ProjectDb) {
         throw Error("Нет соединения с базой данных");
     }
-    return *ProjectDb;
-}
-
-std::string COMMON_DATA::WorkFolderPath(const std::string& folder) const {
-    return JoinPath(ProjectFolder, folder);
-}
-
-std::string COMMON_DATA::WorkFilePath(const std::string& folder, const std::string& name) const {
-    return IsPlainFileName(name) ? JoinPath(WorkFolderPath(folder), name) : std::string();
-}
-
-ReadScope COMMON_DATA::ProjectReadScope() const {
-    std::vector<std::string> folders = {ProjectFolder};
-    for (const char* folder : kWorkFolders) {
-        folders.push_back(WorkFolderPath(folder));
-    }
-    return ReadScope(folders);
-}
-
-void COMMON_DATA::RequireWritableWorkFolder(const std::string& folder) const {
-    RequireFolderWithin(WorkFolderPath(folder), ProjectFolder, "папки проекта");
+    return *project.ProjectDb;
 }
 
 std::string COMMON_DATA::CopyIntoWorkFolder(const std::string& source, const std::string& folder) {
-    RequireWritableWorkFolder(folder);
+    project.RequireWritableWorkFolder(folder);
     const std::string name = ExtractName(source);
-    const std::string target = WorkFilePath(folder, name);
+    const std::string target = project.WorkFilePath(folder, name);
     if (target.empty()) {
         ShowMessage(msg::kBadFileName + name);
         return std::string();
@@ -108,50 +88,50 @@ bool COMMON_DATA::CreateWorkFolders(const std::string& folder) {
 }
 
 bool COMMON_DATA::CreateProject(const std::string& path) {
-    ProjectPath.clear();
-    ProjectOpen = false;
+    project.ProjectPath.clear();
+    project.ProjectOpen = false;
     m_projectVerified = false;
     DbConnection& db = Project();
     try {
         db.Connect(path, DbConnection::Mode::Create);
         if (!TakeLock(path, ProjectAccess::Write, db)) {
             db.Disconnect();
-            AttributesModified = false;
+            records.AttributesModified = false;
             return false;
         }
         for (const char* statement : sql::kCreateProject) {
             db.Execute(statement);
         }
         m_projectVerified = true;
-        ProjectFolder = FolderOfProject(path);
-        CreateWorkFolders(ProjectFolder);
-        ProjectOpen = true;
-        ProjectPath = path;
-        PictureFileName.clear();
-        MapFileName.clear();
-        BackgroundSound.clear();
-        BackgroundVolume = 100;
-        Width = 0;
-        Height = 0;
+        project.ProjectFolder = FolderOfProject(path);
+        CreateWorkFolders(project.ProjectFolder);
+        project.ProjectOpen = true;
+        project.ProjectPath = path;
+        canvas.PictureFileName.clear();
+        canvas.MapFileName.clear();
+        canvas.BackgroundSound.clear();
+        canvas.BackgroundVolume = 100;
+        canvas.Width = 0;
+        canvas.Height = 0;
     } catch (const std::exception&) {
         db.Disconnect();
         m_lock.Release();
         m_projectVerified = false;
         m_writable = false;
-        ProjectOpen = false;
-        ProjectPath.clear();
+        project.ProjectOpen = false;
+        project.ProjectPath.clear();
         ShowMessage(msg::kCreateFailed);
     }
-    AttributesModified = false;
-    MapModified = false;
-    return ProjectOpen;
+    records.AttributesModified = false;
+    canvas.MapModified = false;
+    return project.ProjectOpen;
 }
 
 bool COMMON_DATA::OpenProject(const std::string& path, ProjectAccess access) {
-    ProjectPath.clear();
-    ProjectOpen = false;
+    project.ProjectPath.clear();
+    project.ProjectOpen = false;
     m_projectVerified = false;
-    HeldElsewhere = false;
+    project.HeldElsewhere = false;
     DbConnection& db = Project();
     try {
         db.Connect(path, DbConnection::Mode::OpenExisting);
@@ -159,7 +139,7 @@ bool COMMON_DATA::OpenProject(const std::string& path, ProjectAccess access) {
         // another writer is half-way through a change of it.
         if (!TakeLock(path, access, db)) {
             db.Disconnect();
-            AttributesModified = false;
+            records.AttributesModified = false;
             return false;
         }
         std::string version = sql::kProjectVersion;
@@ -175,27 +155,27 @@ bool COMMON_DATA::OpenProject(const std::string& path, ProjectAccess access) {
             CloseProject();
             return false;
         }
-        ProjectFolder = FolderOfProject(path);
+        project.ProjectFolder = FolderOfProject(path);
         if (m_writable) {
-            CreateWorkFolders(ProjectFolder);
+            CreateWorkFolders(project.ProjectFolder);
             RepairPendingMap();
             HealAreas();
         }
-        ProjectOpen = true;
-        ProjectPath = path;
+        project.ProjectOpen = true;
+        project.ProjectPath = path;
     } catch (const std::exception& e) {
         // Waiting for another program's transaction ran out: the file is busy, not damaged.
         const auto* sqlite = dynamic_cast<const SQLite::Exception*>(&e);
         const int code = sqlite ? sqlite->getErrorCode() & 0xff : SQLITE_ERROR;
         ShowMessage(code == SQLITE_BUSY || code == SQLITE_LOCKED ? msg::kProjectBusy
                                                                  : msg::kOpenFailed);
-        ProjectPath.clear();
+        project.ProjectPath.clear();
         m_projectVerified = false;
         CloseProject();
     }
-    AttributesModified = false;
-    MapModified = false;
-    return ProjectOpen;
+    records.AttributesModified = false;
+    canvas.MapModified = false;
+    return project.ProjectOpen;
 }
 
 void COMMON_DATA::CloseProject() {
@@ -209,16 +189,16 @@ void COMMON_DATA::CloseProject() {
     }
     m_projectVerified = false;
     m_writable = false;
-    ProjectOpen = false;
-    PictureLoaded = false;
-    MapModified = false;
+    project.ProjectOpen = false;
+    canvas.PictureLoaded = false;
+    canvas.MapModified = false;
     db.Disconnect();
     m_lock.Release();
 }
 
 void COMMON_DATA::SaveProject() {
     // Records written inside a change that then fails are still pending.
-    const bool pending = AttributesModified;
+    const bool pending = records.AttributesModified;
     BeginChange();
     try {
         SaveMap();
@@ -226,42 +206,43 @@ void COMMON_DATA::SaveProject() {
         CommitChange();
     } catch (...) {
         RollbackChange();
-        AttributesModified = pending;
+        records.AttributesModified = pending;
         throw;
     }
-    MapModified = false;
+    canvas.MapModified = false;
 }
 
 bool COMMON_DATA::ImportPicture(const std::string& source) {
-    if (!ProjectOpen) {
+    if (!project.ProjectOpen) {
         ShowMessage(msg::kOpenProjectFirst);
         return false;
     }
-    PictureLoaded = false;
+    canvas.PictureLoaded = false;
     // The pictures row and the new empty map are one change: a kill leaves the old picture
     // with its map, or the new one with an empty map.
     BeginChange();
     try {
-        PictureFileName = ExtractName(source);
+        canvas.PictureFileName = ExtractName(source);
         if (CopyIntoWorkFolder(source, "Images").empty()) {
             RollbackChange();
             return false;
         }
-        if (!LoadImageFile(Picture, WorkFilePath("Images", PictureFileName), ProjectReadScope())) {
+        if (!LoadImageFile(canvas.Picture, project.WorkFilePath("Images", canvas.PictureFileName),
+                           project.ProjectReadScope())) {
             RollbackChange();
             return false;
         }
-        Width = Picture.Width();
-        Height = Picture.Height();
-        MapFileName = StripExtension(PictureFileName) + ".png";
+        canvas.Width = canvas.Picture.Width();
+        canvas.Height = canvas.Picture.Height();
+        canvas.MapFileName = StripExtension(canvas.PictureFileName) + ".png";
         ClearMap();
         m_changeHasMap = true;
         try {
             SQLite::Statement update(Project().Db(), sql::kUpdatePicture);
-            update.bind(":PICTURE", PictureFileName);
-            update.bind(":MAP", MapFileName);
-            update.bind(":WIDTH", Width);
-            update.bind(":HEIGHT", Height);
+            update.bind(":PICTURE", canvas.PictureFileName);
+            update.bind(":MAP", canvas.MapFileName);
+            update.bind(":WIDTH", canvas.Width);
+            update.bind(":HEIGHT", canvas.Height);
             update.exec();
         } catch (const std::exception&) {
             RollbackChange();
@@ -273,29 +254,29 @@ bool COMMON_DATA::ImportPicture(const std::string& source) {
         RollbackChange();
         throw;
     }
-    PictureLoaded = true;
-    CurrentArea = 1;
+    canvas.PictureLoaded = true;
+    areas.CurrentArea = 1;
     // The new picture's empty map is written.
-    MapModified = false;
+    canvas.MapModified = false;
     return true;
 }
 
 void COMMON_DATA::ClearMap() {
-    if (ValidPictureSize(Width, Height)) {
-        Map.Resize(Width, Height);
+    if (ValidPictureSize(canvas.Width, canvas.Height)) {
+        canvas.Map.Resize(canvas.Width, canvas.Height);
     } else {
-        Map.Resize(0, 0);
+        canvas.Map.Resize(0, 0);
     }
-    MapModified = PictureLoaded;
+    canvas.MapModified = canvas.PictureLoaded;
 }
 
 bool COMMON_DATA::SaveMap() {
     // Without a loaded picture the map in memory is not this project's map; writing it would
     // destroy the stored one.
-    if (!PictureLoaded || Map.Empty()) {
+    if (!canvas.PictureLoaded || canvas.Map.Empty()) {
         return true;
     }
-    if (WorkFilePath("Maps", MapFileName).empty()) {
+    if (project.WorkFilePath("Maps", canvas.MapFileName).empty()) {
         return true;
     }
     // Inside a change the map is written by its commit; alone it is a change of its own.
@@ -315,73 +296,74 @@ bool COMMON_DATA::SaveMap() {
 }
 
 bool COMMON_DATA::LoadPictureRecord() {
-    if (!ProjectOpen) {
+    if (!project.ProjectOpen) {
         ShowMessage(msg::kOpenProjectFirst);
         return false;
     }
-    PictureLoaded = false;
+    canvas.PictureLoaded = false;
     {
         SQLite::Statement query(Project().Db(), sql::kSelectPicture);
         if (!query.executeStep()) {
             return false;
         }
-        PictureFileName = query.getColumn(0).getString();
-        MapFileName = query.getColumn(1).getString();
-        Width = query.getColumn(2).getInt();
-        Height = query.getColumn(3).getInt();
-        BackgroundSound = query.getColumn(4).getString();
-        BackgroundVolume = query.getColumn(5).getInt();
+        canvas.PictureFileName = query.getColumn(0).getString();
+        canvas.MapFileName = query.getColumn(1).getString();
+        canvas.Width = query.getColumn(2).getInt();
+        canvas.Height = query.getColumn(3).getInt();
+        canvas.BackgroundSound = query.getColumn(4).getString();
+        canvas.BackgroundVolume = query.getColumn(5).getInt();
     }
-    return !PictureFileName.empty();
+    return !canvas.PictureFileName.empty();
 }
 
 bool COMMON_DATA::LoadPicture() {
     if (!LoadPictureRecord()) {
         return false;
     }
-    const std::string picturePath = WorkFilePath("Images", PictureFileName);
-    const std::string mapPath = WorkFilePath("Maps", MapFileName);
+    const std::string picturePath = project.WorkFilePath("Images", canvas.PictureFileName);
+    const std::string mapPath = project.WorkFilePath("Maps", canvas.MapFileName);
     if (picturePath.empty() || mapPath.empty()) {
-        ShowMessage(msg::kBadFileName + (picturePath.empty() ? PictureFileName : MapFileName));
+        ShowMessage(msg::kBadFileName +
+                    (picturePath.empty() ? canvas.PictureFileName : canvas.MapFileName));
         return false;
     }
-    const ReadScope scope = ProjectReadScope();
-    if (!LoadImageFile(Picture, picturePath, scope)) {
+    const ReadScope scope = project.ProjectReadScope();
+    if (!LoadImageFile(canvas.Picture, picturePath, scope)) {
         return false;
     }
     // The decoded picture decides the size; the stored numbers may be stale or damaged.
-    Width = Picture.Width();
-    Height = Picture.Height();
+    canvas.Width = canvas.Picture.Width();
+    canvas.Height = canvas.Picture.Height();
     // A committed change whose map has not been renamed yet: its staged map is the map.
     const std::string current = CurrentMapPath();
-    if (!LoadImageFile(Map, current, scope) &&
-        (current == mapPath || !LoadImageFile(Map, mapPath, scope))) {
+    if (!LoadImageFile(canvas.Map, current, scope) &&
+        (current == mapPath || !LoadImageFile(canvas.Map, mapPath, scope))) {
         return false;
     }
     FitMapToPicture();
-    PictureLoaded = true;
+    canvas.PictureLoaded = true;
     return true;
 }
 
 void COMMON_DATA::FitMapToPicture() {
-    if (Map.Width() == Width && Map.Height() == Height) {
+    if (canvas.Map.Width() == canvas.Width && canvas.Map.Height() == canvas.Height) {
         return;
     }
-    Bitmap fitted(Width, Height);
-    const int columns = std::min(Width, Map.Width());
-    const int rows = std::min(Height, Map.Height());
+    Bitmap fitted(canvas.Width, canvas.Height);
+    const int columns = std::min(canvas.Width, canvas.Map.Width());
+    const int rows = std::min(canvas.Height, canvas.Map.Height());
     for (int y = 0; y < rows; ++y) {
-        std::copy_n(Map.Row(y), static_cast<std::size_t>(columns) * 3, fitted.Row(y));
+        std::copy_n(canvas.Map.Row(y), static_cast<std::size_t>(columns) * 3, fitted.Row(y));
     }
-    Map = std::move(fitted);
+    canvas.Map = std::move(fitted);
     ShowMessage(msg::kMapSizeFitted);
 }
 
 bool COMMON_DATA::SaveBackgroundSound() {
     try {
         SQLite::Statement update(Project().Db(), sql::kUpdateSound);
-        update.bind(":SOUND", BackgroundSound);
-        update.bind(":VOLUME", BackgroundVolume);
+        update.bind(":SOUND", canvas.BackgroundSound);
+        update.bind(":VOLUME", canvas.BackgroundVolume);
         update.exec();
     } catch (const std::exception&) {
         ShowMessage(msg::kWriteFailed);

@@ -5,12 +5,10 @@
 #include <functional>
 #include <string>
 
-#include "store/area_palette.h"
-#include "store/attributes.h"
-#include "store/bitmap.h"
-#include "store/db_connection.h"
-#include "store/files.h"
-#include "store/project_lock.h"
+#include "store/area_records.h"
+#include "store/area_registry.h"
+#include "store/project_canvas.h"
+#include "store/project_session.h"
 #include "store/prompter.h"
 
 namespace velmora {
@@ -19,12 +17,6 @@ namespace velmora {
 // a reader that finds the project free also repairs and compacts it.
 enum class ProjectAccess { Read, Write };
 
-inline constexpr int kMaxAreas = 255;
-
-// The names of the working folders beside a project file, in the order they are created.
-inline constexpr std::array<const char*, 6> kWorkFolders = {"Images", "Pictures", "Sounds",
-                                                            "Maps",   "HTML",     "HTML/VLM"};
-
 // Refusals of AddArea.
 inline constexpr int kTooManyAreas = -1;
 inline constexpr int kEmptyAreaName = -2;
@@ -32,9 +24,10 @@ inline constexpr int kAreaNameTaken = -3;
 inline constexpr int kAreaNameTooLong = -4;
 inline constexpr int kAreaNameHasControl = -5;
 
-// The one state object of the open project: its file, picture, area map, background sound,
-// area registry and the effect records of the area being edited. Windows read and write the
-// fields directly and refresh themselves after each operation.
+// The one state object of the open project, the front of four parts it owns: the project file
+// (project), the picture with its area map and background sound (canvas), the areas (areas)
+// and the effect records of the area being edited (records). Its operations keep the parts
+// and the project file in step; windows read the parts and refresh after each operation.
 class COMMON_DATA {
 public:
     explicit COMMON_DATA(Prompter& prompter);
@@ -64,17 +57,6 @@ public:
     bool SaveBackgroundSound();
     // Save: the map and the pending records in one change.
     void SaveProject();
-
-    // Full paths of the files a project names; empty when name is not a plain file name
-    // (a stored name may never lead outside the working folders).
-    std::string WorkFolderPath(const std::string& folder) const;
-    std::string WorkFilePath(const std::string& folder, const std::string& name) const;
-    // Where the project's own files may be read from: the project folder and the working
-    // folders, wherever links among them lead, and nowhere else.
-    ReadScope ProjectReadScope() const;
-    // Throws FileError when the working folder, wherever its links lead, lies outside the
-    // project's folder: nothing may be written, renamed or deleted through it.
-    void RequireWritableWorkFolder(const std::string& folder) const;
 
     // Copies a chosen file into a working folder ("Images", "Pictures", "Sounds") under its
     // own name. An existing file of that name asks "Файл уже существует. Перезаписать?":
@@ -119,64 +101,28 @@ public:
     // current area or saves the project does first.
     void WritePendingAttributes();
 
-    // The author's edits of the loaded records: each changes Attributes[event] in memory and
-    // sets AttributesModified, so that the next WriteAttributes stores it. An event outside
-    // 0..2 changes nothing and gives false.
-    bool SetAttribute(int event, std::string ATTRIBUTES::*field, std::string value);
-    bool SetAttribute(int event, std::int32_t ATTRIBUTES::*field, std::int32_t value);
-    bool SetAttributes(int event, const ATTRIBUTES& record);
-
     // --- area import ----------------------------------------------------------------------
 
-    int FindArea(const std::string& name) const;
-    std::string UniqueAreaName(const std::string& name) const;
     bool ImportAreas(const std::string& source);
 
-    // --- fields, in declaration order ----------------------------------------------------
+    // --- the parts ------------------------------------------------------------------------
 
-    std::int32_t Width = 0;
-    std::int32_t Height = 0;
+    ProjectSession project;
+    ProjectCanvas canvas;
+    AreaRegistry areas;
+    AreaRecords records;
+
+    // The pen of the editor.
     std::int32_t BrushSize = 10;
-    std::int32_t CurrentArea = 1;
-    std::int32_t AreaCount = 0;
-    std::array<std::uint32_t, 256> Palette;
-    std::int32_t BackgroundVolume = 0;
-    std::array<std::string, 256> AreaNames;
-    bool ProjectOpen = false;
-    bool PictureLoaded = false;
     bool Painting = false;
-    Bitmap Picture;
-    Bitmap Map;
-    std::string PictureFileName;
-    std::string MapFileName;
-    std::string ProjectPath;
-    std::string ProjectFolder;
-    std::string BackgroundSound;
-    DbConnection* ProjectDb = nullptr;
-    DbConnection* SourceDb = nullptr;
-    std::array<ATTRIBUTES, kEventCount> Attributes;
-    ATTRIBUTES AttributesClipboard;
-    // Set by the edits of the loaded records, cleared when they are read or written.
-    bool AttributesModified = false;
-    // The map in memory differs from the one last loaded or saved. Set by the operations that
-    // change the map (the brush, the tools, clear, grid, shape import, undo, redo), cleared by
-    // opening, creating, saving and closing.
-    bool MapModified = false;
-    std::string AttributesArea;
-    std::string PageId;
 
     // Called after DeleteArea and DeleteAllAreas removed pixels from the map, so that the
     // drawing history restarts from the current map and undo never brings a deleted area back.
     std::function<void()> AreasRemoved;
 
-    // The program that opens projects: the editor, or a command of the CLI, which waits a
-    // while for another command to finish with a project.
-    LockHolder Holder = LockHolder::Editor;
     // The file that holds the committed map: while a committed change still waits for its
     // map's rename, that is the staged map. Empty without a map name.
     std::string CurrentMapPath();
-    // OpenProject or CreateProject was refused because another program holds the project.
-    bool HeldElsewhere = false;
 
 private:
     void ShowMessage(const std::string& text) { m_prompter->Message(text); }

@@ -37,10 +37,10 @@ int ReadInt(DbConnection& db, const char* sql) {
 }  // namespace
 
 bool COMMON_DATA::TakeLock(const std::string& path, ProjectAccess access, DbConnection& db) {
-    HeldElsewhere = false;
+    project.HeldElsewhere = false;
     m_writable = false;
-    const int wait = access == ProjectAccess::Read ? 0 : WriterWaitMs(Holder);
-    const ProjectLock::Result taken = m_lock.Take(path, Holder, wait);
+    const int wait = access == ProjectAccess::Read ? 0 : WriterWaitMs(project.Holder);
+    const ProjectLock::Result taken = m_lock.Take(path, project.Holder, wait);
     const bool readOnly = taken == ProjectLock::Result::ReadOnlyFolder || db.ReadOnly();
     if (access == ProjectAccess::Read) {
         // A reader reads what the writer committed last; only a reader alone may repair.
@@ -51,7 +51,7 @@ bool COMMON_DATA::TakeLock(const std::string& path, ProjectAccess access, DbConn
         return true;
     }
     if (taken == ProjectLock::Result::HeldElsewhere) {
-        HeldElsewhere = true;
+        project.HeldElsewhere = true;
         ShowMessage(HeldElsewhereMessage(m_lock.Owner()));
         return false;
     }
@@ -71,9 +71,10 @@ bool COMMON_DATA::TakeLock(const std::string& path, ProjectAccess access, DbConn
 
 std::string COMMON_DATA::StagedMapPath() const {
     // Hidden, and ending in the map's own extension so that it is read and written as the map.
-    return MapFileName.empty() ? std::string()
-                               : WorkFilePath("Maps", "." + MapFileName + ".pending" +
-                                                          ExtractExtension(MapFileName));
+    return canvas.MapFileName.empty()
+               ? std::string()
+               : project.WorkFilePath("Maps", "." + canvas.MapFileName + ".pending" +
+                                                  ExtractExtension(canvas.MapFileName));
 }
 
 std::string COMMON_DATA::CurrentMapPath() {
@@ -81,7 +82,7 @@ std::string COMMON_DATA::CurrentMapPath() {
     if (!staged.empty() && EntryExists(staged) && MapCommitPending()) {
         return staged;
     }
-    return WorkFilePath("Maps", MapFileName);
+    return project.WorkFilePath("Maps", canvas.MapFileName);
 }
 
 bool COMMON_DATA::MapCommitPending() {
@@ -91,12 +92,12 @@ bool COMMON_DATA::MapCommitPending() {
 void COMMON_DATA::RepairPendingMap() {
     {
         SQLite::Statement query(Project().Db(), kSelectMapName);
-        MapFileName = query.executeStep() ? query.getColumn(0).getString() : std::string();
+        canvas.MapFileName = query.executeStep() ? query.getColumn(0).getString() : std::string();
     }
     const std::string staged = StagedMapPath();
-    const std::string map = WorkFilePath("Maps", MapFileName);
+    const std::string map = project.WorkFilePath("Maps", canvas.MapFileName);
     try {
-        RequireWritableWorkFolder("Maps");
+        project.RequireWritableWorkFolder("Maps");
     } catch (const FileError&) {
         return;  // nothing is renamed or deleted there; a writer is refused when it writes
     }
@@ -148,14 +149,14 @@ void COMMON_DATA::CommitChange() {
     }
     DbConnection& db = Project();
     const bool rowsChanged = db.Db().getTotalChanges() != m_changesAtBegin;
-    const std::string map = WorkFilePath("Maps", MapFileName);
+    const std::string map = project.WorkFilePath("Maps", canvas.MapFileName);
     // A map name without a known image extension was never written, as before.
-    const bool withMap =
-        m_changeHasMap && !Map.Empty() && !map.empty() && FormatOfPath(map) != ImageFormat::Unknown;
+    const bool withMap = m_changeHasMap && !canvas.Map.Empty() && !map.empty() &&
+                         FormatOfPath(map) != ImageFormat::Unknown;
     m_changeHasMap = false;
     if (withMap) {
         try {
-            RequireWritableWorkFolder("Maps");
+            project.RequireWritableWorkFolder("Maps");
         } catch (...) {
             RollbackNow();
             throw;
@@ -170,7 +171,7 @@ void COMMON_DATA::CommitChange() {
         }
         // A map alone is replaced in one rename; nothing else has to agree with it.
         if (withMap) {
-            SaveImageFile(Map, map);
+            SaveImageFile(canvas.Map, map);
         }
         return;
     }
@@ -180,7 +181,7 @@ void COMMON_DATA::CommitChange() {
     // opening finds the mark and renames the staged map.
     const std::string staged = StagedMapPath();
     try {
-        SaveImageFile(Map, staged);
+        SaveImageFile(canvas.Map, staged);
         db.Execute(kMarkMapPending);
         db.Execute(sql::kCommit);
     } catch (...) {

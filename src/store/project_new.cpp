@@ -8,11 +8,12 @@
 namespace velmora {
 
 bool MayReplaceProject(COMMON_DATA& data, const std::string& path) {
-    if (!EntryExists(path) || (data.ProjectOpen && SameFile(path, data.ProjectPath))) {
+    if (!EntryExists(path) ||
+        (data.project.ProjectOpen && SameFile(path, data.project.ProjectPath))) {
         return true;
     }
     ProjectLock probe;
-    if (probe.Take(path, data.Holder, 0) == ProjectLock::Result::HeldElsewhere) {
+    if (probe.Take(path, data.project.Holder, 0) == ProjectLock::Result::HeldElsewhere) {
         data.UserPrompter().Message(HeldElsewhereMessage(probe.Owner()));
         return false;
     }

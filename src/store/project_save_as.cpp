@@ -92,15 +92,16 @@ bool SameFolder(const std::string& a, const std::string& b) {
 // Copies the files the project names into the working folders under folder; false when the
 // user gave up. A file missing at the source is left for the export to report.
 bool CopyNamedFiles(COMMON_DATA& data, const std::string& folder) {
-    const ReadScope scope = data.ProjectReadScope();
-    for (const auto& [workFolder, name] : NamedFiles(data.ProjectDb->Db())) {
+    const ReadScope scope = data.project.ProjectReadScope();
+    for (const auto& [workFolder, name] : NamedFiles(data.project.ProjectDb->Db())) {
         if (!IsPlainFileName(name)) {
             continue;
         }
         // A committed map that still waits under its staged name is the map.
-        const std::string source = workFolder == std::string("Maps") && name == data.MapFileName
-                                       ? data.CurrentMapPath()
-                                       : data.WorkFilePath(workFolder, name);
+        const std::string source =
+            workFolder == std::string("Maps") && name == data.canvas.MapFileName
+                ? data.CurrentMapPath()
+                : data.project.WorkFilePath(workFolder, name);
         const std::string target = JoinPath(JoinPath(folder, workFolder), name);
         if (!FileExists(source)) {
             continue;
@@ -129,16 +130,17 @@ bool CopyNamedFiles(COMMON_DATA& data, const std::string& folder) {
 
 bool WriteProjectCopy(COMMON_DATA& data, const std::string& path) {
     Prompter& prompter = data.UserPrompter();
-    if (!data.ProjectOpen || !data.ProjectDb) {
+    if (!data.project.ProjectOpen || !data.project.ProjectDb) {
         prompter.Message(msg::kNoProjectOpen);
         return false;
     }
-    if (SameFile(path, data.ProjectPath)) {
+    if (SameFile(path, data.project.ProjectPath)) {
         return true;
     }
     const std::string folder = FolderOf(path);
     ProjectLock lock;
-    const ProjectLock::Result taken = lock.Take(path, data.Holder, WriterWaitMs(data.Holder));
+    const ProjectLock::Result taken =
+        lock.Take(path, data.project.Holder, WriterWaitMs(data.project.Holder));
     switch (taken) {
         case ProjectLock::Result::HeldElsewhere:
             prompter.Message(HeldElsewhereMessage(lock.Owner()));
@@ -162,10 +164,10 @@ bool WriteProjectCopy(COMMON_DATA& data, const std::string& path) {
         prompter.Message(msg::kFolderNotWritable + folder);
         return false;
     }
-    if (!SameFolder(folder, data.ProjectFolder) && !CopyNamedFiles(data, folder)) {
+    if (!SameFolder(folder, data.project.ProjectFolder) && !CopyNamedFiles(data, folder)) {
         return false;
     }
-    const std::string bytes = CommittedProjectBytes(*data.ProjectDb);
+    const std::string bytes = CommittedProjectBytes(*data.project.ProjectDb);
     // The journal of a transaction cut short in the file being replaced belongs to that file;
     // left beside the copy, opening it would play the old pages into the copy.
     DeleteFileIfPresent(path + "-journal");
@@ -174,26 +176,26 @@ bool WriteProjectCopy(COMMON_DATA& data, const std::string& path) {
 }
 
 bool SaveProjectAs(COMMON_DATA& data, const std::string& path) {
-    if (!data.ProjectOpen) {
+    if (!data.project.ProjectOpen) {
         data.UserPrompter().Message(msg::kNoProjectOpen);
         return false;
     }
     data.SaveProject();
-    data.MapModified = false;
-    if (SameFile(path, data.ProjectPath)) {
+    data.canvas.MapModified = false;
+    if (SameFile(path, data.project.ProjectPath)) {
         return true;
     }
     if (!WriteProjectCopy(data, path)) {
         return false;
     }
-    const bool pictureLoaded = data.PictureLoaded;
+    const bool pictureLoaded = data.canvas.PictureLoaded;
     data.CloseProject();
     if (!data.OpenProject(path)) {
         data.UserPrompter().Message(msg::kOpenProjectFailed);
         return false;
     }
     // A project without a picture stays without one.
-    data.PictureLoaded = pictureLoaded;
+    data.canvas.PictureLoaded = pictureLoaded;
     return true;
 }
 

@@ -263,21 +263,21 @@ TEST(LineRaster, WideBandsAreWidthAcrossWithRoundEndsOfHalfTheWidth) {
 TEST(AreaMapBrush, StrokesPaintOnlyAfterThePressAndAlwaysAllThreeBytes) {
     ScriptedPrompter prompter;
     COMMON_DATA data(prompter);
-    data.Map = Bitmap(90, 70);
+    data.canvas.Map = Bitmap(90, 70);
     // Existing areas whose bytes must stay alike under new strokes.
-    FillMapRect(data.Map, 0, 0, 45, 70, 3, true);
+    FillMapRect(data.canvas.Map, 0, 0, 45, 70, 3, true);
     AreaMap surface(data);
-    const Bitmap before = data.Map;
+    const Bitmap before = data.canvas.Map;
 
     data.BrushSize = 12;
     EXPECT_TRUE(surface.BeginStroke(40, 30, 7).Empty());
     EXPECT_TRUE(data.Painting);
-    EXPECT_TRUE(data.Map == before);  // the press paints nothing
+    EXPECT_TRUE(data.canvas.Map == before);  // the press paints nothing
     EXPECT_TRUE(surface.EndStroke().Empty());
     EXPECT_FALSE(data.Painting);
-    EXPECT_TRUE(data.Map == before);  // a click without a move leaves the map unchanged
+    EXPECT_TRUE(data.canvas.Map == before);  // a click without a move leaves the map unchanged
     EXPECT_TRUE(surface.ContinueStroke(60, 30).Empty());  // no stroke: the pen only moves
-    EXPECT_TRUE(data.Map == before);
+    EXPECT_TRUE(data.canvas.Map == before);
 
     std::mt19937 random(7);
     for (int stroke = 0; stroke < 40; ++stroke) {
@@ -290,7 +290,7 @@ TEST(AreaMapBrush, StrokesPaintOnlyAfterThePressAndAlwaysAllThreeBytes) {
         }
         surface.EndStroke();
     }
-    EXPECT_TRUE(BytesAlike(data.Map));
+    EXPECT_TRUE(BytesAlike(data.canvas.Map));
 }
 
 TEST(AreaMapBrush, ReportsTheRectangleItTouched) {
@@ -299,7 +299,7 @@ TEST(AreaMapBrush, ReportsTheRectangleItTouched) {
     AreaMap surface(data);
     std::mt19937 random(11);
     for (int stroke = 0; stroke < 30; ++stroke) {
-        data.Map = Bitmap(80, 60);
+        data.canvas.Map = Bitmap(80, 60);
         data.BrushSize = 1 + static_cast<int>(random() % 40);
         const auto path = RandomPath(random(), 6, 80, 60);
         Rect reported = surface.BeginStroke(path[0].x, path[0].y, 4);
@@ -310,7 +310,7 @@ TEST(AreaMapBrush, ReportsTheRectangleItTouched) {
         Rect painted;
         for (int y = 0; y < 60; ++y) {
             for (int x = 0; x < 80; ++x) {
-                if (data.Map.Pixel(x, y)[0] != 0) {
+                if (data.canvas.Map.Pixel(x, y)[0] != 0) {
                     painted = painted.United({x, y, 1, 1});
                 }
             }
@@ -322,9 +322,9 @@ TEST(AreaMapBrush, ReportsTheRectangleItTouched) {
 TEST(AreaMapBrush, ErasingStrokeClearsEveryAreaItCrosses) {
     ScriptedPrompter prompter;
     COMMON_DATA data(prompter);
-    data.Map = Bitmap(50, 20);
-    FillMapRect(data.Map, 0, 0, 25, 20, 1, true);
-    FillMapRect(data.Map, 25, 0, 25, 20, 2, true);
+    data.canvas.Map = Bitmap(50, 20);
+    FillMapRect(data.canvas.Map, 0, 0, 25, 20, 1, true);
+    FillMapRect(data.canvas.Map, 25, 0, 25, 20, 2, true);
     AreaMap surface(data);
     data.BrushSize = 1;
     surface.BeginStroke(-5, 10, 0);

@@ -26,12 +26,12 @@ constexpr int kHeight = 48;
 // A map with painting from before the history began, and its history.
 struct Canvas {
     Canvas() : data(prompter) {
-        data.Width = kWidth;
-        data.Height = kHeight;
-        data.PictureLoaded = true;
-        data.Map = Bitmap(kWidth, kHeight);
-        FillMapRect(data.Map, 10, 8, 20, 14, 9, true);
-        history.Reset(data.Map);
+        data.canvas.Width = kWidth;
+        data.canvas.Height = kHeight;
+        data.canvas.PictureLoaded = true;
+        data.canvas.Map = Bitmap(kWidth, kHeight);
+        FillMapRect(data.canvas.Map, 10, 8, 20, 14, 9, true);
+        history.Reset(data.canvas.Map);
     }
     ScriptedPrompter prompter;
     COMMON_DATA data;
@@ -87,7 +87,7 @@ std::vector<StepCase> StepCases() {
                  for (int row = 0; row < 2; ++row, ++k) {
                      const Rect cell = GridCellRect(kWidth, kHeight, 2, 2, column, row);
                      if (values[k] > 0) {
-                         FillMapRect(c.data.Map, cell.x, cell.y, cell.width, cell.height,
+                         FillMapRect(c.data.canvas.Map, cell.x, cell.y, cell.width, cell.height,
                                      static_cast<std::uint8_t>(values[k]), false);
                      }
                  }
@@ -113,9 +113,9 @@ std::vector<StepCase> StepCases() {
          }},
         {"many values",
          [](Canvas& c) {
-             FillMapRect(c.data.Map, 40, 30, 10, 10, 11, true);
-             FillMapRect(c.data.Map, 50, 30, 10, 10, 12, true);
-             c.history.RecordValues(c.data.Map, {40, 30, 20, 10});
+             FillMapRect(c.data.canvas.Map, 40, 30, 10, 10, 11, true);
+             FillMapRect(c.data.canvas.Map, 50, 30, 10, 10, 12, true);
+             c.history.RecordValues(c.data.canvas.Map, {40, 30, 20, 10});
          },
          [](const DRAW_HISTORY_RECORD& step) {
              EXPECT_EQ(std::get<ValuesStep>(step).Changed, (Rect{40, 30, 20, 10}));
@@ -131,7 +131,7 @@ TEST(HistorySteps, EveryKindReplaysUndoesAndRedoesExactly) {
     for (const StepCase& c : StepCases()) {
         SCOPED_TRACE(c.name);
         Canvas canvas;
-        Bitmap& map = canvas.data.Map;
+        Bitmap& map = canvas.data.canvas.Map;
         canvas.data.BrushSize = 3;
         PaintLikeMouse(canvas.data, canvas.history, 2, {{0, 40}, {63, 47}});
         const Bitmap before = map;
@@ -164,7 +164,7 @@ TEST(HistorySteps, EveryKindReplaysUndoesAndRedoesExactly) {
 // A step kept by the merge at the capacity is painted into the snapshot as replay paints it.
 TEST(HistorySteps, MergingAtCapacityPaintsEveryKindIntoTheSnapshot) {
     Canvas canvas;
-    Bitmap& map = canvas.data.Map;
+    Bitmap& map = canvas.data.canvas.Map;
     const std::vector<StepCase> cases = StepCases();
     // The map after each appended step; a tool's use that changed nothing appends none.
     std::vector<Bitmap> after;
@@ -196,15 +196,15 @@ TEST(StrokeRecorder, PaintsMovesOnlyAndSplitsLongStrokes) {
         Canvas canvas;
         canvas.data.BrushSize = 4;
         PaintLikeMouse(canvas.data, canvas.history, 6, {{1, 1}, {20, 20}});
-        ASSERT_TRUE(canvas.history.Undo(canvas.data.Map));  // one step to redo
-        const Bitmap before = canvas.data.Map;
-        canvas.data.MapModified = false;
+        ASSERT_TRUE(canvas.history.Undo(canvas.data.canvas.Map));  // one step to redo
+        const Bitmap before = canvas.data.canvas.Map;
+        canvas.data.canvas.MapModified = false;
 
         const auto path = RandomPath(7, c.points, kWidth, kHeight);
         StrokeRecorder stroke(canvas.data, canvas.history);
         stroke.Press(path[0].x, path[0].y, 3);
         EXPECT_TRUE(canvas.data.Painting);
-        EXPECT_TRUE(canvas.data.Map == before) << "the press painted";
+        EXPECT_TRUE(canvas.data.canvas.Map == before) << "the press painted";
         Rect painted;
         for (std::size_t i = 1; i < path.size(); ++i) {
             painted = painted.United(stroke.Move(path[i].x, path[i].y));
@@ -213,17 +213,17 @@ TEST(StrokeRecorder, PaintsMovesOnlyAndSplitsLongStrokes) {
         EXPECT_FALSE(canvas.data.Painting);
 
         EXPECT_EQ(canvas.history.UndoCount(), c.steps);
-        EXPECT_EQ(canvas.data.MapModified, c.points > 1);
+        EXPECT_EQ(canvas.data.canvas.MapModified, c.points > 1);
         if (c.steps == 0) {
-            EXPECT_TRUE(canvas.data.Map == before);
+            EXPECT_TRUE(canvas.data.canvas.Map == before);
             EXPECT_EQ(canvas.history.RedoCount(), 1);
             continue;
         }
         EXPECT_EQ(canvas.history.RedoCount(), 0);
-        EXPECT_TRUE(HasNoDifferenceOutside(before, canvas.data.Map, painted));
+        EXPECT_TRUE(HasNoDifferenceOutside(before, canvas.data.canvas.Map, painted));
         Bitmap replayed;
         canvas.history.Replay(replayed, c.steps);
-        EXPECT_TRUE(replayed == canvas.data.Map);
+        EXPECT_TRUE(replayed == canvas.data.canvas.Map);
         for (int i = 0; i < c.steps; ++i) {
             const auto& step = std::get<StrokeStep>(canvas.history.UndoStep(i));
             EXPECT_LE(step.Count(), DRAW_HISTORY::kPointCapacity);
@@ -236,15 +236,15 @@ TEST(StrokeRecorder, PaintsMovesOnlyAndSplitsLongStrokes) {
 // A move outside a stroke (after a middle click cleared Painting) records and paints nothing.
 TEST(StrokeRecorder, AMoveOutsideAStrokeDoesNothing) {
     Canvas canvas;
-    const Bitmap before = canvas.data.Map;
+    const Bitmap before = canvas.data.canvas.Map;
     StrokeRecorder stroke(canvas.data, canvas.history);
     stroke.Press(5, 5, 3);
     canvas.data.Painting = false;
     EXPECT_TRUE(stroke.Move(40, 40).Empty());
     stroke.Release();
-    EXPECT_TRUE(canvas.data.Map == before);
+    EXPECT_TRUE(canvas.data.canvas.Map == before);
     EXPECT_EQ(canvas.history.UndoCount(), 0);
-    EXPECT_FALSE(canvas.data.MapModified);
+    EXPECT_FALSE(canvas.data.canvas.MapModified);
 }
 
 // The pixels a tool's step holds, painted with a value no pixel has: exactly those where the
@@ -287,14 +287,14 @@ TEST(AreaToolStep, RecordsExactlyTheChangedPixels) {
             SCOPED_TRACE(std::string(use.name) + (overwrite ? " with overwrite" : ""));
             Canvas canvas;
             PaintLikeMouse(canvas.data, canvas.history, 4, {{0, 30}, {63, 33}});
-            canvas.data.MapModified = false;
-            const Bitmap before = canvas.data.Map;
+            canvas.data.canvas.MapModified = false;
+            const Bitmap before = canvas.data.canvas.Map;
             const Rect changed =
                 ApplyAreaTool(canvas.data, canvas.history, 200, overwrite, use.tool);
-            const Bitmap& after = canvas.data.Map;
+            const Bitmap& after = canvas.data.canvas.Map;
             ASSERT_FALSE(changed.Empty());
             ASSERT_EQ(canvas.history.UndoCount(), 2);
-            EXPECT_TRUE(canvas.data.MapModified);
+            EXPECT_TRUE(canvas.data.canvas.MapModified);
 
             const auto& step = std::get<PixelsStep>(canvas.history.UndoStep(1));
             EXPECT_EQ(step.Changed, changed);
@@ -315,8 +315,8 @@ TEST(AreaToolStep, RecordsExactlyTheChangedPixels) {
                       sizeof(DRAW_HISTORY_RECORD) + 64 +
                           static_cast<std::size_t>((tight.width + 7) / 8) * tight.height);
 
-            ASSERT_TRUE(canvas.history.Undo(canvas.data.Map));
-            EXPECT_TRUE(canvas.data.Map == before);
+            ASSERT_TRUE(canvas.history.Undo(canvas.data.canvas.Map));
+            EXPECT_TRUE(canvas.data.canvas.Map == before);
             EXPECT_EQ(canvas.history.LastChanged(), changed);
         }
     }
@@ -326,7 +326,7 @@ TEST(AreaToolStep, RecordsExactlyTheChangedPixels) {
 TEST(AreaToolStep, ASmallUseOnALargeMapKeepsASmallStep) {
     ScriptedPrompter prompter;
     COMMON_DATA data(prompter);
-    data.Map = Bitmap(3000, 2000);
+    data.canvas.Map = Bitmap(3000, 2000);
     DRAW_HISTORY history;
     const Rect changed = ApplyAreaTool(data, history, 7, false,
                                        [](MapWriter& w) { FillEllipse(w, 1500, 900, 20, 10); });
@@ -340,7 +340,7 @@ TEST(AreaToolStep, ASmallUseOnALargeMapKeepsASmallStep) {
 // A use that changes nothing or is refused is no step and leaves the map unmarked.
 TEST(AreaToolStep, NothingChangedOrRefusedRecordsNothing) {
     Canvas canvas;
-    const Bitmap before = canvas.data.Map;
+    const Bitmap before = canvas.data.canvas.Map;
     struct Use {
         const char* name;
         AreaToolPass tool;
@@ -361,9 +361,9 @@ TEST(AreaToolStep, NothingChangedOrRefusedRecordsNothing) {
         } else {
             EXPECT_TRUE(ApplyAreaTool(canvas.data, canvas.history, 3, false, use.tool).Empty());
         }
-        EXPECT_TRUE(canvas.data.Map == before);
+        EXPECT_TRUE(canvas.data.canvas.Map == before);
         EXPECT_EQ(canvas.history.UndoCount(), 0);
-        EXPECT_FALSE(canvas.data.MapModified);
+        EXPECT_FALSE(canvas.data.canvas.MapModified);
     }
 }
 

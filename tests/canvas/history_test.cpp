@@ -50,12 +50,12 @@ constexpr int kHeight = 90;
 class HistoryScript {
 public:
     HistoryScript() : data(prompter) {
-        data.Width = kWidth;
-        data.Height = kHeight;
-        data.Map = Bitmap(kWidth, kHeight);
-        FillMapRect(data.Map, 30, 20, 40, 30, 9, true);  // painting from before the reset
-        history.Reset(data.Map);
-        kept[0] = data.Map;
+        data.canvas.Width = kWidth;
+        data.canvas.Height = kHeight;
+        data.canvas.Map = Bitmap(kWidth, kHeight);
+        FillMapRect(data.canvas.Map, 30, 20, 40, 30, 9, true);  // painting from before the reset
+        history.Reset(data.canvas.Map);
+        kept[0] = data.canvas.Map;
     }
 
     void Run(const Action& action, std::size_t index) {
@@ -85,7 +85,7 @@ public:
                     for (int row = 0; row < 2; ++row) {
                         const int value = 11 + static_cast<int>(values.size());
                         const Rect cell = GridCellRect(kWidth, kHeight, 3, 2, column, row);
-                        FillMapRect(data.Map, cell.x, cell.y, cell.width, cell.height,
+                        FillMapRect(data.canvas.Map, cell.x, cell.y, cell.width, cell.height,
                                     static_cast<std::uint8_t>(value), action.a != 0);
                         values.push_back(value);
                     }
@@ -94,19 +94,20 @@ public:
                 break;
             }
             case Op::Reset:
-                history.Reset(data.Map);
+                history.Reset(data.canvas.Map);
                 break;
             case Op::Undo:
-                EXPECT_EQ(history.Undo(data.Map), action.a != 0);
+                EXPECT_EQ(history.Undo(data.canvas.Map), action.a != 0);
                 break;
             case Op::Redo:
-                EXPECT_EQ(history.Redo(data.Map), action.a != 0);
+                EXPECT_EQ(history.Redo(data.canvas.Map), action.a != 0);
                 break;
             case Op::Keep:
-                kept[action.a] = data.Map;
+                kept[action.a] = data.canvas.Map;
                 break;
             case Op::Expect:
-                EXPECT_TRUE(data.Map == kept.at(action.a)) << "map differs from " << action.a;
+                EXPECT_TRUE(data.canvas.Map == kept.at(action.a))
+                    << "map differs from " << action.a;
                 break;
             case Op::Counts:
                 EXPECT_EQ(history.UndoCount(), action.a);
@@ -255,10 +256,10 @@ TEST(DrawHistory, FollowsEveryScriptedCase) {
 TEST(DrawHistory, ALongStrokeSplitsIntoStepsThatReplayAsItWasPainted) {
     ScriptedPrompter prompter;
     COMMON_DATA data(prompter);
-    data.Map = Bitmap(300, 200);
+    data.canvas.Map = Bitmap(300, 200);
     DRAW_HISTORY history;
-    history.Reset(data.Map);
-    const Bitmap start = data.Map;
+    history.Reset(data.canvas.Map);
+    const Bitmap start = data.canvas.Map;
     data.BrushSize = 3;
     const auto path = RandomPath(5, 25'000, 300, 200);
     PaintLikeMouse(data, history, 42, path);
@@ -270,29 +271,29 @@ TEST(DrawHistory, ALongStrokeSplitsIntoStepsThatReplayAsItWasPainted) {
     EXPECT_EQ(std::get<StrokeStep>(history.UndoStep(2)).Points.back(), path.back());
     Bitmap replayed;
     history.Replay(replayed, 3);
-    EXPECT_TRUE(replayed == data.Map);
+    EXPECT_TRUE(replayed == data.canvas.Map);
 
     // Each undo takes away one step: what is left equals painting the shorter path live.
     for (const std::size_t kept : {std::size_t{19'999}, std::size_t{10'000}}) {
-        ASSERT_TRUE(history.Undo(data.Map));
+        ASSERT_TRUE(history.Undo(data.canvas.Map));
         COMMON_DATA other(prompter);
-        other.Map = start;
+        other.canvas.Map = start;
         other.BrushSize = 3;
         DRAW_HISTORY scratch;
         PaintLikeMouse(other, scratch, 42,
                        std::vector<HistoryPoint>(path.begin(), path.begin() + kept));
-        EXPECT_TRUE(data.Map == other.Map) << kept << " points";
+        EXPECT_TRUE(data.canvas.Map == other.canvas.Map) << kept << " points";
     }
-    ASSERT_TRUE(history.Undo(data.Map));
-    EXPECT_TRUE(data.Map == start);
+    ASSERT_TRUE(history.Undo(data.canvas.Map));
+    EXPECT_TRUE(data.canvas.Map == start);
 }
 
 TEST(DrawHistory, ReplayEqualsLivePaintingForEveryBrushSize) {
     ScriptedPrompter prompter;
     COMMON_DATA data(prompter);
-    data.Map = Bitmap(157, 101);  // rows padded to four bytes
+    data.canvas.Map = Bitmap(157, 101);  // rows padded to four bytes
     DRAW_HISTORY history;
-    history.Reset(data.Map);
+    history.Reset(data.canvas.Map);
     std::mt19937 random(3);
     for (int stroke = 0; stroke < 60; ++stroke) {
         data.BrushSize = 1 + stroke % 100;
@@ -302,23 +303,23 @@ TEST(DrawHistory, ReplayEqualsLivePaintingForEveryBrushSize) {
     }
     Bitmap replayed;
     history.Replay(replayed, history.UndoCount());
-    EXPECT_TRUE(replayed == data.Map);
+    EXPECT_TRUE(replayed == data.canvas.Map);
 }
 
 TEST(DrawHistory, CoordinatesBeyondSixteenBitsUndoExactly) {
     ScriptedPrompter prompter;
     COMMON_DATA data(prompter);
-    data.Map = Bitmap(40'000, 3);
+    data.canvas.Map = Bitmap(40'000, 3);
     DRAW_HISTORY history;
-    history.Reset(data.Map);
+    history.Reset(data.canvas.Map);
     data.BrushSize = 1;
     PaintLikeMouse(data, history, 8, {{33'000, 1}, {39'999, 1}});
-    const Bitmap painted = data.Map;
+    const Bitmap painted = data.canvas.Map;
     PaintLikeMouse(data, history, 0, {{39'000, 1}, {39'500, 1}});
-    ASSERT_TRUE(history.Undo(data.Map));
-    EXPECT_TRUE(data.Map == painted);
-    EXPECT_EQ(AreaAt(data.Map, 39'999, 1), 8);
-    EXPECT_EQ(AreaAt(data.Map, 32'999, 1), 0);
+    ASSERT_TRUE(history.Undo(data.canvas.Map));
+    EXPECT_TRUE(data.canvas.Map == painted);
+    EXPECT_EQ(AreaAt(data.canvas.Map, 39'999, 1), 8);
+    EXPECT_EQ(AreaAt(data.canvas.Map, 32'999, 1), 0);
 }
 
 }  // namespace
@@ -331,24 +332,24 @@ namespace {
 TEST(DrawHistory, UndoAndRedoNameTheRectangleTheyChanged) {
     ScriptedPrompter prompter;
     COMMON_DATA data(prompter);
-    data.Map = Bitmap(90, 70);
+    data.canvas.Map = Bitmap(90, 70);
     DRAW_HISTORY history;
-    history.Reset(data.Map);
+    history.Reset(data.canvas.Map);
     std::mt19937 random(12);
     for (int stroke = 0; stroke < 12; ++stroke) {
         data.BrushSize = 1 + static_cast<int>(random() % 10);
         PaintLikeMouse(data, history, 1 + static_cast<int>(random() % 5),
                        RandomPath(random(), 2 + static_cast<int>(random() % 6), 90, 70));
     }
-    data.Map.Clear();
+    data.canvas.Map.Clear();
     history.MarkClear();
     auto check = [&](bool undo) {
-        const Bitmap before = data.Map;
-        ASSERT_TRUE(undo ? history.Undo(data.Map) : history.Redo(data.Map));
+        const Bitmap before = data.canvas.Map;
+        ASSERT_TRUE(undo ? history.Undo(data.canvas.Map) : history.Redo(data.canvas.Map));
         const Rect changed = history.LastChanged();
         for (int y = 0; y < 70; ++y) {
             for (int x = 0; x < 90; ++x) {
-                if (before.Pixel(x, y)[0] != data.Map.Pixel(x, y)[0]) {
+                if (before.Pixel(x, y)[0] != data.canvas.Map.Pixel(x, y)[0]) {
                     ASSERT_FALSE(changed.Intersected({x, y, 1, 1}).Empty()) << x << "," << y;
                 }
             }

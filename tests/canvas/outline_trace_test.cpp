@@ -10,6 +10,7 @@
 #include "canvas/map/map_ops.h"
 #include "canvas/map/outline_trace.h"
 #include "canvas/map/polygon_raster.h"
+#include "shapes/outline_text.h"
 
 namespace velmora::test {
 namespace {
@@ -162,6 +163,42 @@ TEST(OutlineTrace, SimplifiedRingsStayWithinToleranceAndRefillTheAreas) {
             } else {
                 EXPECT_GE(m.kept, m.total * 0.95) << "area " << simple[a].area;
             }
+        }
+    }
+}
+
+// Within the limit the budgeted tracing gives what TraceOutlines gives (without unnamed areas
+// when asked); past it, the refusal names the heaviest areas first, and only as many as must go.
+TEST(OutlineBudget, UnderTheLimitTracesOverItNamesTheHeaviestAreas) {
+    const Bitmap map = MapFromRows({"11..3.3.3.", "11...3.3.3", "....3.3.3.", "22........"});
+    std::array<std::string, 256> names;
+    names[1] = "Кухня";
+    names[3] = "Сад";
+    const std::vector<AreaOutline> all = TraceOutlines(map, 0);
+    const std::vector<AreaOutline> named = TraceOutlinesWithin(map, 0, names, true);
+    ASSERT_EQ(named.size(), 2u);
+    EXPECT_EQ(named[0].area, 1);
+    EXPECT_EQ(named[1].area, 3);
+    EXPECT_EQ(named[1].rings.size(), all[2].rings.size());
+    EXPECT_EQ(named[1].rings.back().points, all[2].rings.back().points);
+    EXPECT_EQ(TraceOutlinesWithin(map, 0, names, false).size(), 3u);
+
+    struct Case {
+        std::int64_t limit;
+        const char* names;  // the list the message ends with
+    };
+    // The garden's nine one-pixel rings weigh far more than the kitchen's one.
+    const Case cases[] = {{600, "Упростите области: «Сад» (0,0 МБ)."},
+                          {10, "Упростите области: «Сад» (0,0 МБ), «Кухня» (0,0 МБ)."}};
+    for (const Case& c : cases) {
+        try {
+            TraceOutlinesWithin(map, 0, names, true, c.limit);
+            ADD_FAILURE() << "no refusal under a limit of " << c.limit;
+        } catch (const OutlinesTooLarge& refusal) {
+            const std::string text = refusal.what();
+            EXPECT_EQ(text.rfind("Контуры областей слишком сложны: их текст занял бы ", 0), 0u)
+                << text;
+            EXPECT_NE(text.find(c.names), std::string::npos) << text;
         }
     }
 }

@@ -44,11 +44,11 @@ TEST(ToolHistory, EveryToolIsOneStepThatUndoesAndRedoesExactly) {
     }
     ScriptedPrompter prompter;
     COMMON_DATA data(prompter);
-    data.Map = Bitmap(80, 60);
-    data.Width = 80;
-    data.Height = 60;
+    data.canvas.Map = Bitmap(80, 60);
+    data.canvas.Width = 80;
+    data.canvas.Height = 60;
     data.BrushSize = 5;
-    Bitmap& map = data.Map;
+    Bitmap& map = data.canvas.Map;
     DRAW_HISTORY history;
     history.Reset(map);
 

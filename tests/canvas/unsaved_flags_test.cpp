@@ -45,15 +45,15 @@ protected:
         CreateWithAreas({"Дверь", "Окно"});
         SaveImageFile(Bitmap(60, 40), folder / "hall.png");
         ASSERT_TRUE(data.ImportPicture(folder / "hall.png"));
-        history.Reset(data.Map);
+        history.Reset(data.canvas.Map);
         StrokeRecorder stroke(data, history);
         stroke.Press(5, 5, 1);
         stroke.Move(30, 20);
         stroke.Release();
         data.SaveProject();
         ASSERT_TRUE(data.ReadAttributes("Дверь"));
-        ASSERT_FALSE(data.MapModified);
-        ASSERT_FALSE(data.AttributesModified);
+        ASSERT_FALSE(data.canvas.MapModified);
+        ASSERT_FALSE(data.records.AttributesModified);
     }
 
     DRAW_HISTORY history;
@@ -62,8 +62,8 @@ protected:
 const Step kNothing = [](Scene&) {};
 
 void MarkBoth(Scene& s) {
-    s.data.MapModified = true;
-    s.data.AttributesModified = true;
+    s.data.canvas.MapModified = true;
+    s.data.records.AttributesModified = true;
 }
 
 std::vector<FlagCase> FlagCases() {
@@ -98,9 +98,9 @@ std::vector<FlagCase> FlagCases() {
         {"clearing the map", kNothing, [](Scene& s) { ClearMapAsStep(s.data, s.history); }, true,
          false},
         {"undo", kNothing, [](Scene& s) { EXPECT_TRUE(UndoMap(s.data, s.history)); }, true, false},
-        {"undo with nothing to undo", [](Scene& s) { s.history.Reset(s.data.Map); },
+        {"undo with nothing to undo", [](Scene& s) { s.history.Reset(s.data.canvas.Map); },
          [](Scene& s) { EXPECT_FALSE(UndoMap(s.data, s.history)); }, false, false},
-        {"redo", [](Scene& s) { s.history.Undo(s.data.Map); },
+        {"redo", [](Scene& s) { s.history.Undo(s.data.canvas.Map); },
          [](Scene& s) { EXPECT_TRUE(RedoMap(s.data, s.history)); }, true, false},
         {"redo with nothing to redo", kNothing,
          [](Scene& s) { EXPECT_FALSE(RedoMap(s.data, s.history)); }, false, false},
@@ -130,28 +130,28 @@ std::vector<FlagCase> FlagCases() {
         {"all areas deleted", kNothing, [](Scene& s) { s.data.DeleteAllAreas(); }, true, false},
         {"a text field set", kNothing,
          [](Scene& s) {
-             EXPECT_TRUE(s.data.SetAttribute(1, &ATTRIBUTES::message_text, "Привет"));
-             EXPECT_EQ(s.data.Attributes[1].message_text, "Привет");
+             EXPECT_TRUE(s.data.records.SetAttribute(1, &ATTRIBUTES::message_text, "Привет"));
+             EXPECT_EQ(s.data.records.Attributes[1].message_text, "Привет");
          },
          false, true},
         {"a number field set", kNothing,
          [](Scene& s) {
-             EXPECT_TRUE(s.data.SetAttribute(2, &ATTRIBUTES::sound_volume, 35));
-             EXPECT_EQ(s.data.Attributes[2].sound_volume, 35);
+             EXPECT_TRUE(s.data.records.SetAttribute(2, &ATTRIBUTES::sound_volume, 35));
+             EXPECT_EQ(s.data.records.Attributes[2].sound_volume, 35);
          },
          false, true},
         {"a whole record set", kNothing,
          [](Scene& s) {
              ATTRIBUTES record = DefaultAttributes();
              record.link = "https://example.org/";
-             EXPECT_TRUE(s.data.SetAttributes(0, record));
-             EXPECT_EQ(s.data.Attributes[0].link, record.link);
+             EXPECT_TRUE(s.data.records.SetAttributes(0, record));
+             EXPECT_EQ(s.data.records.Attributes[0].link, record.link);
          },
          false, true},
         {"a field of no event", kNothing,
          [](Scene& s) {
-             EXPECT_FALSE(s.data.SetAttribute(3, &ATTRIBUTES::sound_volume, 35));
-             EXPECT_FALSE(s.data.SetAttributes(-1, DefaultAttributes()));
+             EXPECT_FALSE(s.data.records.SetAttribute(3, &ATTRIBUTES::sound_volume, 35));
+             EXPECT_FALSE(s.data.records.SetAttributes(-1, DefaultAttributes()));
          },
          false, false},
         {"saving", MarkBoth, [](Scene& s) { s.data.SaveProject(); }, false, false},
@@ -181,11 +181,11 @@ TEST_P(UnsavedFlagsTest, EachOperationSetsTheFlagOfWhatItChanged) {
     const FlagCase& c = GetParam();
     Scene scene{data, history, folder.Path()};
     c.before(scene);
-    const bool mapBefore = data.MapModified;
-    const bool attributesBefore = data.AttributesModified;
+    const bool mapBefore = data.canvas.MapModified;
+    const bool attributesBefore = data.records.AttributesModified;
     c.operation(scene);
-    EXPECT_EQ(data.MapModified, c.map.value_or(mapBefore));
-    EXPECT_EQ(data.AttributesModified, c.attributes.value_or(attributesBefore));
+    EXPECT_EQ(data.canvas.MapModified, c.map.value_or(mapBefore));
+    EXPECT_EQ(data.records.AttributesModified, c.attributes.value_or(attributesBefore));
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, UnsavedFlagsTest, ::testing::ValuesIn(FlagCases()),

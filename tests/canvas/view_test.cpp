@@ -35,11 +35,11 @@ protected:
     ViewTest() : data(prompter) {}
 
     void Load(Bitmap picture, Bitmap map) {
-        data.Width = picture.Width();
-        data.Height = picture.Height();
-        data.Picture = std::move(picture);
-        data.Map = std::move(map);
-        data.PictureLoaded = true;
+        data.canvas.Width = picture.Width();
+        data.canvas.Height = picture.Height();
+        data.canvas.Picture = std::move(picture);
+        data.canvas.Map = std::move(map);
+        data.canvas.PictureLoaded = true;
     }
 
     ScriptedPrompter prompter;
@@ -70,7 +70,7 @@ TEST_F(ViewTest, BlendsEachChannelWithItsOwnPaletteByteRoundingDown) {
         Bitmap map(1, 1);
         FillMapRect(map, 0, 0, 1, 1, 77, true);
         Load(picture, map);
-        data.Palette[77] = c.palette;
+        data.areas.Palette[77] = c.palette;
         ASSERT_TRUE(UpdateView(data, ViewMode::PictureAndMask, view));
         EXPECT_EQ(At(view, 0, 0), c.expected);
     }
@@ -83,10 +83,10 @@ TEST_F(ViewTest, EachModeTintsWhatItShould) {
     FillMapRect(map, 1, 0, 2, 2, 1, true);
     FillMapRect(map, 3, 0, 2, 2, 2, true);
     Load(picture, map);
-    data.CurrentArea = 2;
+    data.areas.CurrentArea = 2;
     auto blend = [&](int x, int y, int v) {
-        const Bgr s = At(data.Picture, x, y);
-        const std::uint32_t p = data.Palette[v];
+        const Bgr s = At(data.canvas.Picture, x, y);
+        const std::uint32_t p = data.areas.Palette[v];
         return Bgr{(s[0] + static_cast<int>((p >> 16) & 255)) / 2,
                    (s[1] + static_cast<int>((p >> 8) & 255)) / 2,
                    (s[2] + static_cast<int>(p & 255)) / 2};
@@ -106,7 +106,7 @@ TEST_F(ViewTest, EachModeTintsWhatItShould) {
             for (int x = 0; x < 5; ++x) {
                 const int v = AreaAt(map, x, y);
                 const bool tinted = (v == 1 && c.tintOne) || (v == 2 && c.tintTwo);
-                EXPECT_EQ(At(view, x, y), tinted ? blend(x, y, v) : At(data.Picture, x, y))
+                EXPECT_EQ(At(view, x, y), tinted ? blend(x, y, v) : At(data.canvas.Picture, x, y))
                     << x << "," << y;
             }
         }
@@ -119,7 +119,7 @@ TEST_F(ViewTest, ReadsTheRedByteAsTheAreaValue) {
     map.Pixel(0, 0)[2] = 4;  // blue and green say 0, red says 4
     map.Pixel(1, 0)[0] = 4;  // only blue says 4
     Load(picture, map);
-    data.Palette[4] = 0x0000FE;
+    data.areas.Palette[4] = 0x0000FE;
     ASSERT_TRUE(UpdateView(data, ViewMode::PictureAndMask, view));
     EXPECT_EQ(At(view, 0, 0), (Bgr{0, 0, 127}));
     EXPECT_EQ(At(view, 1, 0), (Bgr{0, 0, 0}));
@@ -128,7 +128,7 @@ TEST_F(ViewTest, ReadsTheRedByteAsTheAreaValue) {
 TEST_F(ViewTest, WithoutAPictureTheViewStaysAsItWas) {
     view = Noise(3, 3, 2);
     const Bitmap before = view;
-    data.Picture = Noise(3, 3, 3);
+    data.canvas.Picture = Noise(3, 3, 3);
     EXPECT_FALSE(UpdateView(data, ViewMode::PictureAndMask, view));
     EXPECT_FALSE(UpdateView(data, ViewMode::Picture, view, {0, 0, 3, 3}));
     EXPECT_TRUE(view == before);
@@ -144,7 +144,7 @@ TEST_F(ViewTest, RecomposingARectangleGivesWhatTheFullCompositionGivesThere) {
                  1 + static_cast<int>(random() % 30), static_cast<std::uint8_t>(random() % 6));
     }
     Load(Noise(kWidth, kHeight, 4), map);
-    data.CurrentArea = 3;
+    data.areas.CurrentArea = 3;
     for (const ViewMode mode :
          {ViewMode::Picture, ViewMode::PictureAndMask, ViewMode::PictureAndCurrentArea}) {
         for (int trial = 0; trial < 60; ++trial) {
@@ -175,7 +175,7 @@ TEST_F(ViewTest, AMapOfAnotherSizeCountsAsNoAreaWhereItEnds) {
     Bitmap map(2, 1);
     FillMapRect(map, 0, 0, 2, 1, 1, true);
     Load(Bitmap(4, 2), map);
-    data.Palette[1] = 0xFEFEFE;
+    data.areas.Palette[1] = 0xFEFEFE;
     ASSERT_TRUE(UpdateView(data, ViewMode::PictureAndMask, view));
     EXPECT_EQ(At(view, 1, 0), (Bgr{127, 127, 127}));
     EXPECT_EQ(At(view, 2, 0), (Bgr{0, 0, 0}));
@@ -224,7 +224,7 @@ TEST(OverlayPaste, CutsTheOverlayAtEveryEdgeOfThePicture) {
 class OverlayPreviewTest : public ViewTest {
 protected:
     OverlayPreviewTest() {
-        data.ProjectFolder = folder.Path();
+        data.project.ProjectFolder = folder.Path();
         std::filesystem::create_directory(folder / "Pictures");
         Bitmap map(8, 6);
         FillMapRect(map, 0, 0, 8, 6, 1, true);
@@ -236,18 +236,18 @@ protected:
 TEST_F(OverlayPreviewTest, PastesTheSelectedEventsOverlayAtItsOffset) {
     const Bitmap overlay = Noise(3, 2, 9);
     SaveImageFile(overlay, folder / "Pictures/star.png");
-    data.Attributes[kClick].overlay_file_name = "star.png";
-    data.Attributes[kClick].overlay_x = -1;
-    data.Attributes[kClick].overlay_y = 5;
+    data.records.Attributes[kClick].overlay_file_name = "star.png";
+    data.records.Attributes[kClick].overlay_x = -1;
+    data.records.Attributes[kClick].overlay_y = 5;
     ASSERT_TRUE(DrawOverlay(data, kClick, ViewMode::PictureAndMask, view));
     EXPECT_EQ(At(view, 0, 5), At(overlay, 1, 0));
     EXPECT_EQ(At(view, 1, 5), At(overlay, 2, 0));
-    EXPECT_EQ(At(view, 2, 5), At(data.Picture, 2, 5));  // the map plays no part
-    EXPECT_EQ(At(view, 0, 4), At(data.Picture, 0, 4));
+    EXPECT_EQ(At(view, 2, 5), At(data.canvas.Picture, 2, 5));  // the map plays no part
+    EXPECT_EQ(At(view, 0, 4), At(data.canvas.Picture, 0, 4));
 }
 
 TEST_F(OverlayPreviewTest, WithoutAnOverlayItIsTheNormalView) {
-    data.Attributes[kOver].overlay_file_name = "star.png";  // another event's overlay
+    data.records.Attributes[kOver].overlay_file_name = "star.png";  // another event's overlay
     Bitmap expected;
     ASSERT_TRUE(UpdateView(data, ViewMode::PictureAndMask, expected));
     ASSERT_TRUE(DrawOverlay(data, kDblClick, ViewMode::PictureAndMask, view));
@@ -257,10 +257,10 @@ TEST_F(OverlayPreviewTest, WithoutAnOverlayItIsTheNormalView) {
 TEST_F(OverlayPreviewTest, AMissingOrForbiddenFileLeavesTheViewAsItWas) {
     view = Noise(8, 6, 10);
     const Bitmap before = view;
-    data.Attributes[kOver].overlay_file_name = "missing.png";
+    data.records.Attributes[kOver].overlay_file_name = "missing.png";
     EXPECT_FALSE(DrawOverlay(data, kOver, ViewMode::PictureAndMask, view));
     EXPECT_TRUE(prompter.messages.empty());
-    data.Attributes[kOver].overlay_file_name = "../outside.png";
+    data.records.Attributes[kOver].overlay_file_name = "../outside.png";
     WriteFile(folder / "outside.png", "x");
     EXPECT_FALSE(DrawOverlay(data, kOver, ViewMode::PictureAndMask, view));
     ASSERT_EQ(prompter.messages.size(), 1u);
@@ -270,9 +270,9 @@ TEST_F(OverlayPreviewTest, AMissingOrForbiddenFileLeavesTheViewAsItWas) {
 
 TEST_F(OverlayPreviewTest, AnUndecodableOverlayShowsThePlainPicture) {
     WriteFile(folder / "Pictures/broken.png", "not a png at all");
-    data.Attributes[kOver].overlay_file_name = "broken.png";
+    data.records.Attributes[kOver].overlay_file_name = "broken.png";
     ASSERT_TRUE(DrawOverlay(data, kOver, ViewMode::PictureAndMask, view));
-    EXPECT_TRUE(view == data.Picture);
+    EXPECT_TRUE(view == data.canvas.Picture);
 }
 
 }  // namespace

@@ -96,7 +96,8 @@ TEST_F(AccessibleExportTest, ImageMapNamesEveryPixelAsTheBrowserReadsIt) {
     links[1] = "https://example.org/?a=1&b=2";
     links[3] = "javascript:alert(1)";
 
-    const std::vector<std::string> lines = ImageMapLines(data.Map, names, links, "vlm_1234_areas");
+    const std::vector<std::string> lines =
+        ImageMapLines(data.canvas.Map, names, links, "vlm_1234_areas");
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines.front(), "\t\t\t<map name=\"vlm_1234_areas\">");
     EXPECT_EQ(lines.back(), "\t\t\t</map>");
@@ -104,10 +105,10 @@ TEST_F(AccessibleExportTest, ImageMapNamesEveryPixelAsTheBrowserReadsIt) {
     EXPECT_EQ(areas.size(), 5u);  // area 1 and its hole, area 2's two pieces, area 3
 
     const std::string escapedName = "Tom &amp; &quot;Jerry&quot; &lt;cat&gt;";
-    for (int y = 0; y < data.Height; ++y) {
-        for (int x = 0; x < data.Width; ++x) {
+    for (int y = 0; y < data.canvas.Height; ++y) {
+        for (int x = 0; x < data.canvas.Width; ++x) {
             SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
-            const int painted = data.Map.Pixel(x, y)[2];
+            const int painted = data.canvas.Map.Pixel(x, y)[2];
             const MapArea* first = nullptr;
             for (const MapArea& area : areas) {
                 if (Holds(area, x + 0.5, y + 0.5)) {
@@ -142,7 +143,7 @@ TEST_F(AccessibleExportTest, NoNamedAreaOnTheMapGivesNoImageMap) {
     SetPictureSize(4, 4);
     names[2] = "Unpainted";
     Paint(0, 0, 2, 2, 1);  // painted, but without a name
-    EXPECT_TRUE(ImageMapLines(data.Map, names, links, "m").empty());
+    EXPECT_TRUE(ImageMapLines(data.canvas.Map, names, links, "m").empty());
 }
 
 class AccessiblePageTest : public ExportTest {
@@ -172,12 +173,12 @@ protected:
 TEST_F(AccessiblePageTest, PageCarriesTheImageMapAndTheScriptTheNames) {
     // An edit not yet stored reaches both the image map and the data script.
     ASSERT_TRUE(data.ReadAttributes("Window"));
-    data.Attributes[kClick].link = "mailto:glass@example.org";
-    data.AttributesModified = true;
+    data.records.Attributes[kClick].link = "mailto:glass@example.org";
+    data.records.AttributesModified = true;
 
     const std::string page = ReadFile(ExportAccessible("demo"));
     const std::string script = ReadFile(folder / "site/VLM/demo.js");
-    const std::string id = data.PageId;
+    const std::string id = data.project.PageId;
     EXPECT_EQ(page.rfind("\xEF\xBB\xBF", 0), 0u);
     const std::string image = "\t\t\t<img src=\"hall.png\" id=\"" + id +
                               "\" width=8 height=4 usemap=\"#" + id + "_areas\">\r\n" +
@@ -203,9 +204,9 @@ TEST_F(AccessiblePageTest, PageCarriesTheImageMapAndTheScriptTheNames) {
 
 TEST_F(AccessiblePageTest, MergedAccessiblePagesKeepEveryMapAndNameAndMergeAgain) {
     const std::string a = ExportAccessible("a");
-    const std::string idA = data.PageId;
+    const std::string idA = data.project.PageId;
     const std::string b = ExportAccessible("b");
-    const std::string idB = data.PageId;
+    const std::string idB = data.project.PageId;
     // One plain page among them keeps its plain picture line.
     const std::string plain = ExportToHtml(data, folder / "site/plain", ProgramFolder()).pagePath;
 

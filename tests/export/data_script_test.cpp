@@ -27,7 +27,7 @@ protected:
     void SetUp() override {
         std::filesystem::create_directories(folder / "out/VLM");
         SetPictureSize(8, 4);
-        data.PageId = "vlm_1234";
+        data.project.PageId = "vlm_1234";
     }
 };
 
@@ -43,8 +43,8 @@ void DefaultArea(DataScriptTest& t) {
 void EveryEffectLine(DataScriptTest& t) {
     t.AddArea("Hall");
     t.Paint(0, 0, 8, 4, 1);
-    t.data.BackgroundSound = "music.ogg";
-    t.data.BackgroundVolume = 35;
+    t.data.canvas.BackgroundSound = "music.ogg";
+    t.data.canvas.BackgroundVolume = 35;
     t.PutWorkFile("Sounds", "music.ogg");
     t.PutWorkFile("Pictures", "pop.png");
     t.PutWorkFile("Pictures", "over.gif");
@@ -102,8 +102,8 @@ void MultiLineTexts(DataScriptTest& t) {
 void Volumes(DataScriptTest& t) {
     t.AddArea("Hall");
     t.Paint(0, 0, 8, 4, 1);
-    t.data.BackgroundSound = "bg.ogg";
-    t.data.BackgroundVolume = 100;
+    t.data.canvas.BackgroundSound = "bg.ogg";
+    t.data.canvas.BackgroundVolume = 100;
     t.PutWorkFile("Sounds", "bg.ogg");
     const char* names[] = {"a.ogg", "b.ogg", "c.ogg"};
     const int volumes[] = {100, 35, 0};
@@ -169,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, GoldenScript,
 
 TEST_F(DataScriptTest, PageMatchesGolden) {
     DefaultArea(*this);
-    data.PictureFileName = "hall.jpg";
+    data.canvas.PictureFileName = "hall.jpg";
     WritePage(data, folder / "out/demo.html");
     EXPECT_EQ(ReadFile(folder / "out/demo.html"),
               ReadFile(GoldenPath("default_area", "page.html")));
@@ -223,14 +223,14 @@ TEST_F(DataScriptTest, PendingEditsAreStoredFirstAndLastAreaStaysLoaded) {
     Paint(0, 0, 2, 2, 1);
     Paint(4, 0, 2, 2, 2);
     ASSERT_TRUE(data.ReadAttributes("One"));
-    data.Attributes[kClick].link = "https://pending.example";
-    data.AttributesModified = true;
+    data.records.Attributes[kClick].link = "https://pending.example";
+    data.records.AttributesModified = true;
 
     ASSERT_TRUE(WriteDataScript(data, ScriptPath()));
     EXPECT_NE(ReadFile(ScriptPath()).find("\"link\": \"https://pending.example\","),
               std::string::npos);
-    EXPECT_EQ(data.AttributesArea, "Two");
-    EXPECT_FALSE(data.AttributesModified);
+    EXPECT_EQ(data.records.AttributesArea, "Two");
+    EXPECT_FALSE(data.records.AttributesModified);
 }
 
 // An area whose file lacks an event row exports that event with a new area's defaults, never
@@ -267,8 +267,8 @@ TEST_F(DataScriptTest, SpecialCharactersRoundTripThroughTheBrowsersParsers) {
     const std::string fileName = "a%b#c?d ${`'\"x.png";
     AddArea("Hall");
     Paint(0, 0, 8, 4, 1);
-    data.PageId = "vlm_4321";
-    data.BackgroundSound = fileName;
+    data.project.PageId = "vlm_4321";
+    data.canvas.BackgroundSound = fileName;
     PutWorkFile("Sounds", fileName);
     PutWorkFile("Pictures", fileName);
     EditRecord("Hall", kOver, [&](ATTRIBUTES& a) {

@@ -20,8 +20,8 @@ namespace velmora::test {
 class ExportTest : public ::testing::Test {
 protected:
     ExportTest() : data(prompter) {
-        data.ProjectDb = &projectDb;
-        data.SourceDb = &sourceDb;
+        data.project.ProjectDb = &projectDb;
+        data.project.SourceDb = &sourceDb;
         EXPECT_TRUE(data.CreateProject(folder / "tour.vlm"));
         std::filesystem::create_directory(ProgramFolder());
         WriteFile(JoinPath(ProgramFolder(), "vlm4.js"), "// runtime\n");
@@ -29,7 +29,7 @@ protected:
     }
     ~ExportTest() override {
         try {
-            if (data.ProjectOpen) {
+            if (data.project.ProjectOpen) {
                 data.CloseProject();
             }
         } catch (...) {
@@ -38,16 +38,16 @@ protected:
 
     // Sizes the picture and its map; every pixel starts as no area.
     void SetPictureSize(int width, int height) {
-        data.Width = width;
-        data.Height = height;
-        data.Map.Resize(width, height);
+        data.canvas.Width = width;
+        data.canvas.Height = height;
+        data.canvas.Map.Resize(width, height);
     }
 
     // Sets all three bytes of the pixels in the rectangle to area.
     void Paint(int left, int top, int width, int height, int area) {
         for (int y = top; y < top + height; ++y) {
             for (int x = left; x < left + width; ++x) {
-                std::uint8_t* p = data.Map.Pixel(x, y);
+                std::uint8_t* p = data.canvas.Map.Pixel(x, y);
                 p[0] = p[1] = p[2] = static_cast<std::uint8_t>(area);
             }
         }
@@ -64,7 +64,7 @@ protected:
     void EditRecord(const std::string& area, int event,
                     const std::function<void(ATTRIBUTES&)>& edit) {
         ASSERT_TRUE(data.ReadAttributes(area));
-        edit(data.Attributes[event]);
+        edit(data.records.Attributes[event]);
         ASSERT_TRUE(data.WriteAttributes(area));
     }
 
@@ -77,8 +77,8 @@ protected:
     // The picture as loaded: a file in Images and the session fields that name it.
     void LoadPictureNamed(const std::string& name, const std::string& bytes = "picture") {
         PutWorkFile("Images", name, bytes);
-        data.PictureFileName = name;
-        data.PictureLoaded = true;
+        data.canvas.PictureFileName = name;
+        data.canvas.PictureLoaded = true;
     }
 
     std::string ProgramFolder() const { return folder / "program"; }

@@ -82,7 +82,7 @@ TEST_F(PageExportTest, PageIdAndImageIdAgree) {
     const std::string id = ImageId(ReadFile(outcome.pagePath));
     EXPECT_TRUE(IsPageId(id)) << id;
     EXPECT_EQ(ScriptId(ReadFile(folder / "site/VLM/demo.js")), id);
-    EXPECT_EQ(data.PageId, id);
+    EXPECT_EQ(data.project.PageId, id);
 }
 
 // The picture and every copied file stay when identical and are a question when different:
@@ -91,13 +91,13 @@ TEST_F(PageExportTest, SecondExportAsksBeforeReplacingOtherFilesAndDrawsNewId) {
     PutWorkFile("Sounds", "ding.mp3", "first sound");
     EditRecord("Door", kClick, [](ATTRIBUTES& a) { a.sound_file_name = "ding.mp3"; });
     ExportToHtml(data, folder / "site/demo.html", ProgramFolder());
-    const std::string firstId = data.PageId;
+    const std::string firstId = data.project.PageId;
     WriteFile(folder / "site/VLM/vlm4.js", "// an edited runtime\n");
 
     // Identical files are no question.
     ExportToHtml(data, folder / "site/demo.html", ProgramFolder());
     EXPECT_TRUE(prompter.questions.empty());
-    EXPECT_NE(data.PageId, firstId);
+    EXPECT_NE(data.project.PageId, firstId);
     const std::string page = ReadFile(folder / "site/demo.html");
     const std::string script = ReadFile(folder / "site/VLM/demo.js");
 
@@ -111,21 +111,21 @@ TEST_F(PageExportTest, SecondExportAsksBeforeReplacingOtherFilesAndDrawsNewId) {
         prompter.questions.clear();
         prompter.Reply(Answer::Yes);
         prompter.Reply(second);
-        const std::string id = data.PageId;
+        const std::string id = data.project.PageId;
         const ExportOutcome outcome =
             ExportToHtml(data, folder / "site/demo.html", ProgramFolder());
         EXPECT_EQ(prompter.questions, questions);
         const bool replaced = second == Answer::Yes;
         EXPECT_EQ(outcome.pagePath.empty(), !replaced);
-        EXPECT_EQ(data.PageId != id, replaced);
+        EXPECT_EQ(data.project.PageId != id, replaced);
         EXPECT_EQ(ReadFile(folder / "site/demo.html") == page, !replaced);
         EXPECT_EQ(ReadFile(folder / "site/VLM/demo.js") == script, !replaced);
         EXPECT_EQ(ReadFile(folder / "site/hall.jpg"), replaced ? "new picture" : "picture");
         EXPECT_EQ(ReadFile(folder / "site/VLM/ding.mp3"),
                   replaced ? "second sound" : "first sound");
     }
-    EXPECT_EQ(ImageId(ReadFile(folder / "site/demo.html")), data.PageId);
-    EXPECT_EQ(ScriptId(ReadFile(folder / "site/VLM/demo.js")), data.PageId);
+    EXPECT_EQ(ImageId(ReadFile(folder / "site/demo.html")), data.project.PageId);
+    EXPECT_EQ(ScriptId(ReadFile(folder / "site/VLM/demo.js")), data.project.PageId);
     EXPECT_EQ(ReadFile(folder / "site/VLM/vlm4.js"), "// an edited runtime\n");
 }
 
@@ -141,7 +141,7 @@ TEST_F(PageExportTest, MissingReferencedFileKeepsThePageAndReportsThePath) {
 }
 
 TEST_F(PageExportTest, WithoutProjectOrPictureAClearMessageAndNothingWritten) {
-    data.PictureLoaded = false;
+    data.canvas.PictureLoaded = false;
     EXPECT_TRUE(ExportToHtml(data, folder / "site/demo.html", ProgramFolder()).pagePath.empty());
     RecordingShell shell;
     EXPECT_TRUE(TestInBrowser(data, ProgramFolder(), shell).pagePath.empty());
@@ -157,7 +157,7 @@ TEST_F(PageExportTest, WithoutProjectOrPictureAClearMessageAndNothingWritten) {
 }
 
 TEST_F(PageExportTest, RefusedPictureNameWritesNothing) {
-    data.PictureFileName = "../outside.jpg";
+    data.canvas.PictureFileName = "../outside.jpg";
     EXPECT_TRUE(ExportToHtml(data, folder / "site/demo.html", ProgramFolder()).pagePath.empty());
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_NE(prompter.messages[0].find("../outside.jpg"), std::string::npos);

@@ -26,8 +26,8 @@ protected:
     std::string ExportedPage(const std::string& pageFolder, const std::string& name,
                              const std::string& id) {
         std::filesystem::create_directories(pageFolder + "/VLM");
-        data.PictureFileName = name + ".png";
-        data.PageId = id;
+        data.canvas.PictureFileName = name + ".png";
+        data.project.PageId = id;
         const std::string page = pageFolder + "/" + name + ".html";
         WritePage(data, page);
         EXPECT_TRUE(WriteDataScript(data, pageFolder + "/VLM/" + name + ".js"));

@@ -23,13 +23,13 @@ Answer QuietPrompter::Ask(const std::string&, const std::string&, Buttons button
 }
 
 Session::Session() : data(prompter) {
-    data.ProjectDb = &projectDb;
-    data.SourceDb = &sourceDb;
+    data.project.ProjectDb = &projectDb;
+    data.project.SourceDb = &sourceDb;
 }
 
 Session::~Session() {
     try {
-        if (data.ProjectOpen) {
+        if (data.project.ProjectOpen) {
             data.CloseProject();
         }
     } catch (...) {
@@ -148,7 +148,7 @@ void MakeSampleProject(const std::string& path, bool withPicture, int areaCount)
     }
     if (withPicture) {
         // The picture row as an import leaves it, without copying the file again.
-        data.ProjectDb->Execute(
+        data.project.ProjectDb->Execute(
             "UPDATE pictures SET picture='pic.png', map='pic.png', width=8, height=6, "
             "sound='tone.mp3', volume=70;");
     }
@@ -156,16 +156,16 @@ void MakeSampleProject(const std::string& path, bool withPicture, int areaCount)
         const std::string name = "Область " + std::to_string(i);
         data.AddArea(name, true);
         data.ReadAttributes(name);
-        ATTRIBUTES& over = data.Attributes[0];
+        ATTRIBUTES& over = data.records.Attributes[0];
         over.message_text = "Текст\r\n`${i}` \"" + std::to_string(i) + "\"";
         over.picture_file_name = "pop.png";
         over.overlay_file_name = "over.gif";
         over.sound_file_name = "tone.mp3";
         over.link = "https://example.org/?a=1#b";
         over.area_brightness = 10 * i;
-        data.Attributes[1].copy_text = "copy";
-        data.Attributes[2].js_code = "alert(1)";
-        data.AttributesModified = true;
+        data.records.Attributes[1].copy_text = "copy";
+        data.records.Attributes[2].js_code = "alert(1)";
+        data.records.AttributesModified = true;
         data.WriteAttributes(name);
     }
     data.CloseProject();

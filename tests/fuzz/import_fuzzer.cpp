@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } catch (const std::exception&) {
         }
         try {
-            if (state.ProjectOpen) {
+            if (state.project.ProjectOpen) {
                 state.CloseProject();
             }
         } catch (const std::exception&) {

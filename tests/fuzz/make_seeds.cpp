@@ -82,7 +82,7 @@ void MergeSeeds(const std::string& root, const std::string& work) {
         data.OpenProject(path);
         data.LoadPicture();
         data.ListAreas();
-        data.PageId = DrawPageId(data.PageId);
+        data.project.PageId = DrawPageId(data.project.PageId);
         const std::string page = JoinPath(work, "page.html");
         fuzz::MakeFolders(JoinPath(work, "VLM"));
         WritePage(data, page);

@@ -37,20 +37,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (state.OpenProject(project)) {
                 state.LoadPicture();
                 if (state.ListAreas()) {
-                    for (const std::string& name : state.AreaNames) {
+                    for (const std::string& name : state.areas.AreaNames) {
                         if (!name.empty()) {
                             state.ReadAttributes(name);
                         }
                     }
                 }
-                if (state.PictureLoaded) {
+                if (state.canvas.PictureLoaded) {
                     WriteDataScript(state, JoinPath(exportFolder, "VLM/page.js"));
                 }
             }
         } catch (const std::exception&) {
         }
         try {
-            if (state.ProjectOpen) {
+            if (state.project.ProjectOpen) {
                 state.CloseProject();
             }
         } catch (const std::exception&) {

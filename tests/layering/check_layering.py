@@ -3,7 +3,9 @@
 
 Rooms are listed from the bottom up: a file may include its own room and the rooms below it,
 never one above, so no two rooms can include each other. The core rooms include no Qt header,
-and each library outside the standard one is included only by the rooms that link it.
+and each library outside the standard one is included only by the rooms that link it. A core
+room that includes another core room links its library, directly or through a room it links, so
+that every executable's link line resolves whatever the linker's order.
 """
 import pathlib
 import re
@@ -57,9 +59,36 @@ def room_of(relative):
     return best
 
 
+def linked_rooms(src):
+    """For each core room with a CMakeLists.txt, the core rooms its library reaches by linking."""
+    target_of, links = {}, {}
+    for room in CORE:
+        lists = src / room / "CMakeLists.txt"
+        if not lists.is_file():
+            continue
+        text = lists.read_text(encoding="utf-8")
+        made = re.search(r"velmora_room\(\s*(\w+)", text)
+        if made:
+            target_of[made.group(1)] = room
+            links[room] = set(re.findall(r"\b(velmora_\w+)", " ".join(
+                re.findall(r"target_link_libraries\(([^)]*)\)", text))))
+    reach = {}
+    for room in links:
+        seen, todo = set(), [room]
+        while todo:
+            for target in links.get(todo.pop(), ()):
+                other = target_of.get(target)
+                if other and other not in seen:
+                    seen.add(other)
+                    todo.append(other)
+        reach[room] = seen
+    return reach
+
+
 def check(src):
     problems = []
     rank = {room: i for i, room in enumerate(ROOMS)}
+    reach = linked_rooms(src)
     for path in sorted(src.rglob("*")):
         if path.suffix not in (".h", ".cpp") or not path.is_file():
             continue
@@ -79,6 +108,9 @@ def check(src):
                 elif rank[other] > rank[room]:
                     problems.append(f"{relative}: room {room} includes {target} of {other}, "
                                     f"which stands above it")
+                elif other != room and room in reach and other in CORE and other not in reach[room]:
+                    problems.append(f"{relative}: room {room} includes {target} of {other}, "
+                                    f"but its library does not link {other}'s")
                 continue
             if room in CORE and re.match(r"Q[A-Za-z]*$|Qt", target):
                 problems.append(f"{relative}: the core room {room} includes Qt's <{target}>")
@@ -98,6 +130,10 @@ def self_test():
         "store/c.cpp": "#include <QString>\n",
         "export/d.cpp": "#include <opencv2/imgproc.hpp>\n",
         "export/e.cpp": '#include "nowhere/e.h"\n',
+        "shapes/CMakeLists.txt": "velmora_room(velmora_shapes)\n"
+                                 "target_link_libraries(velmora_shapes PUBLIC velmora_map)\n",
+        "canvas/map/CMakeLists.txt": "velmora_room(velmora_map)\n",
+        "shapes/f.cpp": '#include "canvas/map/a.h"\n#include "canvas/history/h.h"\n',
     }
     with tempfile.TemporaryDirectory() as folder:
         root = pathlib.Path(folder)
@@ -105,7 +141,8 @@ def self_test():
             (root / name).parent.mkdir(parents=True, exist_ok=True)
             (root / name).write_text(text, encoding="utf-8")
         found = check(root)
-    expected = ["canvas/map/a.h:", "store/c.cpp:", "export/d.cpp:", "export/e.cpp:"]
+    expected = ["canvas/map/a.h:", "store/c.cpp:", "export/d.cpp:", "export/e.cpp:",
+                "shapes/f.cpp: room shapes includes canvas/history"]
     missed = [e for e in expected if not any(p.startswith(e) for p in found)]
     wrong = [p for p in found if p.startswith("canvas/tools/b.h")]
     if missed or wrong or len(found) != len(expected):

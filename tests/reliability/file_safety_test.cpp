@@ -160,12 +160,12 @@ TEST_F(FileSafetyTest, NothingIsWrittenThroughAWorkingFolderThatLeadsOut) {
         ScriptedPrompter prompter;
         DbConnection db;
         COMMON_DATA data(prompter);
-        data.ProjectDb = &db;
+        data.project.ProjectDb = &db;
         if (!data.OpenProject(ProjectPath()) || !data.LoadPicture()) {
             return std::string("not opened");
         }
-        data.Map.Pixel(1, 1)[0] = 2;
-        data.MapModified = true;
+        data.canvas.Map.Pixel(1, 1)[0] = 2;
+        data.canvas.MapModified = true;
         try {
             data.SaveProject();
         } catch (const FileError& error) {

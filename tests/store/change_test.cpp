@@ -25,8 +25,8 @@ protected:
         ASSERT_TRUE(SaveImageFile(Bitmap(40, 30), folder / "hall.png"));
         CreateWithAreas({"A", "B"});
         ASSERT_TRUE(data.ImportPicture(folder / "hall.png"));
-        FillMapRect(data.Map, 0, 0, 20, 30, 1, true);
-        FillMapRect(data.Map, 20, 0, 20, 30, 2, true);
+        FillMapRect(data.canvas.Map, 0, 0, 20, 30, 1, true);
+        FillMapRect(data.canvas.Map, 20, 0, 20, 30, 2, true);
         data.SaveProject();
         savedMap = ReadFile(MapPath());
         savedRows = RowsOfAreas();
@@ -40,9 +40,9 @@ protected:
     }
     long long Pixels(int value) const {
         long long count = 0;
-        for (int y = 0; y < data.Map.Height(); ++y) {
-            for (int x = 0; x < data.Map.Width(); ++x) {
-                count += AreaAt(data.Map, x, y) == value ? 1 : 0;
+        for (int y = 0; y < data.canvas.Map.Height(); ++y) {
+            for (int x = 0; x < data.canvas.Map.Width(); ++x) {
+                count += AreaAt(data.canvas.Map, x, y) == value ? 1 : 0;
             }
         }
         return count;
@@ -51,9 +51,9 @@ protected:
         EXPECT_EQ(RowsOfAreas(), savedRows);
         EXPECT_EQ(ReadFile(MapPath()), savedMap);
         EXPECT_FALSE(fs::exists(StagedPath()));
-        EXPECT_EQ(data.FindArea("A"), 1);
-        EXPECT_EQ(data.FindArea("B"), 2);
-        EXPECT_EQ(data.AreaCount, 2);
+        EXPECT_EQ(data.areas.FindArea("A"), 1);
+        EXPECT_EQ(data.areas.FindArea("B"), 2);
+        EXPECT_EQ(data.areas.AreaCount, 2);
         EXPECT_EQ(Pixels(1), 20 * 30);
         EXPECT_EQ(Pixels(2), 20 * 30);
     }
@@ -73,14 +73,14 @@ TEST_F(ChangeTest, ChangeWhoseMapCannotBeWrittenLeavesEverythingAsItWas) {
         {"delete all", [](COMMON_DATA& d) { d.DeleteAllAreas(); }},
         {"grid",
          [&](COMMON_DATA& d) {
-             history.Reset(d.Map);
+             history.Reset(d.canvas.Map);
              AddAreaGrid(d, history, GridRequest{2, 2, "G", true});
          }},
         {"save",
          [](COMMON_DATA& d) {
              d.ReadAttributes("B");
-             d.Attributes[kClick].message_text = "lost";
-             d.AttributesModified = true;
+             d.records.Attributes[kClick].message_text = "lost";
+             d.records.AttributesModified = true;
              d.SaveProject();
          }},
     };
@@ -127,7 +127,7 @@ TEST_F(ChangeTest, OpeningFinishesACommittedMapAndDropsAnUncommittedOne) {
             ASSERT_EQ(lock.Take(ProjectPath(), LockHolder::Editor, 0), ProjectLock::Result::Taken);
             ASSERT_TRUE(data.OpenProject(ProjectPath(), ProjectAccess::Read));
             ASSERT_TRUE(data.LoadPicture());
-            EXPECT_EQ(AreaAt(data.Map, 1, 1), committed ? 2 : 1);
+            EXPECT_EQ(AreaAt(data.canvas.Map, 1, 1), committed ? 2 : 1);
             // Counting the pixels without decoding reads the same map.
             AreaPixelCounts counts{};
             ASSERT_TRUE(CountAreaPixels(data.CurrentMapPath(), 40, 30, counts));
@@ -138,10 +138,10 @@ TEST_F(ChangeTest, OpeningFinishesACommittedMapAndDropsAnUncommittedOne) {
         ASSERT_TRUE(data.OpenProject(ProjectPath()));
         EXPECT_FALSE(fs::exists(StagedPath()));
         ASSERT_TRUE(data.LoadPicture());
-        EXPECT_EQ(AreaAt(data.Map, 1, 1), committed ? 2 : 1);
+        EXPECT_EQ(AreaAt(data.canvas.Map, 1, 1), committed ? 2 : 1);
         EXPECT_EQ(Rows(ProjectPath(), "PRAGMA user_version"),
                   (std::vector<std::vector<std::string>>{{"0"}}));
-        FillMapRect(data.Map, 0, 0, 20, 30, 1, true);
+        FillMapRect(data.canvas.Map, 0, 0, 20, 30, 1, true);
         data.SaveProject();
     }
 }

@@ -14,7 +14,7 @@ protected:
         DbConnection db;
         ScriptedPrompter quiet;
         COMMON_DATA source(quiet);
-        source.ProjectDb = &db;
+        source.project.ProjectDb = &db;
         const std::string path = folder / file;
         EXPECT_TRUE(source.CreateProject(path));
         for (const auto& name : names) {
@@ -22,8 +22,8 @@ protected:
         }
         if (!names.empty()) {
             source.ReadAttributes(names.front());
-            source.Attributes[kOver].message_text = "from " + names.front();
-            source.Attributes[kClick].sound_volume = 35;
+            source.records.Attributes[kOver].message_text = "from " + names.front();
+            source.records.Attributes[kClick].sound_volume = 35;
             source.WriteAttributes(names.front());
         }
         source.CloseProject();
@@ -35,12 +35,12 @@ TEST_F(AreaImportTest, ClashingNamesGetSuffixesAndRowsAreCopied) {
     CreateWithAreas({"Door"});
     const std::string source = MakeSource({"Door", "Window"});
     ASSERT_TRUE(data.ImportAreas(source));
-    EXPECT_EQ(data.FindArea("Door_2"), 2);
-    EXPECT_EQ(data.FindArea("Window"), 3);
+    EXPECT_EQ(data.areas.FindArea("Door_2"), 2);
+    EXPECT_EQ(data.areas.FindArea("Window"), 3);
     EXPECT_FALSE(sourceDb.Connected());
     data.ReadAttributes("Door_2");
-    EXPECT_EQ(data.Attributes[kOver].message_text, "from Door");
-    EXPECT_EQ(data.Attributes[kClick].sound_volume, 35);
+    EXPECT_EQ(data.records.Attributes[kOver].message_text, "from Door");
+    EXPECT_EQ(data.records.Attributes[kClick].sound_volume, 35);
     data.CloseProject();
     EXPECT_EQ(Rows(ProjectPath(),
                    "select field,color,event from properties where id>3 "
@@ -56,8 +56,8 @@ TEST_F(AreaImportTest, ClashingNamesGetSuffixesAndRowsAreCopied) {
 TEST_F(AreaImportTest, NextFreeSuffix) {
     CreateWithAreas({"Door", "Door_2"});
     ASSERT_TRUE(data.ImportAreas(MakeSource({"Door"})));
-    EXPECT_EQ(data.FindArea("Door_3"), 3);
-    EXPECT_EQ(data.UniqueAreaName("Fresh"), "Fresh");
+    EXPECT_EQ(data.areas.FindArea("Door_3"), 3);
+    EXPECT_EQ(data.areas.UniqueAreaName("Fresh"), "Fresh");
 }
 
 TEST_F(AreaImportTest, StopsAtTheLimitAndCopiesWhatWasRegistered) {
@@ -68,10 +68,10 @@ TEST_F(AreaImportTest, StopsAtTheLimitAndCopiesWhatWasRegistered) {
     CreateWithAreas(mine);
     ASSERT_TRUE(
         data.ImportAreas(MakeSource({"s0", "s1", "s2", "s3", "s4", "s5", "s6", "s7", "s8", "s9"})));
-    EXPECT_EQ(data.AreaCount, 255);
+    EXPECT_EQ(data.areas.AreaCount, 255);
     EXPECT_EQ(prompter.messages, std::vector<std::string>{"Слишком много областей!"});
-    EXPECT_NE(data.FindArea("s4"), 0);
-    EXPECT_EQ(data.FindArea("s5"), 0);
+    EXPECT_NE(data.areas.FindArea("s4"), 0);
+    EXPECT_EQ(data.areas.FindArea("s5"), 0);
     data.CloseProject();
     EXPECT_EQ(Rows(ProjectPath(), "select count(*) from properties where field like 's%';")[0][0],
               "15");
@@ -99,7 +99,7 @@ TEST_F(AreaImportTest, RefusedSources) {
         EXPECT_FALSE(data.ImportAreas(source));
         EXPECT_EQ(prompter.messages, std::vector<std::string>{message});
         EXPECT_FALSE(sourceDb.Connected());
-        EXPECT_EQ(data.AreaCount, 1);
+        EXPECT_EQ(data.areas.AreaCount, 1);
     }
     data.CloseProject();
     EXPECT_EQ(Rows(ProjectPath(), "select count(*) from properties;")[0][0], "3");
@@ -113,8 +113,8 @@ TEST_F(AreaImportTest, EmptyMetaInfoImportsAndSourceNumbersAreNotUsed) {
         db.exec("delete from meta_info; update properties set color=200;");
     }
     ASSERT_TRUE(data.ImportAreas(source));
-    EXPECT_EQ(data.FindArea("X"), 4);
-    EXPECT_EQ(data.FindArea("Y"), 5);
+    EXPECT_EQ(data.areas.FindArea("X"), 4);
+    EXPECT_EQ(data.areas.FindArea("Y"), 5);
 }
 
 TEST_F(AreaImportTest, WithoutAProject) {

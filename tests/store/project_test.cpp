@@ -30,10 +30,10 @@ Bitmap Gradient(int width, int height) {
 
 TEST_F(ProjectTest, NewFileHoldsTheSchemaAndDefaultRows) {
     ASSERT_TRUE(data.CreateProject(ProjectPath()));
-    EXPECT_TRUE(data.ProjectOpen);
-    EXPECT_EQ(data.ProjectPath, ProjectPath());
-    EXPECT_EQ(data.ProjectFolder, folder.Path());
-    EXPECT_EQ(data.BackgroundVolume, 100);
+    EXPECT_TRUE(data.project.ProjectOpen);
+    EXPECT_EQ(data.project.ProjectPath, ProjectPath());
+    EXPECT_EQ(data.project.ProjectFolder, folder.Path());
+    EXPECT_EQ(data.canvas.BackgroundVolume, 100);
     data.CloseProject();
 
     const auto tables =
@@ -98,7 +98,7 @@ TEST_F(ProjectTest, VersionRule) {
         if (c.setup) {
             DbConnection db;
             COMMON_DATA maker(prompter);
-            maker.ProjectDb = &db;
+            maker.project.ProjectDb = &db;
             ASSERT_TRUE(maker.CreateProject(path));
             db.Execute(c.setup);
             maker.CloseProject();
@@ -107,16 +107,16 @@ TEST_F(ProjectTest, VersionRule) {
         }
         const std::string before = c.setup ? "" : ReadFile(path);
         prompter.messages.clear();
-        data.AttributesModified = true;
+        data.records.AttributesModified = true;
         EXPECT_EQ(data.OpenProject(path), c.accepted);
-        EXPECT_EQ(data.ProjectOpen, c.accepted);
+        EXPECT_EQ(data.project.ProjectOpen, c.accepted);
         if (c.message) {
             EXPECT_EQ(prompter.messages, std::vector<std::string>{c.message});
-            EXPECT_TRUE(data.ProjectPath.empty());
+            EXPECT_TRUE(data.project.ProjectPath.empty());
             EXPECT_FALSE(projectDb.Connected());
         } else {
             EXPECT_TRUE(prompter.messages.empty());
-            EXPECT_EQ(data.ProjectPath, path);
+            EXPECT_EQ(data.project.ProjectPath, path);
             data.CloseProject();
         }
         if (!c.setup) {
@@ -132,10 +132,10 @@ TEST_F(ProjectTest, OpeningAMissingFileFailsAndCreatesNothing) {
 }
 
 TEST_F(ProjectTest, CreatingInAMissingFolderFails) {
-    data.AttributesModified = true;
+    data.records.AttributesModified = true;
     EXPECT_FALSE(data.CreateProject(folder / "no/such/folder/tour.vlm"));
     EXPECT_EQ(prompter.messages, std::vector<std::string>{"Ошибка создания базы данных"});
-    EXPECT_FALSE(data.AttributesModified);
+    EXPECT_FALSE(data.records.AttributesModified);
     EXPECT_FALSE(projectDb.Connected());
 }
 
@@ -150,18 +150,18 @@ TEST_F(ProjectTest, ImportPictureCopiesDecodesAndStartsAnEmptyMap) {
     CreateWithAreas({"Door", "Window"});
     const Bitmap picture = Gradient(40, 30);
     ASSERT_TRUE(SaveImageFile(picture, folder / "hall.PNG"));
-    data.CurrentArea = 2;
+    data.areas.CurrentArea = 2;
 
     ASSERT_TRUE(data.ImportPicture(folder / "hall.PNG"));
-    EXPECT_TRUE(data.PictureLoaded);
-    EXPECT_EQ(data.PictureFileName, "hall.PNG");
-    EXPECT_EQ(data.MapFileName, "hall.png");
-    EXPECT_EQ(data.Width, 40);
-    EXPECT_EQ(data.Height, 30);
-    EXPECT_EQ(data.CurrentArea, 1);
-    EXPECT_EQ(data.Picture, picture);
-    EXPECT_EQ(data.Map, Bitmap(40, 30));
-    EXPECT_EQ(data.AreaCount, 2);
+    EXPECT_TRUE(data.canvas.PictureLoaded);
+    EXPECT_EQ(data.canvas.PictureFileName, "hall.PNG");
+    EXPECT_EQ(data.canvas.MapFileName, "hall.png");
+    EXPECT_EQ(data.canvas.Width, 40);
+    EXPECT_EQ(data.canvas.Height, 30);
+    EXPECT_EQ(data.areas.CurrentArea, 1);
+    EXPECT_EQ(data.canvas.Picture, picture);
+    EXPECT_EQ(data.canvas.Map, Bitmap(40, 30));
+    EXPECT_EQ(data.areas.AreaCount, 2);
     EXPECT_EQ(ReadFile(folder / "Images/hall.PNG"), ReadFile(folder / "hall.PNG"));
     Bitmap storedMap;
     ASSERT_TRUE(LoadImageFile(storedMap, folder / "Maps/hall.png"));
@@ -185,19 +185,19 @@ TEST_F(ProjectTest, ImportPictureOverAStoredFileFollowsTheAnswer) {
 
     prompter.Reply(Answer::No);
     ASSERT_TRUE(data.ImportPicture(folder / "hall.png"));
-    EXPECT_EQ(data.Width, 8) << "No keeps and uses the stored file";
+    EXPECT_EQ(data.canvas.Width, 8) << "No keeps and uses the stored file";
     EXPECT_EQ(ReadFile(folder / "Images/hall.png"), stored);
 
     prompter.Reply(Answer::Yes);
     ASSERT_TRUE(data.ImportPicture(folder / "hall.png"));
-    EXPECT_EQ(data.Width, 16) << "Yes replaces it";
+    EXPECT_EQ(data.canvas.Width, 16) << "Yes replaces it";
     EXPECT_EQ(ReadFile(folder / "Images/hall.png"), ReadFile(folder / "hall.png"));
 
     // The stored copy chosen itself and answered Yes: it is used, not deleted.
     prompter.Reply(Answer::Yes);
     ASSERT_TRUE(data.ImportPicture(folder / "Images/hall.png"));
     EXPECT_TRUE(FileExists(folder / "Images/hall.png"));
-    EXPECT_EQ(data.Width, 16);
+    EXPECT_EQ(data.canvas.Width, 16);
 }
 
 TEST_F(ProjectTest, ImportPictureFailures) {
@@ -208,11 +208,11 @@ TEST_F(ProjectTest, ImportPictureFailures) {
     WriteFile(folder / "scan.tif", "II*\0 not really");
     EXPECT_FALSE(data.ImportPicture(folder / "scan.tif"));
     EXPECT_TRUE(FileExists(folder / "Images/scan.tif")) << "the copy stays";
-    EXPECT_FALSE(data.PictureLoaded);
+    EXPECT_FALSE(data.canvas.PictureLoaded);
 
     WriteFile(folder / "broken.png", "\x89PNG\r\n\x1a\n broken");
     EXPECT_THROW(data.ImportPicture(folder / "broken.png"), ImageError);
-    EXPECT_FALSE(data.PictureLoaded);
+    EXPECT_FALSE(data.canvas.PictureLoaded);
 
     EXPECT_THROW(data.ImportPicture(folder / "missing.png"), FileError);
     data.CloseProject();
@@ -222,20 +222,21 @@ TEST_F(ProjectTest, ImportPictureFailures) {
 TEST_F(ProjectTest, LoadPictureReadsTheRowAndBothImages) {
     ASSERT_TRUE(data.CreateProject(ProjectPath()));
     EXPECT_FALSE(data.LoadPicture()) << "a new project has no picture";
-    EXPECT_EQ(data.BackgroundVolume, 100);
-    EXPECT_EQ(data.Width, 0);
+    EXPECT_EQ(data.canvas.BackgroundVolume, 100);
+    EXPECT_EQ(data.canvas.Width, 0);
 
     ASSERT_TRUE(SaveImageFile(Gradient(20, 10), folder / "hall.bmp"));
     ASSERT_TRUE(data.ImportPicture(folder / "hall.bmp"));
-    data.Map.Pixel(3, 4)[0] = data.Map.Pixel(3, 4)[1] = data.Map.Pixel(3, 4)[2] = 7;
+    data.canvas.Map.Pixel(3, 4)[0] = data.canvas.Map.Pixel(3, 4)[1] =
+        data.canvas.Map.Pixel(3, 4)[2] = 7;
     data.SaveMap();
     data.CloseProject();
 
     ASSERT_TRUE(data.OpenProject(ProjectPath()));
     ASSERT_TRUE(data.LoadPicture());
-    EXPECT_EQ(data.Map.Pixel(3, 4)[2], 7);
-    EXPECT_EQ(data.Picture, Gradient(20, 10));
-    EXPECT_EQ(data.MapFileName, "hall.png");
+    EXPECT_EQ(data.canvas.Map.Pixel(3, 4)[2], 7);
+    EXPECT_EQ(data.canvas.Picture, Gradient(20, 10));
+    EXPECT_EQ(data.canvas.MapFileName, "hall.png");
 }
 
 TEST_F(ProjectTest, LoadPictureTakesTheDecodedSizeAndFitsTheMap) {
@@ -251,11 +252,11 @@ TEST_F(ProjectTest, LoadPictureTakesTheDecodedSizeAndFitsTheMap) {
     ASSERT_TRUE(data.OpenProject(ProjectPath()));
     prompter.messages.clear();
     ASSERT_TRUE(data.LoadPicture());
-    EXPECT_EQ(data.Width, 20);
-    EXPECT_EQ(data.Height, 10);
-    EXPECT_EQ(data.Map.Width(), 20);
-    EXPECT_EQ(data.Map.Height(), 10);
-    EXPECT_EQ(data.Map.Pixel(1, 1)[0], 9) << "the part inside the picture is kept";
+    EXPECT_EQ(data.canvas.Width, 20);
+    EXPECT_EQ(data.canvas.Height, 10);
+    EXPECT_EQ(data.canvas.Map.Width(), 20);
+    EXPECT_EQ(data.canvas.Map.Height(), 10);
+    EXPECT_EQ(data.canvas.Map.Pixel(1, 1)[0], 9) << "the part inside the picture is kept";
     EXPECT_EQ(prompter.messages.size(), 1u);
 }
 
@@ -297,8 +298,8 @@ TEST_F(ProjectTest, SaveMapWritesNothingWithoutAPicture) {
 
 TEST_F(ProjectTest, BackgroundSoundIsStored) {
     ASSERT_TRUE(data.CreateProject(ProjectPath()));
-    data.BackgroundSound = "waves.ogg";
-    data.BackgroundVolume = 35;
+    data.canvas.BackgroundSound = "waves.ogg";
+    data.canvas.BackgroundVolume = 35;
     EXPECT_TRUE(data.SaveBackgroundSound());
     data.CloseProject();
     EXPECT_EQ(Rows(ProjectPath(), "select sound,volume from pictures;"),
@@ -317,7 +318,7 @@ TEST_F(ProjectTest, ReadOnlyProjectReportsAFailedWrite) {
     EXPECT_EQ(prompter.messages.back(),
               "Проект доступен только для чтения: файл проекта или его папка защищены от записи.");
     ASSERT_TRUE(data.OpenProject(ProjectPath(), ProjectAccess::Read));
-    data.BackgroundVolume = 10;
+    data.canvas.BackgroundVolume = 10;
     EXPECT_FALSE(data.SaveBackgroundSound());
     EXPECT_EQ(prompter.messages.back(), "Ошибка записи данных в проект!");
 }

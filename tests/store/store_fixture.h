@@ -14,12 +14,12 @@ namespace velmora::test {
 class StoreTest : public ::testing::Test {
 protected:
     StoreTest() : data(prompter) {
-        data.ProjectDb = &projectDb;
-        data.SourceDb = &sourceDb;
+        data.project.ProjectDb = &projectDb;
+        data.project.SourceDb = &sourceDb;
     }
     ~StoreTest() override {
         try {
-            if (data.ProjectOpen) {
+            if (data.project.ProjectOpen) {
                 data.CloseProject();
             }
         } catch (...) {

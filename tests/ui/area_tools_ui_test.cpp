@@ -44,7 +44,7 @@ bool InDisc(int x, int y, int cx, int cy, int r) {
 
 // A light, slightly noisy picture with a dark disc at (55, 30) and a smaller one at (10, 30).
 void DrawDiscs(EditorFixture& f) {
-    Bitmap& picture = f.data().Picture;
+    Bitmap& picture = f.data().canvas.Picture;
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             const bool dark = InDisc(x, y, 55, 30, 10) || InDisc(x, y, 10, 30, 6);
@@ -59,7 +59,7 @@ void DrawDiscs(EditorFixture& f) {
 
 // The garden: a band down the left edge and a patch inside the big disc.
 void PaintGarden(EditorFixture& f) {
-    Bitmap& map = f.data().Map;
+    Bitmap& map = f.data().canvas.Map;
     map.Clear();
     FillMapRect(map, 0, 0, 20, kHeight, kGarden, true);
     FillMapRect(map, 50, 26, 6, 6, kGarden, true);
@@ -71,7 +71,7 @@ void OpenScene(EditorFixture& f) {
     f.OpenProjectWithPicture(kWidth, kHeight, {"Дом", "Сад"});
     DrawDiscs(f);
     PaintGarden(f);
-    QCOMPARE(f.data().CurrentArea, kHouse);
+    QCOMPARE(f.data().areas.CurrentArea, kHouse);
 }
 
 // Where a picture pixel's centre lies in the viewport, at the canvas's zoom and scroll.
@@ -220,12 +220,12 @@ void AreaToolsTest::eachToolUseIsOneStepThatUndoesExactly() {
             EditorFixture f;
             OpenScene(f);
             f.Trigger(use.action);
-            const Bitmap before = f.data().Map;
+            const Bitmap before = f.data().canvas.Map;
             Bitmap expected = before;
-            use.core(f.data().Picture, expected, shift);
+            use.core(f.data().canvas.Picture, expected, shift);
             if (shift && use.shiftMatters) {
                 Bitmap plain = before;
-                use.core(f.data().Picture, plain, false);
+                use.core(f.data().canvas.Picture, plain, false);
                 QVERIFY2(!(plain == expected), row);
             }
             const int steps = f.history.UndoCount();
@@ -233,24 +233,24 @@ void AreaToolsTest::eachToolUseIsOneStepThatUndoesExactly() {
             const std::uint32_t shownBefore = Shown(f, changed);
 
             use.gesture(f, shift ? Qt::ShiftModifier : Qt::NoModifier);
-            QVERIFY2(f.data().Map == expected, row);
+            QVERIFY2(f.data().canvas.Map == expected, row);
             if (changed.x() < 0) {
                 // Nothing to write: no step, nothing marked, a beep.
                 QVERIFY2(f.history.UndoCount() == steps, row);
-                QVERIFY2(!f.data().MapModified, row);
+                QVERIFY2(!f.data().canvas.MapModified, row);
                 QVERIFY2(f.prompter.beeps > 0, row);
                 continue;
             }
             QVERIFY2(f.history.UndoCount() == steps + 1, row);
-            QVERIFY2(f.data().MapModified && f.form1().isWindowModified(), row);
+            QVERIFY2(f.data().canvas.MapModified && f.form1().isWindowModified(), row);
             const std::uint32_t shownAfter = Shown(f, changed);
             QVERIFY2(shownAfter != shownBefore, row);
 
             f.Trigger("N13");
-            QVERIFY2(f.data().Map == before, row);
+            QVERIFY2(f.data().canvas.Map == before, row);
             QVERIFY2(Shown(f, changed) == shownBefore, row);
             f.Trigger("N14");
-            QVERIFY2(f.data().Map == expected, row);
+            QVERIFY2(f.data().canvas.Map == expected, row);
             QVERIFY2(Shown(f, changed) == shownAfter, row);
         }
     }
@@ -280,21 +280,21 @@ void AreaToolsTest::wandTakesItsToleranceAndContiguity() {
         PaintGarden(f);
         tolerance->setValue(c.tolerance);
         contiguous->setChecked(c.contiguous);
-        Bitmap expected = f.data().Map;
-        FillSimilarColour(f.data().Picture, expected, 55, 30, c.tolerance, c.contiguous, kHouse,
-                          c.shift);
+        Bitmap expected = f.data().canvas.Map;
+        FillSimilarColour(f.data().canvas.Picture, expected, 55, 30, c.tolerance, c.contiguous,
+                          kHouse, c.shift);
         Click(f, {55, 30}, c.shift ? Qt::ShiftModifier : Qt::NoModifier);
-        QVERIFY2(f.data().Map == expected, c.name);
+        QVERIFY2(f.data().canvas.Map == expected, c.name);
     }
     // The small disc is taken only when the wand looks everywhere.
     PaintGarden(f);
     tolerance->setValue(40);
     contiguous->setChecked(true);
     Click(f, {55, 30}, Qt::ShiftModifier);
-    QCOMPARE(AreaAt(f.data().Map, 10, 30), kGarden);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 10, 30), kGarden);
     contiguous->setChecked(false);
     Click(f, {55, 30}, Qt::ShiftModifier);
-    QCOMPARE(AreaAt(f.data().Map, 10, 30), kHouse);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 10, 30), kHouse);
 }
 
 void AreaToolsTest::objectSelectionTakesTheObjectInTheBox() {
@@ -304,26 +304,26 @@ void AreaToolsTest::objectSelectionTakesTheObjectInTheBox() {
     QCOMPARE(f.form1().CurrentTool(), AreaTool::Object);
     for (const bool shift : {false, true}) {
         PaintGarden(f);
-        const Bitmap before = f.data().Map;
+        const Bitmap before = f.data().canvas.Map;
         const int steps = f.history.UndoCount();
         Drag(f, {40, 15}, {70, 45}, shift ? Qt::ShiftModifier : Qt::NoModifier);
         QCOMPARE(f.history.UndoCount(), steps + 1);
         // The disc, not its light surroundings; the garden's patch only with Shift.
-        QCOMPARE(AreaAt(f.data().Map, 58, 36), kHouse);
-        QCOMPARE(AreaAt(f.data().Map, 42, 17), 0);
-        QCOMPARE(AreaAt(f.data().Map, 52, 28), shift ? kHouse : kGarden);
-        QCOMPARE(AreaAt(f.data().Map, 5, 5), kGarden);
-        const Bitmap after = f.data().Map;
+        QCOMPARE(AreaAt(f.data().canvas.Map, 58, 36), kHouse);
+        QCOMPARE(AreaAt(f.data().canvas.Map, 42, 17), 0);
+        QCOMPARE(AreaAt(f.data().canvas.Map, 52, 28), shift ? kHouse : kGarden);
+        QCOMPARE(AreaAt(f.data().canvas.Map, 5, 5), kGarden);
+        const Bitmap after = f.data().canvas.Map;
         f.Trigger("N13");
-        QVERIFY(f.data().Map == before);
+        QVERIFY(f.data().canvas.Map == before);
         f.Trigger("N14");
-        QVERIFY(f.data().Map == after);
+        QVERIFY(f.data().canvas.Map == after);
     }
     // A box too small for the cut: the core's reason, nothing written.
     PaintGarden(f);
-    const Bitmap before = f.data().Map;
+    const Bitmap before = f.data().canvas.Map;
     Drag(f, {60, 10}, {61, 11});
-    QVERIFY(f.data().Map == before);
+    QVERIFY(f.data().canvas.Map == before);
     QVERIFY(Q(f.prompter.messages.back()).contains(Q("слишком мала")));
 }
 
@@ -335,9 +335,9 @@ void AreaToolsTest::rightButtonErasesWhateverTheTool() {
         f.Trigger(action);
         const int steps = f.history.UndoCount();
         Drag(f, {2, 30}, {17, 30}, Qt::NoModifier, Qt::RightButton);
-        QVERIFY2(AreaAt(f.data().Map, 10, 30) == 0, action);
-        QVERIFY2(AreaAt(f.data().Map, 10, 5) == kGarden, action);
-        QVERIFY2(Count(f.data().Map, kHouse) == 0, action);
+        QVERIFY2(AreaAt(f.data().canvas.Map, 10, 30) == 0, action);
+        QVERIFY2(AreaAt(f.data().canvas.Map, 10, 5) == kGarden, action);
+        QVERIFY2(Count(f.data().canvas.Map, kHouse) == 0, action);
         QVERIFY2(f.history.UndoCount() == steps + 1, action);
         // The tool is still the tool: the next left click is its own again.
         Click(f, {40, 5});
@@ -376,15 +376,15 @@ void AreaToolsTest::toolsActOnThePixelsShownAtAnyZoom() {
     Bitmap expected;
     f.history.Replay(expected, 0);
     FillMapRect(expected, from.x(), from.y(), 11, 7, kHouse, true);
-    QVERIFY(f.data().Map == expected);
+    QVERIFY(f.data().canvas.Map == expected);
 
     f.Trigger("WandTool");
     f.Trigger("N13");
     Click(f, to, Qt::ShiftModifier);
     f.history.Replay(expected, 0);
-    FillSimilarColour(f.data().Picture, expected, to.x(), to.y(), kDefaultWandTolerance, true,
-                      kHouse, true);
-    QVERIFY(f.data().Map == expected);
+    FillSimilarColour(f.data().canvas.Picture, expected, to.x(), to.y(), kDefaultWandTolerance,
+                      true, kHouse, true);
+    QVERIFY(f.data().canvas.Map == expected);
 }
 
 void AreaToolsTest::escapeDropsThePolygonAndEnterClosesIt() {
@@ -393,7 +393,7 @@ void AreaToolsTest::escapeDropsThePolygonAndEnterClosesIt() {
     f.Trigger("PolygonTool");
     auto* polygon = dynamic_cast<PolygonTool*>(f.form1().Canvas()->Tool());
     QVERIFY(polygon);
-    const Bitmap before = f.data().Map;
+    const Bitmap before = f.data().canvas.Map;
     const int steps = f.history.UndoCount();
     Click(f, {30, 5});
     Click(f, {70, 5});
@@ -401,14 +401,14 @@ void AreaToolsTest::escapeDropsThePolygonAndEnterClosesIt() {
     QCOMPARE(polygon->Corners().size(), std::size_t{3});
     QTest::keyClick(f.form1().Canvas(), Qt::Key_Escape);
     QVERIFY(polygon->Corners().empty());
-    QVERIFY(f.data().Map == before);
+    QVERIFY(f.data().canvas.Map == before);
     QCOMPARE(f.history.UndoCount(), steps);
 
     // A double click after the dropped corners starts afresh: two corners close nothing.
     const int beeps = f.prompter.beeps;
     Click(f, {30, 5});
     DoubleClick(f, {70, 5}, Qt::NoModifier);
-    QVERIFY(f.data().Map == before);
+    QVERIFY(f.data().canvas.Map == before);
     QCOMPARE(f.prompter.beeps, beeps + 1);
 
     // Enter closes as a double click does.
@@ -418,7 +418,7 @@ void AreaToolsTest::escapeDropsThePolygonAndEnterClosesIt() {
     QTest::keyClick(f.form1().Canvas(), Qt::Key_Return);
     Bitmap expected = before;
     FillPolygon(expected, {{30.5, 5.5}, {70.5, 5.5}, {50.5, 50.5}}, kHouse, false);
-    QVERIFY(f.data().Map == expected);
+    QVERIFY(f.data().canvas.Map == expected);
     QCOMPARE(f.history.UndoCount(), steps + 1);
 
     // Choosing another tool drops corners being placed.
@@ -494,7 +494,7 @@ void AreaToolsTest::withoutPictureToolsAndShapeCommandsBeep() {
     const int beeps = g.prompter.beeps;
     Click(g, {10, 10});
     QCOMPARE(g.prompter.beeps, beeps + 1);
-    QCOMPARE(Count(g.data().Map, 0), kWidth * kHeight);
+    QCOMPARE(Count(g.data().canvas.Map, 0), kWidth * kHeight);
 }
 
 void AreaToolsTest::exportedOutlinesImportBackAsTheSameAreas() {
@@ -512,9 +512,9 @@ void AreaToolsTest::exportedOutlinesImportBackAsTheSameAreas() {
         // A house with a hole in it, beside the garden.
         f.Trigger("EllipseTool");
         Drag(f, {25, 5}, {75, 55});
-        FillMapRect(f.data().Map, 45, 25, 8, 8, 0, true);
-        const Bitmap painted = f.data().Map;
-        const std::array<std::string, 256> names = f.data().AreaNames;
+        FillMapRect(f.data().canvas.Map, 45, 25, 8, 8, 0, true);
+        const Bitmap painted = f.data().canvas.Map;
+        const std::array<std::string, 256> names = f.data().areas.AreaNames;
 
         f.dialogs.Answer(f.folder / format.file);
         f.Trigger("ExportShapes");
@@ -530,30 +530,31 @@ void AreaToolsTest::exportedOutlinesImportBackAsTheSameAreas() {
         f.dialogs.Answer(path);
         const int steps = f.history.UndoCount();
         f.Trigger("ImportShapes");
-        QCOMPARE(f.data().AreaCount, 2);
+        QCOMPARE(f.data().areas.AreaCount, 2);
         QCOMPARE(f.form4().Controls().ListBox1->count(), 2);
         QCOMPARE(f.history.UndoCount(), steps + 1);
         QVERIFY(f.form1().isWindowModified());
-        const Bitmap imported = f.data().Map;
+        const Bitmap imported = f.data().canvas.Map;
         for (int y = 0; y < kHeight; ++y) {
             for (int x = 0; x < kWidth; ++x) {
-                QCOMPARE(f.data().AreaNames[AreaAt(imported, x, y)], names[AreaAt(painted, x, y)]);
+                QCOMPARE(f.data().areas.AreaNames[AreaAt(imported, x, y)],
+                         names[AreaAt(painted, x, y)]);
             }
         }
         // The import is one step: undo leaves the new areas empty, redo paints them again.
         QVERIFY(Shown(f, {60, 10}) != empty);
         f.Trigger("N13");
-        QCOMPARE(Count(f.data().Map, 0), kWidth * kHeight);
+        QCOMPARE(Count(f.data().canvas.Map, 0), kWidth * kHeight);
         QCOMPARE(Shown(f, {60, 10}), empty);
         f.Trigger("N14");
-        QVERIFY(f.data().Map == imported);
+        QVERIFY(f.data().canvas.Map == imported);
     }
 }
 
 void AreaToolsTest::badMarkupShowsTheReasonAndChangesNothing() {
     EditorFixture f;
     OpenScene(f);
-    const Bitmap before = f.data().Map;
+    const Bitmap before = f.data().canvas.Map;
     const int steps = f.history.UndoCount();
     const std::string broken = f.folder / "broken.json";
     WriteFile(broken, "[{\"name\": \"Крыльцо\", \"points\": [[1, 2], [3, 4]]}]");
@@ -561,15 +562,15 @@ void AreaToolsTest::badMarkupShowsTheReasonAndChangesNothing() {
     f.Trigger("ImportShapes");
     QCOMPARE(f.prompter.messages.size(), std::size_t{1});
     QVERIFY(Q(f.prompter.messages.back()).contains(Q("broken.json")));
-    QCOMPARE(f.data().AreaCount, 2);
-    QVERIFY(f.data().Map == before);
+    QCOMPARE(f.data().areas.AreaCount, 2);
+    QVERIFY(f.data().canvas.Map == before);
     QCOMPARE(f.history.UndoCount(), steps);
 
     // A cancelled dialog does nothing at all.
     f.Trigger("ImportShapes");
     f.Trigger("ExportShapes");
     QCOMPARE(f.prompter.messages.size(), std::size_t{1});
-    QCOMPARE(f.data().AreaCount, 2);
+    QCOMPARE(f.data().areas.AreaCount, 2);
 }
 
 int RunAreaToolsTest(int argc, char** argv) {

@@ -90,8 +90,8 @@ void AreasWindowTest::listIsInAreaNumberOrder() {
     }
     f.form4().UpdateFieldsList();
     QCOMPARE(Items(f.form4()), QStringList({Q("Яблоко"), Q("Берёза"), Q("Арбуз")}));
-    QCOMPARE(f.data().CurrentArea, 2);
-    QCOMPARE(f.data().AttributesArea, std::string("Яблоко"));
+    QCOMPARE(f.data().areas.CurrentArea, 2);
+    QCOMPARE(f.data().records.AttributesArea, std::string("Яблоко"));
     QCOMPARE(f.form4().Controls().GroupBox2->title(), Q("Список областей (3)"));
 }
 
@@ -99,19 +99,19 @@ void AreasWindowTest::pendingEditsAreWrittenWhenAnotherAreaIsChosen() {
     EditorFixture f;
     f.OpenProjectWithPicture(60, 40, {"A", "B"});
     const Ui::TForm4& ui = f.form4().Controls();
-    QCOMPARE(f.data().AttributesArea, std::string("A"));
+    QCOMPARE(f.data().records.AttributesArea, std::string("A"));
     ui.MessageCenterX->setValue(33);
-    QVERIFY(f.data().AttributesModified);
+    QVERIFY(f.data().records.AttributesModified);
 
     ClickArea(f.form4(), Q("B"));
-    QCOMPARE(f.data().AttributesArea, std::string("B"));
-    QCOMPARE(f.data().CurrentArea, 2);
+    QCOMPARE(f.data().records.AttributesArea, std::string("B"));
+    QCOMPARE(f.data().areas.CurrentArea, 2);
     QCOMPARE(ui.MessageCenterX->value(), 0);
-    QVERIFY(!f.data().AttributesModified);
+    QVERIFY(!f.data().records.AttributesModified);
 
     ClickArea(f.form4(), Q("A"));
     QCOMPARE(ui.MessageCenterX->value(), 33);
-    QCOMPARE(f.data().Attributes[kOver].message_center_x, 33);
+    QCOMPARE(f.data().records.Attributes[kOver].message_center_x, 33);
 }
 
 void AreasWindowTest::pendingEditsFollowARename() {
@@ -123,7 +123,7 @@ void AreasWindowTest::pendingEditsFollowARename() {
     AnswerNameDialog(f.editor().Form5(), Q("Дом"));
     ui.Button3->click();
     QCOMPARE(Items(f.form4()), QStringList({Q("Дом"), Q("B")}));
-    QCOMPARE(f.data().AttributesArea, std::string("Дом"));
+    QCOMPARE(f.data().records.AttributesArea, std::string("Дом"));
 
     ClickArea(f.form4(), Q("B"));
     ClickArea(f.form4(), Q("Дом"));
@@ -137,7 +137,7 @@ void AreasWindowTest::addAndDeleteThroughTheWindow() {
     f.form4().Controls().Button1->click();
     QCOMPARE(Items(f.form4()), QStringList({Q("A"), Q("Сад")}));
     QCOMPARE(f.form4().Controls().ListBox1->currentItem()->text(), Q("Сад"));
-    QCOMPARE(f.data().CurrentArea, 2);
+    QCOMPARE(f.data().areas.CurrentArea, 2);
 
     // A name already taken: the registry's message, and the existing area is selected.
     ClickArea(f.form4(), Q("A"));
@@ -158,7 +158,7 @@ void AreasWindowTest::addAndDeleteThroughTheWindow() {
     f.prompter.Reply(Answer::Yes);
     f.form4().Controls().Button2->click();
     QCOMPARE(Items(f.form4()), QStringList({Q("A")}));
-    QCOMPARE(f.data().AttributesArea, std::string("A"));
+    QCOMPARE(f.data().records.AttributesArea, std::string("A"));
 
     f.prompter.Reply(Answer::Yes);
     f.form4().Controls().Button2->click();
@@ -218,12 +218,12 @@ void AreasWindowTest::clearPropertiesResetsOneEventOnly() {
 
     ui.Button4->click();  // "Очистить свойства"
     QCOMPARE(ui.MessageCenterX->value(), 0);
-    QVERIFY(f.data().AttributesModified);
+    QVERIFY(f.data().records.AttributesModified);
     QVERIFY(f.prompter.questions.empty());
 
     ClickArea(f.form4(), Q("B"));
     ClickArea(f.form4(), Q("A"));
-    QCOMPARE(f.data().Attributes[kClick], DefaultAttributes());
+    QCOMPARE(f.data().records.Attributes[kClick], DefaultAttributes());
     QCOMPARE(ui.MessageCenterX->value(), 0);
     ui.TabControl1->setCurrentIndex(kOver);
     QCOMPARE(ui.MessageCenterX->value(), 11);
@@ -241,9 +241,9 @@ void AreasWindowTest::copyToTheSameEventIsRefused() {
     QCOMPARE(f.prompter.messages,
              std::vector<std::string>({"Нельзя скопировать элементы сами в себя!"}));
     // The loaded records were written all the same.
-    QVERIFY(!f.data().AttributesModified);
+    QVERIFY(!f.data().records.AttributesModified);
     ClickArea(f.form4(), Q("A"));
-    QCOMPARE(f.data().Attributes[kClick].message_pointer_y, 7);
+    QCOMPARE(f.data().records.Attributes[kClick].message_pointer_y, 7);
 }
 
 void AreasWindowTest::copyToAnotherEventShowsTheCopy() {
@@ -257,7 +257,7 @@ void AreasWindowTest::copyToAnotherEventShowsTheCopy() {
                Q("Копировать все свойства из текущего события в событие \"Над областью\""))
         ->trigger();
     QVERIFY(f.prompter.messages.empty());
-    QCOMPARE(f.data().Attributes[kOver], f.data().Attributes[kClick]);
+    QCOMPARE(f.data().records.Attributes[kOver], f.data().records.Attributes[kClick]);
     ui.TabControl1->setCurrentIndex(kOver);
     QCOMPARE(ui.PictureCenterX->value(), 64);
     QCOMPARE(ui.OverlayX->value(), 5);
@@ -275,17 +275,17 @@ void AreasWindowTest::copyToAnotherEventShowsTheCopy() {
 void AreasWindowTest::statusBarMarksTheFilledFields() {
     EditorFixture f;
     f.OpenProjectWithPicture(60, 40, {"A"});
-    ATTRIBUTES& click = f.data().Attributes[kClick];
+    ATTRIBUTES& click = f.data().records.Attributes[kClick];
     click.message_text = "Привет";
     click.link = "https://example.org/";
     click.area_brightness = 10;
-    f.data().Attributes[kDblClick].sound_file_name = "bell.ogg";
+    f.data().records.Attributes[kDblClick].sound_file_name = "bell.ogg";
     f.form4().UpdateStatusBar();
     QCOMPARE(f.form4().EventPanel(kOver)->text(), Q("  -    -    -    -    -    -    -  "));
     QCOMPARE(f.form4().EventPanel(kClick)->text(), Q("Сооб   -    -    -    -    -  Ссыл Эфф"));
     QCOMPARE(f.form4().EventPanel(kDblClick)->text(), Q("  -    -    -    -    -  Зв   -  "));
 
-    f.data().AreaCount = 0;
+    f.data().areas.AreaCount = 0;
     f.form4().UpdateStatusBar();
     QCOMPARE(f.form4().EventPanel(kClick)->text(), QString());
 }

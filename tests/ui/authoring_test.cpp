@@ -97,9 +97,9 @@ private slots:
         Paint(fixture, QPoint(20, 40), QPoint(100, 40));
         AddArea(fixture, Q("Сад"));
         Paint(fixture, QPoint(140, 100), QPoint(220, 100));
-        QCOMPARE(fixture.data().AreaCount, 2);
-        QCOMPARE(int(fixture.data().Map.Pixel(60, 40)[0]), 1);
-        QCOMPARE(int(fixture.data().Map.Pixel(180, 100)[0]), 2);
+        QCOMPARE(fixture.data().areas.AreaCount, 2);
+        QCOMPARE(int(fixture.data().canvas.Map.Pixel(60, 40)[0]), 1);
+        QCOMPARE(int(fixture.data().canvas.Map.Pixel(180, 100)[0]), 2);
 
         // "Дом", over: a bubble placed with Ctrl and both buttons.
         QVERIFY(fixture.form4().SelectAreaByName(Q("Дом")));
@@ -175,16 +175,16 @@ private slots:
         fixture.data().CloseProject();
         QVERIFY(fixture.data().OpenProject(fixture.folder / "tour.vlm"));
         QVERIFY(fixture.data().ReadAttributes("Дом"));
-        const ATTRIBUTES& over = fixture.data().Attributes[kOver];
+        const ATTRIBUTES& over = fixture.data().records.Attributes[kOver];
         QCOMPARE(over.message_text, std::string("Добро пожаловать\r\nв дом"));
         QCOMPARE(over.message_center_x, 120);
         QCOMPARE(over.message_pointer_y, 40);
-        QCOMPARE(fixture.data().Attributes[kClick].overlay_x, 30);
+        QCOMPARE(fixture.data().records.Attributes[kClick].overlay_x, 30);
         QVERIFY(fixture.data().ReadAttributes("Сад"));
-        QCOMPARE(fixture.data().Attributes[kClick].sound_volume, 35);
-        QCOMPARE(fixture.data().Attributes[kOver].background_grayscale, 1);
-        QCOMPARE(fixture.data().Attributes[kOver].background_gamma, 140);
-        QCOMPARE(fixture.data().BackgroundVolume, 40);
+        QCOMPARE(fixture.data().records.Attributes[kClick].sound_volume, 35);
+        QCOMPARE(fixture.data().records.Attributes[kOver].background_grayscale, 1);
+        QCOMPARE(fixture.data().records.Attributes[kOver].background_gamma, 140);
+        QCOMPARE(fixture.data().canvas.BackgroundVolume, 40);
 
         // For trying the page in a browser by hand.
         if (const char* keep = std::getenv("VELMORA_KEEP_AUTHORED_PAGE")) {

@@ -35,7 +35,7 @@ constexpr int kHeight = 200;
 
 // Every picture pixel its own colour: blue is x, green is y.
 void MakeColoursTellPixels(EditorFixture& f) {
-    Bitmap& picture = f.data().Picture;
+    Bitmap& picture = f.data().canvas.Picture;
     for (int y = 0; y < picture.Height(); ++y) {
         for (int x = 0; x < picture.Width(); ++x) {
             std::uint8_t* p = picture.Pixel(x, y);
@@ -169,10 +169,10 @@ void CanvasZoomTest::theMouseActsOnThePixelShownUnderIt() {
         // A one-pixel stroke there paints it and nothing else; the right button erases it.
         f.form4().Controls().TrackBar1->setValue(1);
         Stroke(image, Qt::LeftButton, {at, at});
-        QCOMPARE(AreaAt(f.data().Map, picture.x(), picture.y()), 1);
-        QCOMPARE(Painted(f.data().Map), 1);
+        QCOMPARE(AreaAt(f.data().canvas.Map, picture.x(), picture.y()), 1);
+        QCOMPARE(Painted(f.data().canvas.Map), 1);
         Stroke(image, Qt::RightButton, {at, at});
-        QCOMPARE(Painted(f.data().Map), 0);
+        QCOMPARE(Painted(f.data().canvas.Map), 0);
     }
 }
 
@@ -186,10 +186,10 @@ void CanvasZoomTest::aStrokeAtAQuarterReplaysAsTheSamePointsAtFullSize() {
     const auto& step =
         std::get<StrokeStep>(quarter.history.UndoStep(quarter.history.UndoCount() - 1));
     QCOMPARE(step.Count(), 4);
-    QVERIFY(Painted(quarter.data().Map) > 0);
+    QVERIFY(Painted(quarter.data().canvas.Map) > 0);
     Bitmap replayed;
     quarter.history.Replay(replayed, quarter.history.UndoCount());
-    QVERIFY(replayed == quarter.data().Map);
+    QVERIFY(replayed == quarter.data().canvas.Map);
 
     EditorFixture full;
     full.OpenProjectWithPicture(kWidth, kHeight, {"Окно"});
@@ -199,7 +199,7 @@ void CanvasZoomTest::aStrokeAtAQuarterReplaysAsTheSamePointsAtFullSize() {
         points << QPointF(p.x + 0.5, p.y + 0.5);
     }
     Stroke(full.form1().Image(), Qt::LeftButton, points);
-    QVERIFY(full.data().Map == quarter.data().Map);
+    QVERIFY(full.data().canvas.Map == quarter.data().canvas.Map);
 }
 
 void CanvasZoomTest::wheelGesturesZoomScrollOrSizeTheBrush() {
@@ -291,16 +291,16 @@ void CanvasZoomTest::spaceDragScrolls() {
     QTest::keyRelease(canvas, Qt::Key_Space);
     QCOMPARE(canvas->ScrollOffset(), QPoint(340, 230));
     // Nothing was painted or recorded.
-    QCOMPARE(Painted(f.data().Map), 0);
+    QCOMPARE(Painted(f.data().canvas.Map), 0);
     // Without Space the same drag paints again.
     Stroke(image, Qt::LeftButton, {QPointF(100, 100), QPointF(60, 70)});
-    QVERIFY(Painted(f.data().Map) > 0);
+    QVERIFY(Painted(f.data().canvas.Map) > 0);
 }
 
 void CanvasZoomTest::middleClickPicksAndTheMaskShowsAtZoom() {
     EditorFixture f;
     f.OpenProjectWithPicture(kWidth, kHeight, {"Окно", "Дверь"});
-    FillMapRect(f.data().Map, 100, 50, 30, 20, 2, true);
+    FillMapRect(f.data().canvas.Map, 100, 50, 30, 20, 2, true);
     f.form1().UpdateView();
     CanvasView* canvas = f.form1().Canvas();
     canvas->SetZoom(4);
@@ -308,13 +308,14 @@ void CanvasZoomTest::middleClickPicksAndTheMaskShowsAtZoom() {
     canvas->ScrollTo(QPoint(380, 180));
     const QPointF at = canvas->ViewportRectOf(QRectF(110.5, 60.5, 0, 0)).topLeft();
     Click(f.form1().Image(), Qt::MiddleButton, Qt::NoModifier, at);
-    QCOMPARE(f.data().CurrentArea, 2);
+    QCOMPARE(f.data().areas.CurrentArea, 2);
     QCOMPARE(f.form4().Controls().ListBox1->currentItem()->text(), Q("Дверь"));
     // The mask is shown at its pixels, sharp.
-    const int plain = f.data().Picture.Pixel(110, 60)[2];
+    const int plain = f.data().canvas.Picture.Pixel(110, 60)[2];
     QCOMPARE(velmora::test::ShownRed(f.form1(), 110, 60),
-             (plain + PaletteRed(f.data().Palette[2])) / 2);
-    QCOMPARE(velmora::test::ShownRed(f.form1(), 99, 60), int(f.data().Picture.Pixel(99, 60)[2]));
+             (plain + PaletteRed(f.data().areas.Palette[2])) / 2);
+    QCOMPARE(velmora::test::ShownRed(f.form1(), 99, 60),
+             int(f.data().canvas.Picture.Pixel(99, 60)[2]));
 }
 
 void CanvasZoomTest::navigatorFramesTheViewAndDraggingItScrolls() {

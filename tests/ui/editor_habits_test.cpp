@@ -115,9 +115,9 @@ void EditorHabitsTest::commandKeysWorkInEveryWindow() {
     QCOMPARE(AreaAt(saved, 20, 20), 1);
 
     QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(AreaAt(f.data().Map, 20, 20), 0);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 20, 20), 0);
     QTest::keyClick(list, Qt::Key_Y, Qt::ControlModifier);
-    QCOMPARE(AreaAt(f.data().Map, 20, 20), 1);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 20, 20), 1);
     QTest::keyClick(list, Qt::Key_F4);
     QCOMPARE(f.form1().Mode(), ViewMode::PictureAndCurrentArea);
 
@@ -199,24 +199,24 @@ void EditorHabitsTest::areaListKeysAndDoubleClick() {
     };
     answer(Q("Берег"));
     QTest::keyClick(list, Qt::Key_F2);
-    QCOMPARE(f.data().AreaNames[2], std::string("Берег"));
+    QCOMPARE(f.data().areas.AreaNames[2], std::string("Берег"));
     QCOMPARE(f.form1().Mode(), mode);  // F2 in the list renames; it is no view key there
 
     answer(Q("Мост"));
     const QRect row = list->visualItemRect(list->item(1));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
-    QCOMPARE(f.data().AreaNames[2], std::string("Мост"));
+    QCOMPARE(f.data().areas.AreaNames[2], std::string("Мост"));
 
     list->setCurrentRow(1);
     f.prompter.Reply(Answer::No);
     QTest::keyClick(list, Qt::Key_Delete);
     QCOMPARE(f.prompter.safeQuestions.back(),
              Naming("Вы действительно хотите избавиться от выделенной области?", "Мост"));
-    QCOMPARE(f.data().AreaCount, 2);
+    QCOMPARE(f.data().areas.AreaCount, 2);
     f.prompter.Reply(Answer::Yes);
     QTest::keyClick(list, Qt::Key_Delete);
-    QCOMPARE(f.data().AreaCount, 1);
+    QCOMPARE(f.data().areas.AreaCount, 1);
     f.form4().hide();
 }
 
@@ -236,7 +236,7 @@ void EditorHabitsTest::recentProjects() {
     QCOMPARE(items[0]->text(), Q("&1 ") + Q(second));
     QCOMPARE(items[1]->text(), Q("&2 ") + Q(first));
     items[1]->trigger();
-    QCOMPARE(f.data().ProjectPath, first);
+    QCOMPARE(f.data().project.ProjectPath, first);
     QCOMPARE(f.form1().RecentProjects().constFirst(), Q(first));
 
     std::filesystem::remove(second);
@@ -259,21 +259,21 @@ void EditorHabitsTest::droppedFilesOpenOrImport() {
     f.dialogs.Answer(f.folder / "other.vlm");
     f.Trigger("N2");
     Drop(f.form1(), project);
-    QCOMPARE(f.data().ProjectPath, project);
+    QCOMPARE(f.data().project.ProjectPath, project);
 
-    FillMapRect(f.data().Map, 0, 0, 10, 10, 1, true);
+    FillMapRect(f.data().canvas.Map, 0, 0, 10, 10, 1, true);
     const std::string picture = f.MakePicture("dropped.JPG.png", 30, 20);
     f.prompter.Reply(Answer::No);
     Drop(f.form1(), picture);
     QCOMPARE(f.prompter.safeQuestions.size(), std::size_t(1));
-    QCOMPARE(f.data().Width, 60);
+    QCOMPARE(f.data().canvas.Width, 60);
     f.prompter.Reply(Answer::Yes);
     Drop(f.form1(), picture);
-    QCOMPARE(f.data().Width, 30);
+    QCOMPARE(f.data().canvas.Width, 30);
 
     velmora::test::WriteFile(f.folder / "notes.txt", "text");
     Drop(f.form1(), f.folder / "notes.txt");
-    QCOMPARE(f.data().ProjectPath, project);
+    QCOMPARE(f.data().project.ProjectPath, project);
     QVERIFY(f.prompter.messages.empty());
 }
 

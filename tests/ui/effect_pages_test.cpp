@@ -33,7 +33,7 @@ const Ui::TForm4& Controls(EditorFixture& fixture) {
 }
 
 ATTRIBUTES& Record(EditorFixture& fixture) {
-    return fixture.data().Attributes[fixture.form4().CurrentEvent()];
+    return fixture.data().records.Attributes[fixture.form4().CurrentEvent()];
 }
 
 void ShowPage(EditorFixture& fixture, int page) {
@@ -147,19 +147,19 @@ private slots:
         EditorFixture fixture;
         fixture.OpenProjectWithPicture(60, 40, {"Дом"});
         for (const Edit& edit : Edits()) {
-            fixture.data().AttributesModified = false;
+            fixture.data().records.AttributesModified = false;
             fixture.form4().EventPanel(0)->setText(QString());
             edit.change(Controls(fixture));
             QVERIFY2(edit.stored(Record(fixture)), edit.name);
-            QVERIFY2(fixture.data().AttributesModified, edit.name);
+            QVERIFY2(fixture.data().records.AttributesModified, edit.name);
             QVERIFY2(fixture.form4().EventPanel(0)->text().isEmpty() != edit.marksStatus,
                      edit.name);
         }
         // Filling the pages from the record runs every handler under Loading: nothing stored.
         const ATTRIBUTES edited = Record(fixture);
-        fixture.data().AttributesModified = false;
+        fixture.data().records.AttributesModified = false;
         fixture.form4().UpdateAttributes();
-        QVERIFY(!fixture.data().AttributesModified);
+        QVERIFY(!fixture.data().records.AttributesModified);
         QVERIFY(Record(fixture) == edited);
         QVERIFY(fixture.prompter.messages.empty());
     }
@@ -169,12 +169,12 @@ private slots:
         fixture.OpenProjectWithPicture(60, 40, {"Дом"});
         const ATTRIBUTES before = Record(fixture);
         Controls(fixture).ListBox1->clearSelection();
-        fixture.data().AttributesModified = false;
+        fixture.data().records.AttributesModified = false;
         for (const Edit& edit : Edits()) {
             edit.change(Controls(fixture));
         }
         QVERIFY(Record(fixture) == before);
-        QVERIFY(!fixture.data().AttributesModified);
+        QVERIFY(!fixture.data().records.AttributesModified);
     }
 
     void MultiLineTextsKeepCrLf() {
@@ -193,7 +193,7 @@ private slots:
         EditorFixture fixture;
         fixture.OpenProjectWithPicture(60, 40, {"Дом"});
         ShowPage(fixture, 2);
-        const std::string stored = fixture.data().WorkFilePath("Pictures", "hall.png");
+        const std::string stored = fixture.data().project.WorkFilePath("Pictures", "hall.png");
         WritePicture(stored, 8, 8, 1);
         const std::string chosen = fixture.folder / "hall.png";
         WritePicture(chosen, 9, 9, 2);
@@ -201,18 +201,18 @@ private slots:
 
         fixture.dialogs.Answer(chosen);
         fixture.prompter.Reply(Answer::Cancel);
-        fixture.data().AttributesModified = false;
+        fixture.data().records.AttributesModified = false;
         QTest::mouseClick(box, Qt::LeftButton);
         QCOMPARE(fixture.prompter.questions.back(),
                  Naming("Файл уже существует. Перезаписать?", stored));
         QCOMPARE(Record(fixture).overlay_file_name, std::string());
-        QVERIFY(!fixture.data().AttributesModified);
+        QVERIFY(!fixture.data().records.AttributesModified);
 
         fixture.dialogs.Answer(chosen);
         fixture.prompter.Reply(Answer::No);
         QTest::mouseClick(box, Qt::LeftButton);
         QCOMPARE(Record(fixture).overlay_file_name, std::string("hall.png"));
-        QVERIFY(fixture.data().AttributesModified);
+        QVERIFY(fixture.data().records.AttributesModified);
         QCOMPARE(box->pixmap().size(), QSize(8, 8));
 
         fixture.dialogs.Answer(chosen);
@@ -234,15 +234,16 @@ private slots:
         SelectArea(fixture, "Сад");
         Record(fixture).picture_file_name = "gone.png";
         Record(fixture).overlay_file_name = "lost.jpg";
-        data.AttributesModified = true;
+        data.records.AttributesModified = true;
         SelectArea(fixture, "Дом");
         fixture.prompter.messages.clear();
 
         SelectArea(fixture, "Сад");
-        QCOMPARE(fixture.prompter.messages,
-                 (std::vector<std::string>{
-                     "Изображение не найдено: " + data.WorkFilePath("Pictures", "gone.png"),
-                     "Изображение не найдено: " + data.WorkFilePath("Pictures", "lost.jpg")}));
+        QCOMPARE(
+            fixture.prompter.messages,
+            (std::vector<std::string>{
+                "Изображение не найдено: " + data.project.WorkFilePath("Pictures", "gone.png"),
+                "Изображение не найдено: " + data.project.WorkFilePath("Pictures", "lost.jpg")}));
         QCOMPARE(Record(fixture).picture_file_name, std::string("gone.png"));
         QVERIFY(Controls(fixture).PictureImage->pixmap().isNull());
     }
@@ -263,7 +264,7 @@ private slots:
         const ATTRIBUTES a = Record(fixture);
 
         SelectArea(fixture, "B");
-        fixture.data().AttributesModified = false;
+        fixture.data().records.AttributesModified = false;
         QTest::mouseClick(c.BitBtn2, Qt::LeftButton);
         const ATTRIBUTES b = Record(fixture);
         QCOMPARE(b.message_style, a.message_style);
@@ -273,7 +274,7 @@ private slots:
         QCOMPARE(b.message_pointer_y, 22);
         QCOMPARE(b.copy_text, std::string());
         QCOMPARE(c.MessageType->currentText(), Q("rectangle"));
-        QVERIFY(fixture.data().AttributesModified);
+        QVERIFY(fixture.data().records.AttributesModified);
 
         // Page 3 takes only the clipboard text, which nothing copied yet: it stays empty.
         Record(fixture).copy_text = "B's own";
@@ -314,7 +315,7 @@ private slots:
         QTest::mouseClick(c.SoundChoose, Qt::LeftButton);
         c.SoundVolume->setValue(40);
         QCOMPARE(Record(fixture).sound_file_name, std::string("ding.ogg"));
-        QVERIFY(FileExists(fixture.data().WorkFilePath("Sounds", "ding.ogg")));
+        QVERIFY(FileExists(fixture.data().project.WorkFilePath("Sounds", "ding.ogg")));
         QVERIFY(!c.SoundIndicator->isHidden());
         // The page names the chosen file; a file that cannot be decoded has no length.
         QCOMPARE(c.SoundIndicator->Caption(), Q("Файл: ding.ogg"));
@@ -379,7 +380,7 @@ private slots:
         // The same address on two events: the text does not change, the warning follows the tab.
         c.TabControl1->setCurrentIndex(1);
         c.LinkUrl->setText(Q("https://example.org/"));
-        fixture.data().Attributes[0].link = "https://example.org/";
+        fixture.data().records.Attributes[0].link = "https://example.org/";
         c.TabControl1->setCurrentIndex(0);
         QVERIFY(c.LinkWarning->isVisible());
         c.TabControl1->setCurrentIndex(1);
@@ -390,7 +391,7 @@ private slots:
     void CtrlPickOnTheOverlayPage() {
         EditorFixture fixture;
         fixture.OpenProjectWithPicture(200, 100, {"A"});
-        WritePicture(fixture.data().WorkFilePath("Pictures", "lamp.png"), 10, 10, 250);
+        WritePicture(fixture.data().project.WorkFilePath("Pictures", "lamp.png"), 10, 10, 250);
         Record(fixture).overlay_file_name = "lamp.png";
         ShowPage(fixture, 2);
         fixture.form1().ImageMouseDown(Qt::LeftButton, Qt::ControlModifier, 120, 45);

@@ -27,7 +27,7 @@ void Choose(TForm8& dialog, int columns, int rows) {
 }
 
 int MapAt(COMMON_DATA& data, int x, int y) {
-    return data.Map.Pixel(x, y)[0];
+    return data.canvas.Map.Pixel(x, y)[0];
 }
 
 QStringList ListedAreas(EditorFixture& fixture) {
@@ -128,13 +128,13 @@ private slots:
         QCOMPARE(fixture.prompter.messages,
                  std::vector<std::string>{"Превышен лимит областей. Максимум 255."});
         QVERIFY(dialog.isVisible());
-        QCOMPARE(data.AreaCount, 250);
+        QCOMPARE(data.areas.AreaCount, 250);
         QCOMPARE(fixture.history.UndoCount(), steps);
 
         Choose(dialog, 5, 1);
         QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(data.AreaCount, 255);
+        QCOMPARE(data.areas.AreaCount, 255);
         QCOMPARE(fixture.prompter.messages.size(), std::size_t(1));
     }
 
@@ -154,7 +154,7 @@ private slots:
                  std::vector<std::string>({"Области с такими названиями уже существуют, эти "
                                            "ячейки не добавлены:\nОбласть_1, Область_2, "
                                            "Область_3"}));
-        QCOMPARE(fixture.data().AreaCount, 3);
+        QCOMPARE(fixture.data().areas.AreaCount, 3);
         QCOMPARE(MapAt(fixture.data(), 45, 15), 0);
     }
 
@@ -170,14 +170,14 @@ private slots:
                            [&dialog] { QTest::mouseClick(dialog.OkButton(), Qt::LeftButton); });
         fixture.Trigger("N24");
         COMMON_DATA& data = fixture.data();
-        QCOMPARE(data.AreaCount, 4);
+        QCOMPARE(data.areas.AreaCount, 4);
         QCOMPARE(MapAt(data, 59, 39), 4);
 
         fixture.Trigger("N13");
         for (const auto& [x, y] : {std::pair{0, 0}, {59, 0}, {0, 39}, {59, 39}}) {
             QCOMPARE(MapAt(data, x, y), 0);
         }
-        QCOMPARE(data.AreaCount, 4);
+        QCOMPARE(data.areas.AreaCount, 4);
         fixture.Trigger("N14");
         QCOMPARE(MapAt(data, 0, 0), 1);
         QCOMPARE(MapAt(data, 0, 39), 2);
@@ -193,7 +193,7 @@ private slots:
         Choose(dialog, 4, 4);
         QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(fixture.data().AreaCount, 0);
+        QCOMPARE(fixture.data().areas.AreaCount, 0);
         // The dialog keeps its values for the next opening.
         QCOMPARE(dialog.ColumnsList()->currentText(), Q("4"));
     }

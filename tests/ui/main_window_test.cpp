@@ -115,9 +115,9 @@ void MainWindowTest::ctrlClickEntersCoordinatesByPageAndButton() {
         QCOMPARE(box->value(), expected);
     }
     if (!fieldX.isEmpty()) {
-        QVERIFY(f.data().AttributesModified);
+        QVERIFY(f.data().records.AttributesModified);
     }
-    QCOMPARE(MapSum(f.data().Map), 0);
+    QCOMPARE(MapSum(f.data().canvas.Map), 0);
     QVERIFY(!f.data().Painting);
     // The release records no step: it painted nothing, so the next undo still shows.
     QCOMPARE(f.history.UndoCount(), stepsBefore);
@@ -127,66 +127,66 @@ void MainWindowTest::leftPressWithoutAreasPaintsNothing() {
     EditorFixture f;
     f.OpenProjectWithPicture(100, 80, {});
     Drag(f.form1().Image(), Qt::LeftButton, QPoint(10, 10), QPoint(60, 40));
-    QCOMPARE(MapSum(f.data().Map), 0);
+    QCOMPARE(MapSum(f.data().canvas.Map), 0);
     QVERIFY(!f.data().Painting);
 }
 
 void MainWindowTest::leftAndRightDragPaintAndErase() {
     EditorFixture f;
     f.OpenProjectWithPicture(100, 80, {"Окно", "Крыша"});
-    QCOMPARE(f.data().CurrentArea, 1);
+    QCOMPARE(f.data().areas.CurrentArea, 1);
     f.form4().Controls().TrackBar1->setValue(5);
 
     Drag(f.form1().Image(), Qt::LeftButton, QPoint(10, 40), QPoint(90, 40));
-    QCOMPARE(AreaAt(f.data().Map, 50, 40), 1);
-    QCOMPARE(AreaAt(f.data().Map, 50, 70), 0);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 50, 40), 1);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 50, 70), 0);
     // The view shows the painted pixel blended with the area's colour.
-    const std::uint8_t* plain = f.data().Picture.Pixel(50, 40);
+    const std::uint8_t* plain = f.data().canvas.Picture.Pixel(50, 40);
     QCOMPARE(velmora::test::ShownRed(f.form1(), 50, 40),
-             (plain[2] + PaletteRed(f.data().Palette[1])) / 2);
+             (plain[2] + PaletteRed(f.data().areas.Palette[1])) / 2);
 
     Drag(f.form1().Image(), Qt::RightButton, QPoint(50, 20), QPoint(50, 60));
-    QCOMPARE(AreaAt(f.data().Map, 50, 40), 0);
-    QCOMPARE(AreaAt(f.data().Map, 20, 40), 1);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 50, 40), 0);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 20, 40), 1);
 
     f.Trigger("N13");  // undo the erasing
-    QCOMPARE(AreaAt(f.data().Map, 50, 40), 1);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 50, 40), 1);
     f.Trigger("N13");  // undo the painting
-    QCOMPARE(MapSum(f.data().Map), 0);
+    QCOMPARE(MapSum(f.data().canvas.Map), 0);
     f.Trigger("N14");  // redo it
-    QCOMPARE(AreaAt(f.data().Map, 50, 40), 1);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 50, 40), 1);
     QCOMPARE(f.prompter.beeps, 0);
 }
 
 void MainWindowTest::middleClickPicksTheAreaUnderThePointer() {
     EditorFixture f;
     f.OpenProjectWithPicture(100, 80, {"Окно", "Крыша", "Дверь"});
-    FillMapRect(f.data().Map, 60, 0, 40, 40, 3, true);
+    FillMapRect(f.data().canvas.Map, 60, 0, 40, 40, 3, true);
     QListWidget* list = f.form4().Controls().ListBox1;
     QCOMPARE(list->currentItem()->text(), Q("Окно"));
 
     // A pixel of no area changes nothing, not even the current area.
     QTest::mouseClick(f.form1().Image(), Qt::MiddleButton, Qt::NoModifier, QPoint(10, 60));
-    QCOMPARE(f.data().CurrentArea, 1);
+    QCOMPARE(f.data().areas.CurrentArea, 1);
     QCOMPARE(list->currentItem()->text(), Q("Окно"));
-    QCOMPARE(f.data().AttributesArea, std::string("Окно"));
+    QCOMPARE(f.data().records.AttributesArea, std::string("Окно"));
 
     QTest::mouseClick(f.form1().Image(), Qt::MiddleButton, Qt::NoModifier, QPoint(70, 10));
-    QCOMPARE(f.data().CurrentArea, 3);
+    QCOMPARE(f.data().areas.CurrentArea, 3);
     QCOMPARE(list->selectedItems().size(), 1);
     QCOMPARE(list->selectedItems().first()->text(), Q("Дверь"));
-    QCOMPARE(f.data().AttributesArea, std::string("Дверь"));
+    QCOMPARE(f.data().records.AttributesArea, std::string("Дверь"));
 
     // Picking records no step: the first Ctrl+Z after a stroke and a middle click and a
     // Ctrl+click takes the stroke away.
     Drag(f.form1().Image(), Qt::LeftButton, QPoint(5, 50), QPoint(40, 50));
-    QCOMPARE(AreaAt(f.data().Map, 20, 50), 3);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 20, 50), 3);
     QTest::mouseClick(f.form1().Image(), Qt::MiddleButton, Qt::NoModifier, QPoint(70, 10));
     QTest::mouseClick(f.form1().Image(), Qt::LeftButton, Qt::ControlModifier, QPoint(70, 10));
     f.form1().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f.form1()));
     QTest::keyClick(&f.form1(), Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(AreaAt(f.data().Map, 20, 50), 0);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 20, 50), 0);
     QCOMPARE(f.prompter.beeps, 0);
 }
 
@@ -260,14 +260,14 @@ void MainWindowTest::largePictureScrollsInsideTheScreen() {
                          QPoint(canvas->viewport()->width(), canvas->viewport()->height()));
     Drag(f.form1().Image(), Qt::LeftButton, QPoint(1400, 1050) - offset,
          QPoint(1490, 1090) - offset);
-    QCOMPARE(AreaAt(f.data().Map, 1480, 1085), 1);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 1480, 1085), 1);
 }
 
 void MainWindowTest::statusPanelsFollowTheMouse() {
     EditorFixture f;
     f.OpenProjectWithPicture(100, 80, {"Окно", "Крыша"});
-    FillMapRect(f.data().Map, 0, 0, 50, 80, 2, true);
-    FillMapRect(f.data().Map, 50, 0, 50, 80, 7, true);  // a number with no registered area
+    FillMapRect(f.data().canvas.Map, 0, 0, 50, 80, 2, true);
+    FillMapRect(f.data().canvas.Map, 50, 0, 50, 80, 7, true);  // a number with no registered area
 
     QTest::mouseMove(f.form1().Image(), QPoint(10, 20));
     QCOMPARE(f.form1().Panel(1)->text(), Q("Текущие координаты: 10,20"));
@@ -288,7 +288,7 @@ void MainWindowTest::statusBarNeverGoesStale() {
     EditorFixture f;
     QCOMPARE(Panels(f.form1()), QStringList({QString(), QString(), QString()}));
     const std::string project = f.OpenProjectWithPicture(100, 80, {"Окно"});
-    FillMapRect(f.data().Map, 0, 0, 50, 80, 1, true);
+    FillMapRect(f.data().canvas.Map, 0, 0, 50, 80, 1, true);
     const QString size = Q("Размеры изображения: 100x80");
 
     QMouseEvent move(QEvent::MouseMove, QPointF(10, 20),
@@ -371,7 +371,7 @@ void MainWindowTest::commandLineWithMissingFileGivesBothMessages() {
     QCOMPARE(f.prompter.messages[1],
              std::string("Ошибка открытия проекта!\n/nonexistent/folder/missing.vlm\n"
                          "Файл не найден."));
-    QVERIFY(!f.data().ProjectOpen);
+    QVERIFY(!f.data().project.ProjectOpen);
     QCOMPARE(velmora::test::ShownTitle(f.form1()), Q("Velmora Editor 4.0"));
     QVERIFY(!f.form1().StartTimer()->isActive());
 }
@@ -382,26 +382,26 @@ void MainWindowTest::commandLineOpensTheProject() {
     {
         EditorFixture maker;
         maker.OpenProjectWithPicture(120, 90, {"Окно", "Крыша"});
-        FillMapRect(maker.data().Map, 0, 0, 10, 10, 2, true);
+        FillMapRect(maker.data().canvas.Map, 0, 0, 10, 10, 2, true);
         maker.Trigger("N6");
         maker.data().CloseProject();
         std::filesystem::copy(maker.folder.Path(), kept.Path(),
                               std::filesystem::copy_options::recursive);
     }
     EditorFixture f({Q(project)});
-    QTRY_VERIFY_WITH_TIMEOUT(f.data().ProjectOpen, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(f.data().project.ProjectOpen, 5000);
     QVERIFY(f.prompter.messages.empty());
     QCOMPARE(velmora::test::ShownTitle(f.form1()), Q("Velmora Editor 4.0 - ") + Q(project));
-    QVERIFY(f.data().PictureLoaded);
+    QVERIFY(f.data().canvas.PictureLoaded);
     QCOMPARE(f.form1().Canvas()->PictureSize(), QSize(120, 90));
     QCOMPARE(f.form1().Canvas()->Zoom(), 1.0);
     QVERIFY(f.form4().isVisible());
     QCOMPARE(f.form4().Controls().ListBox1->count(), 2);
-    QCOMPARE(AreaAt(f.data().Map, 5, 5), 2);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 5, 5), 2);
     // The history starts from the loaded map: undo has nothing to take away.
     f.Trigger("N13");
     QCOMPARE(f.prompter.beeps, 1);
-    QCOMPARE(AreaAt(f.data().Map, 5, 5), 2);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 5, 5), 2);
 }
 
 int RunMainWindowTest(int argc, char** argv) {

@@ -93,7 +93,7 @@ private slots:
     void MergesTwoExportedPages() {
         EditorFixture fixture;
         fixture.OpenProjectWithPicture(40, 30, {"Дом"});
-        FillMapRect(fixture.data().Map, 0, 0, 20, 30, 1, true);
+        FillMapRect(fixture.data().canvas.Map, 0, 0, 20, 30, 1, true);
         const std::string a = Export(fixture, "a.html");
         const std::string b = Export(fixture, "b.html");
         QVERIFY(FileExists(fixture.folder / "VLM/a.js"));

@@ -33,10 +33,10 @@ std::string MakeTone(const EditorFixture& fixture, const std::string& name) {
 // The sound and volume the project file holds, read back by reopening it.
 std::pair<std::string, int> StoredMusic(EditorFixture& fixture) {
     COMMON_DATA& data = fixture.data();
-    const std::string path = data.ProjectPath;
+    const std::string path = data.project.ProjectPath;
     data.CloseProject();
     data.OpenProject(path);
-    return {data.BackgroundSound, data.BackgroundVolume};
+    return {data.canvas.BackgroundSound, data.canvas.BackgroundVolume};
 }
 
 }  // namespace
@@ -48,18 +48,18 @@ private slots:
     void ShowingWithoutSoundResetsTheVolume() {
         EditorFixture fixture;
         fixture.OpenProjectWithPicture(120, 80, {});
-        fixture.data().BackgroundVolume = 40;
+        fixture.data().canvas.BackgroundVolume = 40;
         TForm6& dialog = fixture.editor().Form6();
         dialog.show();
         QCOMPARE(dialog.VolumeSlider()->value(), 100);
         QCOMPARE(dialog.VolumeField()->value(), 100);
-        QCOMPARE(fixture.data().BackgroundVolume, 100);
+        QCOMPARE(fixture.data().canvas.BackgroundVolume, 100);
         QVERIFY(dialog.Indicator()->isHidden());
 
         // A chosen sound keeps its volume and shows the indicator on the next showing.
         dialog.hide();
-        fixture.data().BackgroundSound = "wind.ogg";
-        fixture.data().BackgroundVolume = 35;
+        fixture.data().canvas.BackgroundSound = "wind.ogg";
+        fixture.data().canvas.BackgroundVolume = 35;
         dialog.show();
         QCOMPARE(dialog.VolumeSlider()->value(), 35);
         QCOMPARE(dialog.VolumeField()->value(), 35);
@@ -76,8 +76,8 @@ private slots:
 
         fixture.dialogs.Answer(tone);
         QTest::mouseClick(dialog.ChooseButton(), Qt::LeftButton);
-        QCOMPARE(fixture.data().BackgroundSound, std::string("tone.ogg"));
-        QVERIFY(FileExists(fixture.data().WorkFilePath("Sounds", "tone.ogg")));
+        QCOMPARE(fixture.data().canvas.BackgroundSound, std::string("tone.ogg"));
+        QVERIFY(FileExists(fixture.data().project.WorkFilePath("Sounds", "tone.ogg")));
         QVERIFY(!dialog.Indicator()->isHidden());
         // The chosen file is named, with its length where the sound can be decoded.
         QCOMPARE(dialog.Indicator()->Caption(), Q("Файл: tone.ogg (3,0 с)"));
@@ -90,7 +90,7 @@ private slots:
 
         dialog.VolumeSlider()->setValue(30);
         QCOMPARE(dialog.VolumeField()->value(), 30);
-        QCOMPARE(fixture.data().BackgroundVolume, 30);
+        QCOMPARE(fixture.data().canvas.BackgroundVolume, 30);
         QCOMPARE(StreamVolume(playing), 0.3f);
         dialog.VolumeField()->setValue(45);
         QCOMPARE(dialog.VolumeSlider()->value(), 45);
@@ -118,7 +118,7 @@ private slots:
         QVERIFY(dialog.Indicator()->isHidden());
         QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
         QCOMPARE(StoredMusic(fixture), std::make_pair(std::string(), 60));
-        QVERIFY(FileExists(fixture.data().WorkFilePath("Sounds", "tone.ogg")));
+        QVERIFY(FileExists(fixture.data().project.WorkFilePath("Sounds", "tone.ogg")));
     }
 
     void PlayWithoutSoundAsksForAFile() {
@@ -137,7 +137,7 @@ private slots:
         EditorFixture fixture;
         fixture.OpenProjectWithPicture(120, 80, {});
         const std::string tone = MakeTone(fixture, "tone.ogg");
-        const std::string stored = fixture.data().WorkFilePath("Sounds", "tone.ogg");
+        const std::string stored = fixture.data().project.WorkFilePath("Sounds", "tone.ogg");
         test::WriteFile(stored, "the old file");
         TForm6& dialog = fixture.editor().Form6();
         dialog.show();
@@ -147,13 +147,13 @@ private slots:
         dialog.ChooseClick();
         QCOMPARE(fixture.prompter.questions.back(),
                  Naming("Файл уже существует. Перезаписать?", stored));
-        QCOMPARE(fixture.data().BackgroundSound, std::string());
+        QCOMPARE(fixture.data().canvas.BackgroundSound, std::string());
         QVERIFY(dialog.Indicator()->isHidden());
 
         fixture.dialogs.Answer(tone);
         fixture.prompter.Reply(Answer::No);
         dialog.ChooseClick();
-        QCOMPARE(fixture.data().BackgroundSound, std::string("tone.ogg"));
+        QCOMPARE(fixture.data().canvas.BackgroundSound, std::string("tone.ogg"));
         QCOMPARE(test::ReadFile(stored), std::string("the old file"));
         dialog.hide();
     }

@@ -155,7 +155,7 @@ void ProjectCommandsTest::toolsNeedTheirState() {
 void ProjectCommandsTest::newOverExistingFileAnsweredNo() {
     EditorFixture f;
     const std::string first = f.OpenProjectWithPicture(80, 60, {"A"});
-    FillMapRect(f.data().Map, 0, 0, 20, 20, 1, true);
+    FillMapRect(f.data().canvas.Map, 0, 0, 20, 20, 1, true);
     const std::string existing = f.folder / "taken.vlm";
     velmora::test::WriteFile(existing, "not a project");
     const QString title = velmora::test::ShownTitle(f.form1());
@@ -167,19 +167,19 @@ void ProjectCommandsTest::newOverExistingFileAnsweredNo() {
     const std::string question = "Файл уже существует. Удалить его?\n" + existing;
     QCOMPARE(f.prompter.safeQuestions, std::vector<std::string>({question}));
     QCOMPARE(f.prompter.captions.back(), std::string("Требуется подтверждение"));
-    QVERIFY(f.data().ProjectOpen);
-    QCOMPARE(f.data().ProjectPath, first);
+    QVERIFY(f.data().project.ProjectOpen);
+    QCOMPARE(f.data().project.ProjectPath, first);
     QCOMPARE(velmora::test::ShownTitle(f.form1()), title);
     QVERIFY(f.form1().Canvas()->ShowsPicture());
-    QCOMPARE(AreaAt(f.data().Map, 5, 5), 1);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 5, 5), 1);
     QCOMPARE(velmora::test::ReadFile(existing), std::string("not a project"));
 
     // Yes saves and closes the open project, then replaces the file.
     f.dialogs.Answer(existing);
     f.prompter.Reply(Answer::Yes);
     f.Trigger("N2");
-    QCOMPARE(f.data().ProjectPath, existing);
-    QCOMPARE(f.data().AreaCount, 0);
+    QCOMPARE(f.data().project.ProjectPath, existing);
+    QCOMPARE(f.data().areas.AreaCount, 0);
     Bitmap savedMap;
     QVERIFY(LoadImageFile(savedMap, f.folder / "Maps/source.png"));
     QCOMPARE(AreaAt(savedMap, 5, 5), 1);
@@ -194,39 +194,39 @@ void ProjectCommandsTest::openPictureOverPaintedAreasAsksFirst() {
     f.dialogs.Answer(other);
     f.Trigger("N9");
     QVERIFY(f.prompter.questions.empty());
-    QCOMPARE(f.data().Width, 50);
+    QCOMPARE(f.data().canvas.Width, 50);
 
     // Two of three areas painted: the question names them, No keeps every pixel.
-    FillMapRect(f.data().Map, 0, 0, 10, 10, 1, true);
-    FillMapRect(f.data().Map, 20, 20, 5, 5, 3, true);
+    FillMapRect(f.data().canvas.Map, 0, 0, 10, 10, 1, true);
+    FillMapRect(f.data().canvas.Map, 20, 20, 5, 5, 3, true);
     f.data().SaveMap();
-    const Bitmap painted = f.data().Map;
+    const Bitmap painted = f.data().canvas.Map;
     const std::string mapBytes = velmora::test::ReadFile(f.folder / "Maps/other.png");
     f.dialogs.Answer(f.MakePicture("third.png", 30, 30));
     f.prompter.Reply(Answer::No);
     f.Trigger("N9");
     QCOMPARE(f.prompter.safeQuestions.size(), std::size_t(1));
     QVERIFY(f.prompter.safeQuestions[0].find("(2)") != std::string::npos);
-    QCOMPARE(f.data().Width, 50);
-    QVERIFY(f.data().Map == painted);
+    QCOMPARE(f.data().canvas.Width, 50);
+    QVERIFY(f.data().canvas.Map == painted);
     QCOMPARE(velmora::test::ReadFile(f.folder / "Maps/other.png"), mapBytes);
 
     // Yes goes on with the import.
     f.dialogs.Answer(f.folder / "third.png");
     f.prompter.Reply(Answer::Yes);
     f.Trigger("N9");
-    QCOMPARE(f.data().Width, 30);
-    QCOMPARE(AreaAt(f.data().Map, 1, 1), 0);
+    QCOMPARE(f.data().canvas.Width, 30);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 1, 1), 0);
 }
 
 void ProjectCommandsTest::newAppendsTheExtensionOnlyWhenMissing() {
     EditorFixture f;
     f.dialogs.Answer(f.folder / "Hall.VLM");
     f.Trigger("N2");
-    QCOMPARE(f.data().ProjectPath, f.folder / "Hall.VLM");
+    QCOMPARE(f.data().project.ProjectPath, f.folder / "Hall.VLM");
     f.dialogs.Answer(f.folder / "tour");
     f.Trigger("N2");
-    QCOMPARE(f.data().ProjectPath, f.folder / "tour.vlm");
+    QCOMPARE(f.data().project.ProjectPath, f.folder / "tour.vlm");
     QVERIFY(FileExists(f.folder / "tour.vlm"));
     QCOMPARE(velmora::test::ShownTitle(f.form1()),
              Q("Velmora Editor 4.0 - ") + Q(f.folder / "tour.vlm"));
@@ -236,15 +236,15 @@ void ProjectCommandsTest::newAppendsTheExtensionOnlyWhenMissing() {
 void ProjectCommandsTest::saveWritesMapAndPendingEdits() {
     EditorFixture f;
     const std::string project = f.OpenProjectWithPicture(80, 60, {"A"});
-    FillMapRect(f.data().Map, 10, 10, 5, 5, 1, true);
+    FillMapRect(f.data().canvas.Map, 10, 10, 5, 5, 1, true);
     f.form4().Controls().MessageCenterX->setValue(40);
     f.Trigger("N6");
-    QVERIFY(!f.data().AttributesModified);
+    QVERIFY(!f.data().records.AttributesModified);
 
     f.dialogs.Answer(project);
     f.Trigger("N4");  // open it again: what the file holds
-    QVERIFY(f.data().PictureLoaded);
-    QCOMPARE(AreaAt(f.data().Map, 12, 12), 1);
+    QVERIFY(f.data().canvas.PictureLoaded);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 12, 12), 1);
     QCOMPARE(f.form4().Controls().MessageCenterX->value(), 40);
 }
 
@@ -262,7 +262,7 @@ void ProjectCommandsTest::openProjectHeldElsewhereSaysWhere() {
         velmora::test::ScriptedPrompter prompter;
         DbConnection db;
         COMMON_DATA data(prompter);
-        data.ProjectDb = &db;
+        data.project.ProjectDb = &db;
         const char opened = data.OpenProject(project) ? 1 : 0;
         static_cast<void>(::write(ready[1], &opened, 1));
         while (true) {
@@ -280,7 +280,7 @@ void ProjectCommandsTest::openProjectHeldElsewhereSaysWhere() {
     f.Trigger("N4");
     char host[256] = {};
     ::gethostname(host, sizeof host - 1);
-    QVERIFY(!f.data().ProjectOpen);
+    QVERIFY(!f.data().project.ProjectOpen);
     QCOMPARE(f.prompter.messages.size(), std::size_t(1));
     const std::string& message = f.prompter.messages.front();
     QVERIFY2(
@@ -295,17 +295,17 @@ void ProjectCommandsTest::openProjectHeldElsewhereSaysWhere() {
     f.prompter.messages.clear();
     f.dialogs.Answer(project);
     f.Trigger("N4");
-    QVERIFY(f.data().ProjectOpen);
+    QVERIFY(f.data().project.ProjectOpen);
     QVERIFY(f.prompter.messages.empty());
 }
 
 void ProjectCommandsTest::saveAsCopiesTheWorkingFiles() {
     EditorFixture f;
     f.OpenProjectWithPicture(80, 60, {"A", "B"});
-    FillMapRect(f.data().Map, 0, 0, 8, 8, 2, true);
+    FillMapRect(f.data().canvas.Map, 0, 0, 8, 8, 2, true);
     velmora::test::WriteFile(f.folder / "Sounds/bell.ogg", "ogg bytes");
-    f.data().Attributes[kClick].sound_file_name = "bell.ogg";
-    f.data().AttributesModified = true;
+    f.data().records.Attributes[kClick].sound_file_name = "bell.ogg";
+    f.data().records.AttributesModified = true;
     const auto elsewhere = std::filesystem::path(f.folder.Path()) / "copy";
     std::filesystem::create_directories(elsewhere / "Pictures");
     // A different file of the same name there is kept when the answer is No. Both are real
@@ -313,7 +313,7 @@ void ProjectCommandsTest::saveAsCopiesTheWorkingFiles() {
     SaveImageFile(Bitmap(3, 3), (elsewhere / "Pictures/sign.png").string());
     SaveImageFile(Bitmap(5, 5), f.folder / "Pictures/sign.png");
     const std::string theirs = velmora::test::ReadFile((elsewhere / "Pictures/sign.png").string());
-    f.data().Attributes[kOver].overlay_file_name = "sign.png";
+    f.data().records.Attributes[kOver].overlay_file_name = "sign.png";
 
     f.dialogs.Answer((elsewhere / "second").string());
     f.prompter.Reply(Answer::No);
@@ -324,15 +324,15 @@ void ProjectCommandsTest::saveAsCopiesTheWorkingFiles() {
     QCOMPARE(velmora::test::ReadFile((elsewhere / "Pictures/sign.png").string()), theirs);
 
     const std::string copy = (elsewhere / "second.vlm").string();
-    QCOMPARE(f.data().ProjectPath, copy);
-    QVERIFY(f.data().PictureLoaded);
+    QCOMPARE(f.data().project.ProjectPath, copy);
+    QVERIFY(f.data().canvas.PictureLoaded);
     QCOMPARE(velmora::test::ShownTitle(f.form1()), Q("Velmora Editor 4.0 - ") + Q(copy));
     QVERIFY(FileExists((elsewhere / "Images/source.png").string()));
     QVERIFY(FileExists((elsewhere / "Maps/source.png").string()));
     QCOMPARE(velmora::test::ReadFile((elsewhere / "Sounds/bell.ogg").string()),
              std::string("ogg bytes"));
     QVERIFY(f.prompter.messages.empty());
-    QCOMPARE(f.data().AttributesArea, std::string("A"));
+    QCOMPARE(f.data().records.AttributesArea, std::string("A"));
 
     // The copy opens on its own, with its picture and its map, once the first editor has let
     // it go.
@@ -340,8 +340,8 @@ void ProjectCommandsTest::saveAsCopiesTheWorkingFiles() {
     EditorFixture g;
     g.dialogs.Answer(copy);
     g.Trigger("N4");
-    QVERIFY(g.data().PictureLoaded);
-    QCOMPARE(AreaAt(g.data().Map, 3, 3), 2);
+    QVERIFY(g.data().canvas.PictureLoaded);
+    QCOMPARE(AreaAt(g.data().canvas.Map, 3, 3), 2);
 }
 
 void ProjectCommandsTest::saveAsProjectWithoutPictureStaysUnpainted() {
@@ -350,11 +350,11 @@ void ProjectCommandsTest::saveAsProjectWithoutPictureStaysUnpainted() {
     // A second project without a picture; the first one's bitmaps stay in memory.
     f.dialogs.Answer(f.folder / "empty");
     f.Trigger("N2");
-    QVERIFY(!f.data().PictureLoaded);
+    QVERIFY(!f.data().canvas.PictureLoaded);
     f.dialogs.Answer(f.folder / "empty2");
     f.Trigger("N7");
-    QCOMPARE(f.data().ProjectPath, f.folder / "empty2.vlm");
-    QVERIFY(!f.data().PictureLoaded);
+    QCOMPARE(f.data().project.ProjectPath, f.folder / "empty2.vlm");
+    QVERIFY(!f.data().canvas.PictureLoaded);
     QTest::mousePress(f.form1().Image(), Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
     QTest::mouseMove(f.form1().Image(), QPoint(20, 20));
     QVERIFY(!f.form1().Canvas()->ShowsPicture());
@@ -363,7 +363,7 @@ void ProjectCommandsTest::saveAsProjectWithoutPictureStaysUnpainted() {
     f.dialogs.Answer(f.folder / "empty2.vlm");
     f.Trigger("N7");
     QVERIFY(f.prompter.questions.empty());
-    QVERIFY(f.data().ProjectOpen);
+    QVERIFY(f.data().project.ProjectOpen);
     QVERIFY(FileExists(f.folder / "empty2.vlm"));
 }
 
@@ -377,21 +377,21 @@ void ProjectCommandsTest::exitAndCloseWritePendingEdits() {
     QFETCH(bool, byMenu);
     EditorFixture f;
     const std::string project = f.OpenProjectWithPicture(80, 60, {"A"});
-    FillMapRect(f.data().Map, 0, 0, 4, 4, 1, true);
+    FillMapRect(f.data().canvas.Map, 0, 0, 4, 4, 1, true);
     f.form4().Controls().PicturePointerX->setValue(77);
     if (byMenu) {
         f.Trigger("N11");
     } else {
         QVERIFY(f.form1().close());
     }
-    QVERIFY(!f.data().ProjectOpen);
+    QVERIFY(!f.data().project.ProjectOpen);
     QVERIFY(f.prompter.questions.empty());
 
     EditorFixture g;
     g.dialogs.Answer(project);
     g.Trigger("N4");
     QCOMPARE(g.form4().Controls().PicturePointerX->value(), 77);
-    QCOMPARE(AreaAt(g.data().Map, 2, 2), 1);
+    QCOMPARE(AreaAt(g.data().canvas.Map, 2, 2), 1);
 }
 
 void ProjectCommandsTest::clearMapCanBeUndone() {
@@ -406,14 +406,14 @@ void ProjectCommandsTest::clearMapCanBeUndone() {
                      Qt::NoModifier);
     QApplication::sendEvent(f.form1().Image(), &move);
     QTest::mouseRelease(f.form1().Image(), Qt::LeftButton, Qt::NoModifier, QPoint(40, 12));
-    QCOMPARE(AreaAt(f.data().Map, 30, 11), 1);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 30, 11), 1);
 
     f.Trigger("N16");
-    QCOMPARE(AreaAt(f.data().Map, 30, 11), 0);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 30, 11), 0);
     f.Trigger("N13");
-    QCOMPARE(AreaAt(f.data().Map, 30, 11), 1);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 30, 11), 1);
     f.Trigger("N14");
-    QCOMPARE(AreaAt(f.data().Map, 30, 11), 0);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 30, 11), 0);
     f.Trigger("N14");
     QCOMPARE(f.prompter.beeps, 2);
 }
@@ -421,9 +421,9 @@ void ProjectCommandsTest::clearMapCanBeUndone() {
 void ProjectCommandsTest::viewModesRecompose() {
     EditorFixture f;
     f.OpenProjectWithPicture(80, 60, {"A", "B"});
-    FillMapRect(f.data().Map, 0, 0, 10, 10, 2, true);
-    const std::uint8_t plain = f.data().Picture.Pixel(5, 5)[2];
-    const int masked = (plain + PaletteRed(f.data().Palette[2])) / 2;
+    FillMapRect(f.data().canvas.Map, 0, 0, 10, 10, 2, true);
+    const std::uint8_t plain = f.data().canvas.Picture.Pixel(5, 5)[2];
+    const int masked = (plain + PaletteRed(f.data().areas.Palette[2])) / 2;
     struct Case {
         const char* action;
         int expected;
@@ -434,7 +434,7 @@ void ProjectCommandsTest::viewModesRecompose() {
         QCOMPARE(velmora::test::ShownRed(f.form1(), 5, 5), c.expected);
         QVERIFY(f.form1().findChild<QAction*>(Q(c.action))->isChecked());
     }
-    f.data().CurrentArea = 2;
+    f.data().areas.CurrentArea = 2;
     f.Trigger("N20");
     QCOMPARE(velmora::test::ShownRed(f.form1(), 5, 5), masked);
 }
@@ -448,14 +448,14 @@ void ProjectCommandsTest::exportAndBrowserTest() {
     f.prompter.messages.clear();
 
     const std::string project = f.OpenProjectWithPicture(80, 60, {"A"});
-    FillMapRect(f.data().Map, 0, 0, 10, 10, 1, true);
+    FillMapRect(f.data().canvas.Map, 0, 0, 10, 10, 1, true);
     std::filesystem::create_directory(f.folder / "site");
     f.dialogs.Answer(f.folder / "site/demo");
     f.Trigger("N39");
     QVERIFY(FileExists(f.folder / "site/demo.html"));
     QVERIFY(FileExists(f.folder / "site/VLM/demo.js"));
     QVERIFY(FileExists(f.folder / "site/source.png"));
-    QCOMPARE(f.data().AttributesArea, std::string("A"));
+    QCOMPARE(f.data().records.AttributesArea, std::string("A"));
 
     f.Trigger("N41");
     QCOMPARE(f.shell.opened, std::vector<std::string>({f.folder / "HTML/tour.html"}));
@@ -467,7 +467,7 @@ void ProjectCommandsTest::exportAndBrowserTest() {
 void ProjectCommandsTest::accessibleCheckBoxReachesBothExports() {
     EditorFixture f;
     f.OpenProjectWithPicture(80, 60, {"A"});
-    FillMapRect(f.data().Map, 0, 0, 10, 10, 1, true);
+    FillMapRect(f.data().canvas.Map, 0, 0, 10, 10, 1, true);
     auto* box = f.form1().findChild<QAction*>(Q("AccessibleExport"));
     QVERIFY(box && box->isCheckable());
     QVERIFY(!box->isChecked());
@@ -516,7 +516,7 @@ void ProjectCommandsTest::pageTitleIsAskedAndRememberedPerProject() {
     f.prompter.textAnswers.push_back("");
     QVERIFY(exported("plain").find("<TITLE>Dorvan Software - Velmora Demo</TITLE>") !=
             std::string::npos);
-    QVERIFY(!QSettings().value(Q("pageTitles")).toMap().contains(Q(f.data().ProjectPath)));
+    QVERIFY(!QSettings().value(Q("pageTitles")).toMap().contains(Q(f.data().project.ProjectPath)));
 }
 
 int RunProjectCommandsTest(int argc, char** argv) {

@@ -87,7 +87,7 @@ EditorFixture::EditorFixture(const QStringList& arguments) {
 
 EditorFixture::~EditorFixture() {
     // The tests leave projects open; closing them keeps the temporary folder removable.
-    if (data().ProjectOpen) {
+    if (data().project.ProjectOpen) {
         data().CloseProject();
     }
     m_editor.reset();

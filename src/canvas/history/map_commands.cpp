@@ -8,18 +8,18 @@ void ClearMapAsStep(COMMON_DATA& data, DRAW_HISTORY& history) {
 }
 
 bool UndoMap(COMMON_DATA& data, DRAW_HISTORY& history) {
-    if (!history.Undo(data.Map)) {
+    if (!history.Undo(data.canvas.Map)) {
         return false;
     }
-    data.MapModified = true;
+    data.canvas.MapModified = true;
     return true;
 }
 
 bool RedoMap(COMMON_DATA& data, DRAW_HISTORY& history) {
-    if (!history.Redo(data.Map)) {
+    if (!history.Redo(data.canvas.Map)) {
         return false;
     }
-    data.MapModified = true;
+    data.canvas.MapModified = true;
     return true;
 }
 

@@ -14,7 +14,7 @@ Rect StrokeRecorder::Move(std::int32_t x, std::int32_t y) {
     }
     m_history.AddPoint(x, y);
     const Rect painted = m_surface.ContinueStroke(x, y);
-    m_data.MapModified = true;
+    m_data.canvas.MapModified = true;
     return painted;
 }
 

@@ -30,7 +30,7 @@ Rect AreaMap::ContinueStroke(std::int32_t x, std::int32_t y) {
         m_pen.MoveTo(x, y);
         return {};
     }
-    return m_pen.LineTo(m_data.Map, x, y);
+    return m_pen.LineTo(m_data.canvas.Map, x, y);
 }
 
 Rect AreaMap::EndStroke() {
@@ -40,12 +40,12 @@ Rect AreaMap::EndStroke() {
 
 Rect AreaMap::FillMapRect(std::int64_t left, std::int64_t top, std::int64_t width,
                           std::int64_t height, int value, bool overwrite) {
-    return velmora::FillMapRect(m_data.Map, left, top, width, height, RequireValue(value),
+    return velmora::FillMapRect(m_data.canvas.Map, left, top, width, height, RequireValue(value),
                                 overwrite);
 }
 
 int AreaMap::AreaAt(std::int64_t x, std::int64_t y) const {
-    return velmora::AreaAt(m_data.Map, x, y);
+    return velmora::AreaAt(m_data.canvas.Map, x, y);
 }
 
 }  // namespace velmora

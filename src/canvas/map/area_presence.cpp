@@ -72,7 +72,7 @@ bool AreaOnMap(const Bitmap& map, int area) {
 }
 
 bool AreaOnMap(const COMMON_DATA& data, int area) {
-    return AreaOnMap(data.Map, area);
+    return AreaOnMap(data.canvas.Map, area);
 }
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 
 namespace velmora {
@@ -22,33 +23,46 @@ int TurnLeft(int d) {
     return (d + 3) & 3;
 }
 
-// The area values of the map as one byte per pixel, with a look-up that treats everything
-// beyond the edges as no area.
+// The area values of the map (the red byte) with a look-up that treats everything beyond the
+// edges as no area. It reads the map in place: a copy would cost a byte per pixel.
 class ValueGrid {
 public:
-    explicit ValueGrid(const Bitmap& map) : m_width(map.Width()), m_height(map.Height()) {
-        m_values.resize(static_cast<std::size_t>(m_width) * m_height);
-        for (int y = 0; y < m_height; ++y) {
-            const std::uint8_t* p = map.Row(y);
-            std::uint8_t* out = &m_values[static_cast<std::size_t>(y) * m_width];
-            for (int x = 0; x < m_width; ++x, p += 3) {
-                out[x] = p[2];
-            }
-        }
-    }
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
+    explicit ValueGrid(const Bitmap& map) : m_map(map) {}
+    int Width() const { return m_map.Width(); }
+    int Height() const { return m_map.Height(); }
     std::uint8_t At(int x, int y) const {
-        if (x < 0 || y < 0 || x >= m_width || y >= m_height) {
+        if (x < 0 || y < 0 || x >= m_map.Width() || y >= m_map.Height()) {
             return 0;
         }
-        return m_values[static_cast<std::size_t>(y) * m_width + x];
+        return m_map.Pixel(x, y)[2];
     }
 
 private:
+    const Bitmap& m_map;
+};
+
+// One bit per pixel: whether the pixel's top edge still waits to be traced.
+class EdgeFlags {
+public:
+    EdgeFlags(int width, int height)
+        : m_width(width), m_bits((static_cast<std::size_t>(width) * height + 63) / 64, 0) {}
+    bool Test(int x, int y) const {
+        const std::size_t i = Index(x, y);
+        return (m_bits[i / 64] >> (i % 64)) & 1U;
+    }
+    void Set(int x, int y) {
+        const std::size_t i = Index(x, y);
+        m_bits[i / 64] |= std::uint64_t{1} << (i % 64);
+    }
+    void Clear(int x, int y) {
+        const std::size_t i = Index(x, y);
+        m_bits[i / 64] &= ~(std::uint64_t{1} << (i % 64));
+    }
+
+private:
+    std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * m_width + x; }
     int m_width;
-    int m_height;
-    std::vector<std::uint8_t> m_values;
+    std::vector<std::uint64_t> m_bits;
 };
 
 // The pixel that lies in the quadrant (qx, qy) of corner (cx, cy), qx and qy being +1 or -1.
@@ -59,8 +73,7 @@ std::pair<int, int> QuadrantPixel(int cx, int cy, int qx, int qy) {
 // Follows one ring from the top edge of pixel (x, y), the area always on the right. Where
 // two pixels of the area touch only at a corner the walk turns away, so they stay apart.
 // Clears the pending flag of every top edge it passes.
-std::vector<OutlinePoint> FollowRing(const ValueGrid& grid, std::vector<std::uint8_t>& pendingTop,
-                                     int x, int y) {
+std::vector<OutlinePoint> FollowRing(const ValueGrid& grid, EdgeFlags& pendingTop, int x, int y) {
     const std::uint8_t value = grid.At(x, y);
     std::vector<OutlinePoint> corners;
     int cx = x;
@@ -68,7 +81,7 @@ std::vector<OutlinePoint> FollowRing(const ValueGrid& grid, std::vector<std::uin
     int d = kEast;
     do {
         if (d == kEast) {
-            pendingTop[static_cast<std::size_t>(cy) * grid.Width() + cx] = 0;
+            pendingTop.Clear(cx, cy);
         }
         cx += kDx[d];
         cy += kDy[d];
@@ -202,31 +215,39 @@ std::int64_t RingDoubleArea(const std::vector<OutlinePoint>& points) {
     return sum;
 }
 
-std::vector<AreaOutline> TraceOutlines(const Bitmap& map, double tolerance) {
+void TraceRings(const Bitmap& map, double tolerance,
+                const std::function<void(int area, OutlineRing ring)>& take) {
     const ValueGrid grid(map);
     const int width = grid.Width();
     const int height = grid.Height();
     // A pixel's top edge is part of an outline when the pixel above holds another value.
-    std::vector<std::uint8_t> pendingTop(static_cast<std::size_t>(width) * height, 0);
+    EdgeFlags pendingTop(width, height);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const std::uint8_t v = grid.At(x, y);
-            pendingTop[static_cast<std::size_t>(y) * width + x] = v != 0 && grid.At(x, y - 1) != v;
+            if (v != 0 && grid.At(x, y - 1) != v) {
+                pendingTop.Set(x, y);
+            }
         }
     }
-    std::array<std::vector<OutlineRing>, 256> rings;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            if (!pendingTop[static_cast<std::size_t>(y) * width + x]) {
+            if (!pendingTop.Test(x, y)) {
                 continue;
             }
             std::vector<OutlinePoint> corners = FollowRing(grid, pendingTop, x, y);
             OutlineRing ring;
             ring.hole = RingDoubleArea(corners) < 0;
             ring.points = tolerance > 0 ? Simplify(corners, tolerance) : std::move(corners);
-            rings[grid.At(x, y)].push_back(std::move(ring));
+            take(grid.At(x, y), std::move(ring));
         }
     }
+}
+
+std::vector<AreaOutline> TraceOutlines(const Bitmap& map, double tolerance) {
+    std::array<std::vector<OutlineRing>, 256> rings;
+    TraceRings(map, tolerance,
+               [&rings](int area, OutlineRing ring) { rings[area].push_back(std::move(ring)); });
     std::vector<AreaOutline> outlines;
     for (int value = 1; value < 256; ++value) {
         if (!rings[value].empty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "store/bitmap.h"
@@ -37,6 +38,11 @@ struct AreaOutline {
 // of RasterizeRings; beyond it they trade pixels along the edge for fewer corners. Areas come in
 // ascending number, rings in the order their top-left pixel is met row by row.
 std::vector<AreaOutline> TraceOutlines(const Bitmap& map, double tolerance);
+
+// The rings of TraceOutlines in the order they are found (row by row of their top-left pixel),
+// each handed to take and kept nowhere: besides the map, tracing needs one bit per pixel.
+void TraceRings(const Bitmap& map, double tolerance,
+                const std::function<void(int area, OutlineRing ring)>& take);
 
 // Twice the enclosed area of a ring, positive for an outer (clockwise on screen) ring.
 std::int64_t RingDoubleArea(const std::vector<OutlinePoint>& points);

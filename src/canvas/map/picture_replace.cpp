@@ -6,14 +6,14 @@
 namespace velmora {
 
 int PaintedAreaCount(const COMMON_DATA& data) {
-    const Bitmap& map = data.Map;
-    if (!data.PictureLoaded || map.Width() <= 0 || map.Height() <= 0) {
+    const Bitmap& map = data.canvas.Map;
+    if (!data.canvas.PictureLoaded || map.Width() <= 0 || map.Height() <= 0) {
         return 0;
     }
     const AreaPresence present = AreasOnMap(map);
     int count = 0;
     for (int number = 1; number <= kMaxAreas; ++number) {
-        count += present[number] && !data.AreaNames[number].empty() ? 1 : 0;
+        count += present[number] && !data.areas.AreaNames[number].empty() ? 1 : 0;
     }
     return count;
 }

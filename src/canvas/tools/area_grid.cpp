@@ -23,7 +23,7 @@ GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridReque
         throw Error("Столбцов и строк может быть от 1 до " + std::to_string(kGridMaxSide) + ".");
     }
     GridResult result;
-    if (request.columns * request.rows + data.AreaCount > kMaxAreas) {
+    if (request.columns * request.rows + data.areas.AreaCount > kMaxAreas) {
         data.UserPrompter().Message(kGridLimitMessage);
         return result;
     }
@@ -52,10 +52,10 @@ GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridReque
                 if (value == kSkippedCell) {
                     continue;
                 }
-                const Rect cell = GridCellRect(data.Width, data.Height, request.columns,
-                                               request.rows, column, row);
+                const Rect cell = GridCellRect(data.canvas.Width, data.canvas.Height,
+                                               request.columns, request.rows, column, row);
                 result.touched = result.touched.United(
-                    FillMapRect(data.Map, cell.x, cell.y, cell.width, cell.height,
+                    FillMapRect(data.canvas.Map, cell.x, cell.y, cell.width, cell.height,
                                 static_cast<std::uint8_t>(value), request.overwrite));
             }
         }
@@ -67,14 +67,15 @@ GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridReque
         if (painted) {
             Bitmap before;
             history.Replay(before, history.UndoCount());
-            if (before.Width() == data.Map.Width() && before.Height() == data.Map.Height()) {
-                data.Map = std::move(before);
+            if (before.Width() == data.canvas.Map.Width() &&
+                before.Height() == data.canvas.Map.Height()) {
+                data.canvas.Map = std::move(before);
             }
         }
         throw;
     }
     history.RecordGrid(request.columns, request.rows, request.overwrite, result.cellValues);
-    data.MapModified = true;
+    data.canvas.MapModified = true;
     result.done = true;
     if (!result.refusedNames.empty()) {
         data.UserPrompter().Message(GridRefusalMessage(result.refusedNames));

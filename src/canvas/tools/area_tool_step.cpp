@@ -8,7 +8,7 @@ void Record(COMMON_DATA& data, DRAW_HISTORY& history, const ChangeMask& changes,
             std::uint8_t value) {
     if (!changes.Bounds().Empty()) {
         history.RecordPixels(changes, value);
-        data.MapModified = true;
+        data.canvas.MapModified = true;
     }
 }
 
@@ -16,8 +16,8 @@ void Record(COMMON_DATA& data, DRAW_HISTORY& history, const ChangeMask& changes,
 
 Rect ApplyAreaTool(COMMON_DATA& data, DRAW_HISTORY& history, std::uint8_t value, bool overwrite,
                    const AreaToolPass& tool) {
-    ChangeMask changes(data.Map.Width(), data.Map.Height());
-    MapWriter writer(data.Map, value, overwrite, &changes);
+    ChangeMask changes(data.canvas.Map.Width(), data.canvas.Map.Height());
+    MapWriter writer(data.canvas.Map, value, overwrite, &changes);
     try {
         tool(writer);
     } catch (...) {

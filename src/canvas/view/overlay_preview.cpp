@@ -28,14 +28,14 @@ void PasteOverlay(const Bitmap& picture, const Bitmap& overlay, std::int64_t x, 
 }
 
 bool DrawOverlay(COMMON_DATA& data, int event, ViewMode mode, Bitmap& view) {
-    if (!data.PictureLoaded || event < 0 || event >= kEventCount) {
+    if (!data.canvas.PictureLoaded || event < 0 || event >= kEventCount) {
         return false;
     }
-    const ATTRIBUTES& record = data.Attributes[event];
+    const ATTRIBUTES& record = data.records.Attributes[event];
     if (record.overlay_file_name.empty()) {
         return UpdateView(data, mode, view);
     }
-    const std::string path = data.WorkFilePath("Pictures", record.overlay_file_name);
+    const std::string path = data.project.WorkFilePath("Pictures", record.overlay_file_name);
     if (path.empty()) {
         data.UserPrompter().Message(msg::kBadFileName + record.overlay_file_name);
         return false;
@@ -45,13 +45,13 @@ bool DrawOverlay(COMMON_DATA& data, int event, ViewMode mode, Bitmap& view) {
     }
     Bitmap overlay;
     try {
-        LoadImageFile(overlay, path, data.ProjectReadScope());
+        LoadImageFile(overlay, path, data.project.ProjectReadScope());
     } catch (const Error&) {
         // A file that cannot be decoded, or may not be read, previews as no overlay: the
         // preview runs on every refresh, so a message here would come back with each one.
         overlay = Bitmap();
     }
-    PasteOverlay(data.Picture, overlay, record.overlay_x, record.overlay_y, view);
+    PasteOverlay(data.canvas.Picture, overlay, record.overlay_x, record.overlay_y, view);
     return true;
 }
 

@@ -7,26 +7,26 @@ namespace velmora {
 
 StatusReadout ReadStatus(const COMMON_DATA& data, std::optional<PicturePoint> pointer) {
     StatusReadout readout;
-    if (!data.ProjectOpen || !data.PictureLoaded) {
+    if (!data.project.ProjectOpen || !data.canvas.PictureLoaded) {
         return readout;
     }
-    readout.size =
-        "Размеры изображения: " + std::to_string(data.Width) + "x" + std::to_string(data.Height);
-    if (!pointer || pointer->x < 0 || pointer->y < 0 || pointer->x >= data.Width ||
-        pointer->y >= data.Height) {
+    readout.size = "Размеры изображения: " + std::to_string(data.canvas.Width) + "x" +
+                   std::to_string(data.canvas.Height);
+    if (!pointer || pointer->x < 0 || pointer->y < 0 || pointer->x >= data.canvas.Width ||
+        pointer->y >= data.canvas.Height) {
         return readout;
     }
     readout.coordinates =
         "Текущие координаты: " + std::to_string(pointer->x) + "," + std::to_string(pointer->y);
-    const int v = AreaAt(data.Map, pointer->x, pointer->y);
-    if (v != 0 && !data.AreaNames[v].empty()) {
-        readout.area = "  Область: " + data.AreaNames[v];
+    const int v = AreaAt(data.canvas.Map, pointer->x, pointer->y);
+    if (v != 0 && !data.areas.AreaNames[v].empty()) {
+        readout.area = "  Область: " + data.areas.AreaNames[v];
     }
     return readout;
 }
 
 bool HasUnsavedChanges(const COMMON_DATA& data) {
-    return data.ProjectOpen && (data.MapModified || data.AttributesModified);
+    return data.project.ProjectOpen && (data.canvas.MapModified || data.records.AttributesModified);
 }
 
 }  // namespace velmora

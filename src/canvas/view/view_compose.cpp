@@ -192,26 +192,28 @@ void ComposeView(const Bitmap& picture, const Bitmap& map,
 }
 
 bool UpdateView(const COMMON_DATA& data, ViewMode mode, Bitmap& view) {
-    if (!data.PictureLoaded) {
+    if (!data.canvas.PictureLoaded) {
         return false;
     }
-    const Bitmap& picture = data.Picture;
+    const Bitmap& picture = data.canvas.Picture;
     if (view.Width() != picture.Width() || view.Height() != picture.Height()) {
         view.Resize(picture.Width(), picture.Height());
     }
-    ComposeView(picture, data.Map, data.Palette, mode, data.CurrentArea, view,
+    ComposeView(picture, data.canvas.Map, data.areas.Palette, mode, data.areas.CurrentArea, view,
                 {0, 0, picture.Width(), picture.Height()});
     return true;
 }
 
 bool UpdateView(const COMMON_DATA& data, ViewMode mode, Bitmap& view, const Rect& rect) {
-    if (!data.PictureLoaded) {
+    if (!data.canvas.PictureLoaded) {
         return false;
     }
-    if (view.Width() != data.Picture.Width() || view.Height() != data.Picture.Height()) {
+    if (view.Width() != data.canvas.Picture.Width() ||
+        view.Height() != data.canvas.Picture.Height()) {
         return UpdateView(data, mode, view);
     }
-    ComposeView(data.Picture, data.Map, data.Palette, mode, data.CurrentArea, view, rect);
+    ComposeView(data.canvas.Picture, data.canvas.Map, data.areas.Palette, mode,
+                data.areas.CurrentArea, view, rect);
     return true;
 }
 

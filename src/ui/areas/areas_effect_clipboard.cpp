@@ -19,12 +19,12 @@ using namespace effect_pages;
 void TForm4::PageClearClick() {
     const int page = ActivePage();
     COMMON_DATA& data = Data();
-    ATTRIBUTES record = data.Attributes[CurrentEvent()];
+    ATTRIBUTES record = data.records.Attributes[CurrentEvent()];
     CopyPageFields(page, ClearedRecord(), record);
-    data.SetAttributes(CurrentEvent(), record);
+    data.records.SetAttributes(CurrentEvent(), record);
     {
         const LoadingScope loading(m_loading);
-        FillPage(page, data.Attributes[CurrentEvent()], false);
+        FillPage(page, data.records.Attributes[CurrentEvent()], false);
     }
     UpdateStatusBar();
     PageControl1Change();
@@ -32,8 +32,8 @@ void TForm4::PageClearClick() {
 
 void TForm4::PageCopyClick() {
     COMMON_DATA& data = Data();
-    ATTRIBUTES& clipboard = data.AttributesClipboard;
-    const ATTRIBUTES& record = data.Attributes[CurrentEvent()];
+    ATTRIBUTES& clipboard = data.records.AttributesClipboard;
+    const ATTRIBUTES& record = data.records.Attributes[CurrentEvent()];
     switch (ActivePage()) {
         case 0:
             clipboard.message_style = U(m_ui->MessageStyle->currentText());
@@ -84,9 +84,9 @@ void TForm4::PageCopyClick() {
 void TForm4::PagePasteClick() {
     COMMON_DATA& data = Data();
     const int page = ActivePage();
-    ATTRIBUTES record = data.Attributes[CurrentEvent()];
-    CopyPageFields(page, data.AttributesClipboard, record);
-    data.SetAttributes(CurrentEvent(), record);
+    ATTRIBUTES record = data.records.Attributes[CurrentEvent()];
+    CopyPageFields(page, data.records.AttributesClipboard, record);
+    data.records.SetAttributes(CurrentEvent(), record);
     {
         // A pasted list text that names no item leaves the list without a choice, while the
         // record keeps the text.

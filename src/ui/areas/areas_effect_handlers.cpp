@@ -57,7 +57,7 @@ void TForm4::ConnectEffectPages() {
             if (!CanStore()) {
                 return;
             }
-            Data().SetAttribute(CurrentEvent(), list.field, U(box->currentText()));
+            Data().records.SetAttribute(CurrentEvent(), list.field, U(box->currentText()));
         });
     }
     for (const MemoField& memo : MemoFields()) {
@@ -66,7 +66,8 @@ void TForm4::ConnectEffectPages() {
             if (!CanStore()) {
                 return;
             }
-            Data().SetAttribute(CurrentEvent(), memo.field, StoredText(edit->toPlainText()));
+            Data().records.SetAttribute(CurrentEvent(), memo.field,
+                                        StoredText(edit->toPlainText()));
             UpdateStatusBar();
         });
     }
@@ -76,7 +77,7 @@ void TForm4::ConnectEffectPages() {
                     if (!CanStore()) {
                         return;
                     }
-                    Data().SetAttribute(CurrentEvent(), line.field, U(text));
+                    Data().records.SetAttribute(CurrentEvent(), line.field, U(text));
                     UpdateStatusBar();
                 });
     }
@@ -156,7 +157,7 @@ bool TForm4::CanStore() const {
 }
 
 void TForm4::StoreNumber(std::int32_t ATTRIBUTES::*field, int value) {
-    Data().SetAttribute(CurrentEvent(), field, value);
+    Data().records.SetAttribute(CurrentEvent(), field, value);
 }
 
 void TForm4::LinkPasteClick() {

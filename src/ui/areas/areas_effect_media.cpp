@@ -36,11 +36,11 @@ void TForm4::ShowPicture(QLabel* box, const std::string& name) {
         return;
     }
     COMMON_DATA& data = Data();
-    const std::string path = data.WorkFilePath("Pictures", name);
+    const std::string path = data.project.WorkFilePath("Pictures", name);
     Bitmap picture;
     bool loaded = false;
     try {
-        loaded = !path.empty() && LoadImageFile(picture, path, data.ProjectReadScope());
+        loaded = !path.empty() && LoadImageFile(picture, path, data.project.ProjectReadScope());
     } catch (const std::exception& error) {
         // A damaged file is reported, and the other controls are still filled.
         m_editor.GetPorts().prompter.Message(error.what());
@@ -48,7 +48,8 @@ void TForm4::ShowPicture(QLabel* box, const std::string& name) {
     }
     if (!loaded) {
         m_editor.GetPorts().prompter.Message(
-            kPictureMissing + (path.empty() ? data.WorkFolderPath("Pictures") + "/" + name : path));
+            kPictureMissing +
+            (path.empty() ? data.project.WorkFolderPath("Pictures") + "/" + name : path));
         return;
     }
     const QImage image(picture.Data(), picture.Width(), picture.Height(),
@@ -65,7 +66,7 @@ void TForm4::ChoosePicture(int page) {
         return;
     }
     const auto chosen = m_editor.GetPorts().fileDialogs.OpenFile(
-        "Выбрать изображение", ToQtFilter(kPictureBoxFilter), Data().ProjectFolder);
+        "Выбрать изображение", ToQtFilter(kPictureBoxFilter), Data().project.ProjectFolder);
     if (chosen) {
         COMMON_DATA& data = Data();
         const std::string name = data.CopyIntoWorkFolder(*chosen, "Pictures");
@@ -74,7 +75,7 @@ void TForm4::ChoosePicture(int page) {
             return;
         }
         const ImageField& image = ImageFields()[page == 1 ? 0 : 1];
-        data.SetAttribute(CurrentEvent(), image.field, name);
+        data.records.SetAttribute(CurrentEvent(), image.field, name);
         ShowPicture((*m_ui).*image.control, name);
     }
     UpdateStatusBar();
@@ -86,27 +87,27 @@ void TForm4::SoundChooseClick() {
         return;
     }
     const auto chosen = m_editor.GetPorts().fileDialogs.OpenFile(
-        "Выбрать звук", ToQtFilter(kSoundFilter), Data().ProjectFolder);
+        "Выбрать звук", ToQtFilter(kSoundFilter), Data().project.ProjectFolder);
     if (chosen) {
         COMMON_DATA& data = Data();
         const std::string name = data.CopyIntoWorkFolder(*chosen, "Sounds");
         if (name.empty()) {
             return;
         }
-        data.SetAttribute(CurrentEvent(), &ATTRIBUTES::sound_file_name, name);
-        m_ui->SoundIndicator->ShowSound(data.WorkFilePath("Sounds", name), name);
+        data.records.SetAttribute(CurrentEvent(), &ATTRIBUTES::sound_file_name, name);
+        m_ui->SoundIndicator->ShowSound(data.project.WorkFilePath("Sounds", name), name);
     }
     UpdateStatusBar();
 }
 
 void TForm4::SoundPlayClick() {
     COMMON_DATA& data = Data();
-    const ATTRIBUTES& record = data.Attributes[CurrentEvent()];
+    const ATTRIBUTES& record = data.records.Attributes[CurrentEvent()];
     if (record.sound_file_name.empty()) {
         m_editor.GetPorts().prompter.Message("Сперва выберите файл!");
         return;
     }
-    PreviewSound(data.WorkFilePath("Sounds", record.sound_file_name), record.sound_volume);
+    PreviewSound(data.project.WorkFilePath("Sounds", record.sound_file_name), record.sound_volume);
 }
 
 }  // namespace velmora

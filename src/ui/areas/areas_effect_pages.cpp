@@ -55,8 +55,8 @@ void TForm4::FillPage(int page, const ATTRIBUTES& record, bool keepUnknownListTe
         }
     }
     if (page == kSoundPage) {
-        m_ui->SoundIndicator->ShowSound(Data().WorkFilePath("Sounds", record.sound_file_name),
-                                        record.sound_file_name);
+        m_ui->SoundIndicator->ShowSound(
+            Data().project.WorkFilePath("Sounds", record.sound_file_name), record.sound_file_name);
     }
     if (page == kEffectsPage) {
         for (const CheckField& check : CheckFields()) {
@@ -73,7 +73,7 @@ void TForm4::UpdateAttributes() {
     {
         const LoadingScope loading(m_loading);
         // A copy: showing a missing picture's message runs the event loop.
-        const ATTRIBUTES record = Data().Attributes[CurrentEvent()];
+        const ATTRIBUTES record = Data().records.Attributes[CurrentEvent()];
         for (int page = 0; page < kPageCount; ++page) {
             FillPage(page, record, true);
         }

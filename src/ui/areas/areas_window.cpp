@@ -219,7 +219,7 @@ void TForm4::UpdateMainView() {
 
 void TForm4::UpdateFieldsList() {
     COMMON_DATA& data = Data();
-    if (!data.ProjectOpen) {
+    if (!data.project.ProjectOpen) {
         return;
     }
     data.ListAreas();
@@ -227,8 +227,8 @@ void TForm4::UpdateFieldsList() {
         const QSignalBlocker blocker(m_ui->ListBox1);
         m_ui->ListBox1->clear();
         for (int n = 1; n <= kMaxAreas; ++n) {
-            if (!data.AreaNames[n].empty()) {
-                m_ui->ListBox1->addItem(Q(data.AreaNames[n]));
+            if (!data.areas.AreaNames[n].empty()) {
+                m_ui->ListBox1->addItem(Q(data.areas.AreaNames[n]));
             }
         }
     }
@@ -254,16 +254,16 @@ void TForm4::ListBox1Click() {
     if (m_ui->ListBox1->count() == 0) {
         return;
     }
-    if (data.AttributesModified) {
-        data.WriteAttributes(data.AttributesArea);
+    if (data.records.AttributesModified) {
+        data.WriteAttributes(data.records.AttributesArea);
     }
     if (!HasSelection()) {
         SelectRow(0);
     }
     const std::string name = U(SelectedName());
     for (int n = 1; n <= kMaxAreas; ++n) {
-        if (data.AreaNames[n] == name) {
-            data.CurrentArea = n;
+        if (data.areas.AreaNames[n] == name) {
+            data.areas.CurrentArea = n;
             break;
         }
     }
@@ -297,8 +297,8 @@ void TForm4::UpdateStatusBar() {
     }};
     for (int e = 0; e < kEventCount; ++e) {
         QString text;
-        if (data.AreaCount != 0) {
-            const ATTRIBUTES& a = data.Attributes[e];
+        if (data.areas.AreaCount != 0) {
+            const ATTRIBUTES& a = data.records.Attributes[e];
             for (const Mark& mark : kMarks) {
                 text += (a.*mark.field).empty() ? Q("  -  ") : Q(mark.text);
             }
@@ -314,7 +314,7 @@ void TForm4::UpdateStatusBar() {
 
 void TForm4::AddClick() {
     COMMON_DATA& data = Data();
-    if (!data.ProjectOpen) {
+    if (!data.project.ProjectOpen) {
         return;
     }
     TForm5& dialog = m_editor.AreaNameDialog();
@@ -331,7 +331,7 @@ void TForm4::AddClick() {
 
 void TForm4::DeleteClick() {
     COMMON_DATA& data = Data();
-    if (!data.ProjectOpen || !HasSelection()) {
+    if (!data.project.ProjectOpen || !HasSelection()) {
         return;
     }
     const Answer answer = m_editor.GetPorts().prompter.AskSafely(
@@ -348,7 +348,7 @@ void TForm4::DeleteClick() {
 
 void TForm4::RenameClick() {
     COMMON_DATA& data = Data();
-    if (!data.ProjectOpen || data.AreaCount <= 0 || !HasSelection()) {
+    if (!data.project.ProjectOpen || data.areas.AreaCount <= 0 || !HasSelection()) {
         return;
     }
     const QString oldName = SelectedName();
@@ -367,7 +367,7 @@ void TForm4::ImportAddClick() {
     COMMON_DATA& data = Data();
     data.WritePendingAttributes();
     const auto file = m_editor.GetPorts().fileDialogs.OpenFile("Добавить из другого проекта", "",
-                                                               data.ProjectFolder);
+                                                               data.project.ProjectFolder);
     if (!file) {
         return;
     }
@@ -379,7 +379,7 @@ void TForm4::ImportReplaceClick() {
     COMMON_DATA& data = Data();
     data.WritePendingAttributes();
     const auto file = m_editor.GetPorts().fileDialogs.OpenFile("Заменить все из другого проекта",
-                                                               "", data.ProjectFolder);
+                                                               "", data.project.ProjectFolder);
     if (!file) {
         return;
     }
@@ -391,7 +391,7 @@ void TForm4::ImportReplaceClick() {
     }
     // Removing the old areas and importing the new ones is one change: should the import fail,
     // the old areas and their pixels are all still there, in the file and on screen.
-    const Bitmap before = data.Map;
+    const Bitmap before = data.canvas.Map;
     data.BeginChange();
     try {
         data.DeleteAllAreas();
@@ -399,9 +399,9 @@ void TForm4::ImportReplaceClick() {
         data.CommitChange();
     } catch (...) {
         data.RollbackChange();
-        data.Map = before;
+        data.canvas.Map = before;
         data.ListAreas();
-        m_editor.History().Reset(data.Map);
+        m_editor.History().Reset(data.canvas.Map);
         UpdateFieldsList();
         throw;
     }
@@ -410,7 +410,7 @@ void TForm4::ImportReplaceClick() {
 
 void TForm4::ClearListClick() {
     COMMON_DATA& data = Data();
-    if (!data.ProjectOpen || data.AreaCount <= 0) {
+    if (!data.project.ProjectOpen || data.areas.AreaCount <= 0) {
         return;
     }
     const Answer answer = m_editor.GetPorts().prompter.AskSafely(
@@ -428,13 +428,13 @@ void TForm4::RefreshClick() {
 }
 
 void TForm4::ClearPropertiesClick() {
-    Data().SetAttributes(CurrentEvent(), DefaultAttributes());
+    Data().records.SetAttributes(CurrentEvent(), DefaultAttributes());
     ClearAttributes();
 }
 
 void TForm4::ClearEventsClick() {
     for (int event = 0; event < kEventCount; ++event) {
-        Data().SetAttributes(event, DefaultAttributes());
+        Data().records.SetAttributes(event, DefaultAttributes());
     }
     ClearAttributes();
 }
@@ -442,7 +442,7 @@ void TForm4::ClearEventsClick() {
 void TForm4::CopyToEventClick(int target) {
     COMMON_DATA& data = Data();
     // With no area selected there is nothing to copy, and nothing may be written.
-    if (!data.ProjectOpen || !HasSelection()) {
+    if (!data.project.ProjectOpen || !HasSelection()) {
         return;
     }
     const std::string name = U(SelectedName());

@@ -95,14 +95,14 @@ COMMON_DATA& TForm6::Data() {
 void TForm6::showEvent(QShowEvent* event) {
     COMMON_DATA& data = Data();
     // A project without music starts over at full volume, whatever volume its file holds.
-    if (data.BackgroundSound.empty()) {
-        data.BackgroundVolume = 100;
+    if (data.canvas.BackgroundSound.empty()) {
+        data.canvas.BackgroundVolume = 100;
     }
     ShowChosenSound();
     {
         const LoadingScope syncing(m_syncing);
-        m_slider->setValue(data.BackgroundVolume);
-        m_field->setValue(data.BackgroundVolume);
+        m_slider->setValue(data.canvas.BackgroundVolume);
+        m_field->setValue(data.canvas.BackgroundVolume);
     }
     CentreOn(*this, m_editor.MainWindow());
     QDialog::showEvent(event);
@@ -117,14 +117,14 @@ void TForm6::VolumeChanged(int value) {
         m_slider->setValue(value);
         m_field->setValue(value);
     }
-    Data().BackgroundVolume = value;
+    Data().canvas.BackgroundVolume = value;
     // A playing preview follows the control at once, whichever window started it.
     SetVolume(CurrentStream, kVolumeAttribute, static_cast<float>(value) * 0.01f);
 }
 
 void TForm6::ChooseClick() {
     const auto chosen = m_editor.GetPorts().fileDialogs.OpenFile(
-        "Выбрать", ToQtFilter(kSoundFilter), m_editor.Data().ProjectFolder);
+        "Выбрать", ToQtFilter(kSoundFilter), m_editor.Data().project.ProjectFolder);
     if (!chosen) {
         return;
     }
@@ -133,28 +133,30 @@ void TForm6::ChooseClick() {
     if (name.empty()) {
         return;
     }
-    data.BackgroundSound = name;
-    data.BackgroundVolume = m_slider->value();
+    data.canvas.BackgroundSound = name;
+    data.canvas.BackgroundVolume = m_slider->value();
     ShowChosenSound();
 }
 
 void TForm6::RemoveClick() {
-    Data().BackgroundSound.clear();
+    Data().canvas.BackgroundSound.clear();
     ShowChosenSound();
 }
 
 void TForm6::ShowChosenSound() {
     const COMMON_DATA& data = Data();
-    m_indicator->ShowSound(data.WorkFilePath("Sounds", data.BackgroundSound), data.BackgroundSound);
+    m_indicator->ShowSound(data.project.WorkFilePath("Sounds", data.canvas.BackgroundSound),
+                           data.canvas.BackgroundSound);
 }
 
 void TForm6::PlayClick() {
     COMMON_DATA& data = Data();
-    if (data.BackgroundSound.empty()) {
+    if (data.canvas.BackgroundSound.empty()) {
         m_editor.GetPorts().prompter.Message("Сперва выберите файл!");
         return;
     }
-    PreviewSound(data.WorkFilePath("Sounds", data.BackgroundSound), data.BackgroundVolume);
+    PreviewSound(data.project.WorkFilePath("Sounds", data.canvas.BackgroundSound),
+                 data.canvas.BackgroundVolume);
 }
 
 void TForm6::StopClick() {

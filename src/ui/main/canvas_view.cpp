@@ -54,24 +54,24 @@ CanvasView::CanvasView(QWidget* parent) : QAbstractScrollArea(parent) {
 CanvasView::~CanvasView() = default;
 
 void CanvasView::ShowComposition(const COMMON_DATA& data, ViewMode mode, bool mapChanged) {
-    if (!data.PictureLoaded) {
+    if (!data.canvas.PictureLoaded) {
         return;
     }
     m_data = &data;
-    const QSize size(data.Picture.Width(), data.Picture.Height());
-    if (m_pyramidSource != data.Picture.Data() || m_pyramidSize != size) {
-        m_pyramid.SetPicture(data.Picture);
-        m_pyramidSource = data.Picture.Data();
+    const QSize size(data.canvas.Picture.Width(), data.canvas.Picture.Height());
+    if (m_pyramidSource != data.canvas.Picture.Data() || m_pyramidSize != size) {
+        m_pyramid.SetPicture(data.canvas.Picture);
+        m_pyramidSource = data.canvas.Picture.Data();
         m_pyramidSize = size;
         UpdateScrollBars();
     }
     if (mapChanged) {
         m_pyramid.InvalidateMap();
     }
-    const bool sizeChanged = !m_picture || m_picture->Width() != data.Picture.Width() ||
-                             m_picture->Height() != data.Picture.Height();
-    m_picture = &data.Picture;
-    m_map = &data.Map;
+    const bool sizeChanged = !m_picture || m_picture->Width() != data.canvas.Picture.Width() ||
+                             m_picture->Height() != data.canvas.Picture.Height();
+    m_picture = &data.canvas.Picture;
+    m_map = &data.canvas.Map;
     m_mode = mode;
     m_previewPyramid.Clear();
     if (sizeChanged) {
@@ -118,13 +118,13 @@ void CanvasView::ShowPreview(const COMMON_DATA& data, const Bitmap& preview) {
 
 void CanvasView::PictureReplaced(const COMMON_DATA& data, bool fit) {
     m_data = &data;
-    m_pyramid.SetPicture(data.Picture);
-    m_pyramidSource = data.Picture.Data();
-    m_pyramidSize = QSize(data.Picture.Width(), data.Picture.Height());
-    m_picture = &data.Picture;
-    m_map = &data.Map;
+    m_pyramid.SetPicture(data.canvas.Picture);
+    m_pyramidSource = data.canvas.Picture.Data();
+    m_pyramidSize = QSize(data.canvas.Picture.Width(), data.canvas.Picture.Height());
+    m_picture = &data.canvas.Picture;
+    m_map = &data.canvas.Map;
     m_fitted = fit;
-    m_zoom = fit ? FitZoom(data.Picture.Width(), data.Picture.Height(),
+    m_zoom = fit ? FitZoom(data.canvas.Picture.Width(), data.canvas.Picture.Height(),
                            maximumViewportSize().width(), maximumViewportSize().height())
                  : 1;
     UpdateScrollBars();
@@ -195,9 +195,9 @@ ViewScene CanvasView::Scene() const {
     scene.picture = m_picture;
     scene.pyramid = m_map ? &m_pyramid : &m_previewPyramid;
     scene.map = m_map;
-    scene.palette = m_data ? &m_data->Palette : nullptr;
+    scene.palette = m_data ? &m_data->areas.Palette : nullptr;
     scene.mode = m_mode;
-    scene.currentArea = m_data ? m_data->CurrentArea : 0;
+    scene.currentArea = m_data ? m_data->areas.CurrentArea : 0;
     scene.background = palette().color(QPalette::Window).rgb() | 0xFF000000u;
     return scene;
 }

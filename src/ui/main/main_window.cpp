@@ -79,11 +79,11 @@ TForm1::TForm1(Editor& editor) : m_editor(editor) {
     m_programFolder = QCoreApplication::applicationDirPath();
 
     m_data = std::make_unique<COMMON_DATA>(editor.GetPorts().prompter);
-    m_data->ProjectDb = &m_projectDb;
-    m_data->SourceDb = &m_sourceDb;
+    m_data->project.ProjectDb = &m_projectDb;
+    m_data->project.SourceDb = &m_sourceDb;
     // Removing areas restarts the history from the current map, so that undo never brings
     // back the pixels of a deleted area.
-    m_data->AreasRemoved = [this] { m_editor.History().Reset(m_data->Map); };
+    m_data->AreasRemoved = [this] { m_editor.History().Reset(m_data->canvas.Map); };
     m_stroke = std::make_unique<StrokeRecorder>(*m_data, m_editor.History());
 
     m_canvas = new CanvasView(this);
@@ -269,7 +269,7 @@ QStringList TForm1::RecentProjects() const {
 }
 
 void TForm1::RememberRecentProject() {
-    if (!m_data->ProjectOpen) {
+    if (!m_data->project.ProjectOpen) {
         return;
     }
     std::vector<std::string> recent;
@@ -277,7 +277,7 @@ void TForm1::RememberRecentProject() {
         recent.push_back(U(path));
     }
     QStringList kept;
-    for (const std::string& path : RememberRecent(recent, m_data->ProjectPath)) {
+    for (const std::string& path : RememberRecent(recent, m_data->project.ProjectPath)) {
         kept << Q(path);
     }
     QSettings().setValue(Q("recentProjects"), kept);
@@ -327,8 +327,8 @@ void TForm1::FillRecentMenu() {
 }
 
 std::string TForm1::DialogStart(bool withFileName) const {
-    if (m_data->ProjectOpen) {
-        return withFileName ? m_data->ProjectPath : m_data->ProjectFolder;
+    if (m_data->project.ProjectOpen) {
+        return withFileName ? m_data->project.ProjectPath : m_data->project.ProjectFolder;
     }
     const QStringList recent = RecentProjects();
     return recent.isEmpty() ? std::string() : ExtractFolder(U(recent.constFirst()));
@@ -362,7 +362,7 @@ void TForm1::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     if (KindOfFile(*path) == FileKind::Project) {
         OpenProjectFile(*path);
-    } else if (!m_data->ProjectOpen) {
+    } else if (!m_data->project.ProjectOpen) {
         Message(msg::kNoProjectOpen);
     } else {
         ImportPictureFile(*path);
@@ -373,13 +373,13 @@ void TForm1::SetViewMode(ViewMode mode) {
     m_viewMode = mode;
     const int index = static_cast<int>(mode);
     m_viewGroup->actions().at(index)->setChecked(true);
-    if (m_data->PictureLoaded) {
+    if (m_data->canvas.PictureLoaded) {
         m_canvas->ShowComposition(*m_data, m_viewMode, false);
     }
 }
 
 void TForm1::UpdateView() {
-    if (m_data->PictureLoaded) {
+    if (m_data->canvas.PictureLoaded) {
         m_canvas->ShowComposition(*m_data, m_viewMode);
     }
     // Every change of the project ends in a recomposed view: the status bar and the title
@@ -389,7 +389,7 @@ void TForm1::UpdateView() {
 }
 
 void TForm1::UpdateView(const Rect& rect) {
-    if (rect.Empty() || !m_data->PictureLoaded) {
+    if (rect.Empty() || !m_data->canvas.PictureLoaded) {
         return;
     }
     if (m_canvas->ShowsComposition()) {
@@ -404,7 +404,8 @@ void TForm1::UpdateView(const Rect& rect) {
 
 void TForm1::DrawOverlay() {
     const int event = m_editor.AreasWindow().CurrentEvent();
-    if (event >= 0 && event < kEventCount && m_data->Attributes[event].overlay_file_name.empty()) {
+    if (event >= 0 && event < kEventCount &&
+        m_data->records.Attributes[event].overlay_file_name.empty()) {
         UpdateView();
         return;
     }
@@ -455,8 +456,8 @@ void TForm1::RecountFormSize() {
     // Everything above and below the picture: the menu, the tool bar, the status bar.
     const int chrome = menuBar()->sizeHint().height() + statusBar()->sizeHint().height() +
                        (m_toolBar && !m_toolBar->isHidden() ? m_toolBar->sizeHint().height() : 0);
-    int width = std::max(kMinimumWidth, data.Width);
-    int height = std::max(kMinimumHeight, data.Height + chrome);
+    int width = std::max(kMinimumWidth, data.canvas.Width);
+    int height = std::max(kMinimumHeight, data.canvas.Height + chrome);
     // A picture larger than the screen scrolls instead of growing the window past it.
     if (QScreen* screen = this->screen()) {
         const QRect available = screen->availableGeometry();
@@ -467,12 +468,12 @@ void TForm1::RecountFormSize() {
     resize(width, height);
     // A picture larger than the window opens fitted, so that the author sees all of it.
     const int roomHeight = height - chrome;
-    m_canvas->PictureReplaced(data, data.Width > width || data.Height > roomHeight);
+    m_canvas->PictureReplaced(data, data.canvas.Width > width || data.canvas.Height > roomHeight);
 }
 
 void TForm1::SetProjectCaption() {
     // "[*]" is where Qt shows the modified mark while there are unsaved changes.
-    setWindowTitle(Q(kCaptionPrefix) + Q(m_data->ProjectPath) + Q("[*]"));
+    setWindowTitle(Q(kCaptionPrefix) + Q(m_data->project.ProjectPath) + Q("[*]"));
     RefreshModifiedMark();
     RefreshStatusBar();
 }

@@ -26,7 +26,7 @@ namespace velmora {
 
 void TForm1::SaveAndCloseProject() {
     COMMON_DATA& data = *m_data;
-    if (!data.ProjectOpen) {
+    if (!data.project.ProjectOpen) {
         return;
     }
     SaveClick();
@@ -38,7 +38,7 @@ void TForm1::SaveAndCloseProject() {
 
 void TForm1::FinishProject() {
     COMMON_DATA& data = *m_data;
-    if (!data.ProjectOpen) {
+    if (!data.project.ProjectOpen) {
         return;
     }
     data.SaveProject();
@@ -103,7 +103,7 @@ void TForm1::ShowOpenedProject() {
     COMMON_DATA& data = *m_data;
     if (data.LoadPicture()) {
         RecountFormSize();
-        m_editor.History().Reset(data.Map);
+        m_editor.History().Reset(data.canvas.Map);
     }
     SetProjectCaption();
     RememberRecentProject();
@@ -114,18 +114,18 @@ void TForm1::ShowOpenedProject() {
 
 void TForm1::SaveClick() {
     COMMON_DATA& data = *m_data;
-    if (!data.ProjectOpen) {
+    if (!data.project.ProjectOpen) {
         Beep();
         return;
     }
     data.SaveProject();
     RefreshModifiedMark();
-    ShowWritten(Q(kProjectSavedNote) + Q(data.ProjectPath));
+    ShowWritten(Q(kProjectSavedNote) + Q(data.project.ProjectPath));
 }
 
 void TForm1::SaveAsClick() {
     COMMON_DATA& data = *m_data;
-    if (!data.ProjectOpen) {
+    if (!data.project.ProjectOpen) {
         Beep();
         return;
     }
@@ -137,11 +137,11 @@ void TForm1::SaveAsClick() {
     }
     const std::string path = EnsureExtension(*chosen, ".vlm");
     // Saving as the open file itself is a plain save.
-    if (SameFile(path, data.ProjectPath)) {
+    if (SameFile(path, data.project.ProjectPath)) {
         SaveClick();
         return;
     }
-    const std::string rememberedArea = data.AttributesArea;
+    const std::string rememberedArea = data.records.AttributesArea;
     if (!SaveProjectAs(data, path)) {
         return;
     }
@@ -150,12 +150,12 @@ void TForm1::SaveAsClick() {
     m_editor.AreasWindow().UpdateFieldsList();
     SetProjectCaption();
     m_editor.AreasWindow().SelectAreaByName(Q(rememberedArea));
-    ShowWritten(Q(kProjectSavedNote) + Q(data.ProjectPath));
+    ShowWritten(Q(kProjectSavedNote) + Q(data.project.ProjectPath));
 }
 
 void TForm1::OpenPictureClick() {
     COMMON_DATA& data = *m_data;
-    if (!data.ProjectOpen) {
+    if (!data.project.ProjectOpen) {
         Message(msg::kNoProjectOpen);
         return;
     }
@@ -179,7 +179,7 @@ void TForm1::ImportPictureFile(const std::string& path) {
     RecountFormSize();
     m_editor.AreasWindow().PageControl1Change();
     ShowAttributesWindow();
-    m_editor.History().Reset(data.Map);
+    m_editor.History().Reset(data.canvas.Map);
 }
 
 void TForm1::ExitClick() {
@@ -212,21 +212,21 @@ void TForm1::ClearMapClick() {
 }
 
 void TForm1::AttributesClick() {
-    if (m_data->PictureLoaded) {
+    if (m_data->canvas.PictureLoaded) {
         m_editor.AreasWindow().show();
         m_editor.AreasWindow().raise();
     }
 }
 
 void TForm1::GridClick() {
-    if (m_data->PictureLoaded) {
+    if (m_data->canvas.PictureLoaded) {
         m_editor.GridDialog().exec();
         RefreshModifiedMark();
     }
 }
 
 void TForm1::MusicClick() {
-    if (!m_data->ProjectOpen) {
+    if (!m_data->project.ProjectOpen) {
         Message(msg::kNoProjectOpen);
         return;
     }
@@ -250,7 +250,7 @@ void TForm1::StartTimerFired() {
     if (!data.OpenProject(path)) {
         // A project open in another program has been named in its own message already; else
         // the path and the reason, since the user did not choose this file in a dialog.
-        if (!data.HeldElsewhere) {
+        if (!data.project.HeldElsewhere) {
             m_editor.GetPorts().prompter.Message(ProjectOpenFailure(msg::kOpenProjectFailed, path));
         }
         return;

@@ -39,7 +39,7 @@ void RememberPageTitle(const std::string& projectPath, const std::string& title)
 ExportOptions TForm1::ChosenExportOptions() const {
     ExportOptions options;
     options.accessible = m_accessibleExport->isChecked();
-    options.texts.title = RememberedPageTitle(m_data->ProjectPath);
+    options.texts.title = RememberedPageTitle(m_data->project.ProjectPath);
     return options;
 }
 
@@ -47,7 +47,7 @@ ExportOptions TForm1::ChosenExportOptions() const {
 void TForm1::N39Click() {
     COMMON_DATA& data = *m_data;
     // Without a project or picture the export refuses with its message before any dialog.
-    if (!data.ProjectOpen || !data.PictureLoaded) {
+    if (!data.project.ProjectOpen || !data.canvas.PictureLoaded) {
         ExportToHtml(data, std::string(), U(m_programFolder));
         return;
     }
@@ -59,11 +59,11 @@ void TForm1::N39Click() {
     // The page's title and heading; empty keeps the template's.
     const auto title = m_editor.GetPorts().prompter.AskText(
         "Заголовок страницы (пусто: «Dorvan Software - Velmora Demo»):", "Экспорт в HTML",
-        RememberedPageTitle(data.ProjectPath));
+        RememberedPageTitle(data.project.ProjectPath));
     if (!title) {
         return;
     }
-    RememberPageTitle(data.ProjectPath, *title);
+    RememberPageTitle(data.project.ProjectPath, *title);
     const ExportOutcome outcome =
         ExportToHtml(data, *chosen, U(m_programFolder), ChosenExportOptions());
     // The data script leaves the records of another area loaded.

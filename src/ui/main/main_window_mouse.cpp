@@ -24,26 +24,26 @@ void TForm1::ImageMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modi
         return;
     }
     if (buttons & Qt::LeftButton) {
-        if (data.AreaCount == 0) {
+        if (data.areas.AreaCount == 0) {
             return;
         }
-        m_stroke->Press(x, y, data.CurrentArea);
+        m_stroke->Press(x, y, data.areas.CurrentArea);
     } else if (buttons & Qt::RightButton) {
         m_stroke->Press(x, y, 0);
     } else if (buttons & Qt::MiddleButton) {
         data.Painting = false;
-        const int v = AreaAt(data.Map, x, y);
+        const int v = AreaAt(data.canvas.Map, x, y);
         if (v == 0) {
             return;
         }
-        data.CurrentArea = v;
-        m_editor.AreasWindow().SelectAreaByName(Q(data.AreaNames[v]));
+        data.areas.CurrentArea = v;
+        m_editor.AreasWindow().SelectAreaByName(Q(data.areas.AreaNames[v]));
     }
 }
 
 void TForm1::ImageMouseMove(Qt::MouseButtons buttons, int x, int y) {
     COMMON_DATA& data = *m_data;
-    if (!data.PictureLoaded) {
+    if (!data.canvas.PictureLoaded) {
         return;
     }
     m_pointer = PicturePoint{x, y};

@@ -30,7 +30,7 @@ constexpr double kOutlineTolerance = 1.0;
 
 void TForm1::ImportShapesClick() {
     COMMON_DATA& data = *m_data;
-    if (!data.ProjectOpen || !data.PictureLoaded) {
+    if (!data.project.ProjectOpen || !data.canvas.PictureLoaded) {
         Beep();
         return;
     }
@@ -42,7 +42,7 @@ void TForm1::ImportShapesClick() {
     ShapeFileContents contents;
     try {
         // The whole file is read and checked before the project changes.
-        contents = ReadShapeFile(*chosen, data.Width, data.Height);
+        contents = ReadShapeFile(*chosen, data.canvas.Width, data.canvas.Height);
     } catch (const std::exception& error) {
         Message(error.what());
         return;
@@ -58,7 +58,7 @@ void TForm1::ImportShapesClick() {
 
 void TForm1::ExportShapesClick() {
     const COMMON_DATA& data = *m_data;
-    if (!data.ProjectOpen || !data.PictureLoaded) {
+    if (!data.project.ProjectOpen || !data.canvas.PictureLoaded) {
         Beep();
         return;
     }
@@ -77,9 +77,10 @@ void TForm1::ExportShapesClick() {
                                                kConfirmCaption, Buttons::YesNo) != Answer::Yes) {
         return;
     }
-    const std::string text = WriteOutlines(TraceOutlines(data.Map, kOutlineTolerance),
-                                           data.AreaNames, data.Width, data.Height, format);
     try {
+        const std::string text = WriteOutlines(
+            TraceOutlinesWithin(data.canvas.Map, kOutlineTolerance, data.areas.AreaNames, false),
+            data.areas.AreaNames, data.canvas.Width, data.canvas.Height, format);
         WriteFileAtomically(path, text);
     } catch (const std::exception& error) {
         Message(error.what());

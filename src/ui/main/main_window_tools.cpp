@@ -143,8 +143,8 @@ void TForm1::SelectTool(AreaTool tool) {
 
 bool TForm1::ReadyForTool() {
     const COMMON_DATA& data = *m_data;
-    if (!data.ProjectOpen || !data.PictureLoaded || data.AreaCount == 0 || data.CurrentArea < 1 ||
-        data.CurrentArea > 255) {
+    if (!data.project.ProjectOpen || !data.canvas.PictureLoaded || data.areas.AreaCount == 0 ||
+        data.areas.CurrentArea < 1 || data.areas.CurrentArea > 255) {
         Beep();
         return false;
     }
@@ -159,7 +159,7 @@ void TForm1::UseAreaTool(const std::function<void(MapWriter&)>& tool, bool overw
     Rect changed;
     try {
         changed = ApplyAreaTool(data, m_editor.History(),
-                                static_cast<std::uint8_t>(data.CurrentArea), overwrite, tool);
+                                static_cast<std::uint8_t>(data.areas.CurrentArea), overwrite, tool);
     } catch (const std::exception& error) {
         // The core refuses before it writes: the map is as it was.
         Message(error.what());
@@ -175,15 +175,15 @@ void TForm1::FillAt(QPoint pixel, bool overwrite) {
         return;
     }
     COMMON_DATA& data = *m_data;
-    if (!data.Map.Contains(pixel.x(), pixel.y())) {
+    if (!data.canvas.Map.Contains(pixel.x(), pixel.y())) {
         Beep();
         return;
     }
-    const int held = AreaAt(data.Map, pixel.x(), pixel.y());
+    const int held = AreaAt(data.canvas.Map, pixel.x(), pixel.y());
     if (held != 0 && !overwrite) {
         // Without overwrite the fill only writes pixels of no area: nothing would change.
         Beep();
-        statusBar()->showMessage(Q("Точка принадлежит области «") + Q(data.AreaNames[held]) +
+        statusBar()->showMessage(Q("Точка принадлежит области «") + Q(data.areas.AreaNames[held]) +
                                      Q("»: заливка без Shift пишет только в пиксели вне "
                                        "областей."),
                                  kWrittenNoteMs);
@@ -197,7 +197,7 @@ void TForm1::WandAt(QPoint pixel, bool overwrite) {
     if (!ReadyForTool()) {
         return;
     }
-    const Bitmap& picture = m_data->Picture;
+    const Bitmap& picture = m_data->canvas.Picture;
     if (!picture.Contains(pixel.x(), pixel.y())) {
         Beep();
         return;
@@ -217,7 +217,7 @@ void TForm1::FillBox(AreaTool kind, const QRect& box, bool overwrite) {
     const std::int64_t width = box.width();
     const std::int64_t height = box.height();
     if (kind == AreaTool::Object) {
-        const Bitmap& picture = m_data->Picture;
+        const Bitmap& picture = m_data->canvas.Picture;
         UseAreaTool(
             [&](MapWriter& writer) {
                 const WaitCursor wait;

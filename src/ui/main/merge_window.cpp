@@ -107,7 +107,7 @@ void TForm7::RememberPlace() {
 
 void TForm7::AddClick() {
     for (const std::string& path : m_editor.GetPorts().fileDialogs.OpenFiles(
-             "Добавить", ToQtFilter(kMergeFilter), m_editor.Data().ProjectFolder)) {
+             "Добавить", ToQtFilter(kMergeFilter), m_editor.Data().project.ProjectFolder)) {
         m_list->addItem(Q(path));
     }
 }
@@ -134,7 +134,7 @@ void TForm7::SaveClick() {
         return;
     }
     const auto chosen = m_editor.GetPorts().fileDialogs.SaveFile(
-        "Сохранить", ToQtFilter(kMergeFilter), m_editor.Data().ProjectFolder);
+        "Сохранить", ToQtFilter(kMergeFilter), m_editor.Data().project.ProjectFolder);
     if (!chosen) {
         return;
     }

@@ -135,10 +135,10 @@ void EditorSurvivalTest::everyMenuItemInEveryState() {
     if (state == int(State::ProjectWithoutPicture)) {
         fixture.dialogs.Answer(fixture.folder / "tour.vlm");
         fixture.Trigger("N2");
-        QVERIFY(fixture.data().ProjectOpen);
+        QVERIFY(fixture.data().project.ProjectOpen);
     } else if (state == int(State::FullProject)) {
         fixture.OpenProjectWithPicture(120, 80, {"Зал", "Холл"});
-        QVERIFY(fixture.data().PictureLoaded);
+        QVERIFY(fixture.data().canvas.PictureLoaded);
         fixture.form1().ImageMouseDown(Qt::LeftButton, Qt::NoModifier, 10, 10);
         fixture.form1().ImageMouseMove(Qt::LeftButton, 60, 40);
         fixture.form1().ImageMouseUp();
@@ -168,11 +168,11 @@ void EditorSurvivalTest::everyMenuItemInEveryState() {
     fixture.dialogs.answers.clear();
     fixture.dialogs.Answer(fixture.folder / "after.vlm");
     fixture.Trigger("N2");
-    QVERIFY(fixture.data().ProjectOpen);
+    QVERIFY(fixture.data().project.ProjectOpen);
     fixture.dialogs.Answer(fixture.MakePicture("after.png", 40, 30));
     fixture.Trigger("N9");
-    QVERIFY(fixture.data().PictureLoaded);
-    QCOMPARE(fixture.data().Width, 40);
+    QVERIFY(fixture.data().canvas.PictureLoaded);
+    QCOMPARE(fixture.data().canvas.Width, 40);
 }
 
 void EditorSurvivalTest::failingCommandShowsItsErrorAndTheEditorGoesOn() {
@@ -201,7 +201,7 @@ void EditorSurvivalTest::failingCommandShowsItsErrorAndTheEditorGoesOn() {
     std::filesystem::rename(maps + ".aside", maps);
     Click(save);
     QCOMPARE(fixture.prompter.messages.size(), std::size_t{1});
-    QVERIFY(fixture.data().ProjectOpen);
+    QVERIFY(fixture.data().project.ProjectOpen);
     QVERIFY(std::filesystem::exists(maps + "/source.png"));
     application->SetPrompter(nullptr);
 }

@@ -1,5 +1,5 @@
 // The author's edits of the loaded effect records.
-#include "store/common_data.h"
+#include "store/area_records.h"
 
 namespace velmora {
 
@@ -11,7 +11,7 @@ bool ValidEvent(int event) {
 
 }  // namespace
 
-bool COMMON_DATA::SetAttribute(int event, std::string ATTRIBUTES::*field, std::string value) {
+bool AreaRecords::SetAttribute(int event, std::string ATTRIBUTES::*field, std::string value) {
     if (!ValidEvent(event)) {
         return false;
     }
@@ -20,7 +20,7 @@ bool COMMON_DATA::SetAttribute(int event, std::string ATTRIBUTES::*field, std::s
     return true;
 }
 
-bool COMMON_DATA::SetAttribute(int event, std::int32_t ATTRIBUTES::*field, std::int32_t value) {
+bool AreaRecords::SetAttribute(int event, std::int32_t ATTRIBUTES::*field, std::int32_t value) {
     if (!ValidEvent(event)) {
         return false;
     }
@@ -29,7 +29,7 @@ bool COMMON_DATA::SetAttribute(int event, std::int32_t ATTRIBUTES::*field, std::
     return true;
 }
 
-bool COMMON_DATA::SetAttributes(int event, const ATTRIBUTES& record) {
+bool AreaRecords::SetAttributes(int event, const ATTRIBUTES& record) {
     if (!ValidEvent(event)) {
         return false;
     }
