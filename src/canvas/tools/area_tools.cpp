@@ -99,9 +99,8 @@ void FillObject(MapWriter& writer, const Bitmap& picture, std::int64_t left, std
     }
     const Rect box{static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
                    static_cast<int>(y1 - y0)};
-    const std::vector<std::uint8_t> object = SegmentObject(picture, box);
-    for (int y = 0; y < box.height; ++y) {
-        const std::uint8_t* row = &object[static_cast<std::size_t>(y) * box.width];
+    // Row by row, so that a box over a huge picture never holds a whole mask.
+    SegmentObject(picture, box, [&](int y, const std::uint8_t* row) {
         int runStart = -1;
         for (int x = 0; x <= box.width; ++x) {
             const bool inside = x < box.width && row[x] != 0;
@@ -112,7 +111,7 @@ void FillObject(MapWriter& writer, const Bitmap& picture, std::int64_t left, std
                 runStart = -1;
             }
         }
-    }
+    });
 }
 
 Rect FillEllipse(Bitmap& map, std::int64_t left, std::int64_t top, std::int64_t width,

@@ -1,6 +1,8 @@
 // Graph-cut segmentation of the object in a box. A large box is first segmented on a reduced
-// copy (the cut's cost grows faster than the pixel count), then only the band around the
-// found edge is cut again at full size, tile by tile, so the edge follows the real pixels.
+// working copy of bounded size (the cut's cost grows faster than the pixel count), then the
+// full-size picture is cut again tile by tile with the colour models learnt on the copy,
+// wherever the reduced result is unsure: along its edge and where a pixel's own colour
+// disagrees with it, which is how thin parts (legs, stems, petal tips) come back.
 #include "canvas/tools/object_select.h"
 
 #include <algorithm>
@@ -8,17 +10,18 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "canvas/tools/object_colour_table.h"
+
 namespace velmora {
 
 namespace {
 
-constexpr int kWorkSide = 480;   // the reduced copy's longer side
-constexpr int kTileSide = 160;   // full-size refinement works on tiles of this side
-constexpr int kMinSamples = 32;  // the colour models need this many pixels of each kind
-constexpr int kFirstIterations = 5;
-constexpr int kRefineIterations = 1;
+constexpr double kWorkPixels = 480.0 * 480.0;  // the reduced copy's size at most
+constexpr int kTileSide = 256;                 // full-size refinement works on tiles of this side
+constexpr int kTileContext = 16;  // each tile is cut with this much of its surroundings
+constexpr int kEdgeReach = 2;     // reduced pixels either side of the reduced edge are unsure
+constexpr int kIterations = 5;
 
-// Labels object and background from a GrabCut mask (definite or probable).
 bool IsObject(std::uint8_t label) {
     return (label & 1) != 0;
 }
@@ -35,30 +38,128 @@ void EnsureBackground(cv::Mat& mask) {
     mask.col(mask.cols - 1).setTo(cv::GC_BGD);
 }
 
-bool EnoughSamples(const cv::Mat& mask) {
-    int object = 0;
-    for (int y = 0; y < mask.rows; ++y) {
-        const std::uint8_t* row = mask.ptr<std::uint8_t>(y);
-        for (int x = 0; x < mask.cols; ++x) {
-            object += IsObject(row[x]);
-        }
-    }
-    const int background = mask.rows * mask.cols - object;
-    return object >= kMinSamples && background >= kMinSamples;
+// Cuts image (a part of the picture) with the object inside the rectangle inner.
+cv::Mat CutInBox(const cv::Mat& image, const cv::Rect& inner, cv::Mat& backgroundModel,
+                 cv::Mat& objectModel) {
+    cv::Mat mask(image.size(), CV_8UC1, cv::Scalar(cv::GC_BGD));
+    mask(inner).setTo(cv::GC_PR_FGD);
+    EnsureBackground(mask);
+    // GrabCut seeds its colour models from OpenCV's random generator: start it where a fresh
+    // thread does, so one box always gives one selection.
+    cv::theRNG() = cv::RNG();
+    cv::grabCut(image, mask, cv::Rect(), backgroundModel, objectModel, kIterations,
+                cv::GC_INIT_WITH_MASK);
+    return mask;
 }
 
-void Cut(const cv::Mat& image, cv::Mat& mask, int iterations) {
-    cv::Mat backgroundModel;
-    cv::Mat objectModel;
-    cv::grabCut(image, mask, cv::Rect(), backgroundModel, objectModel, iterations,
-                cv::GC_INIT_WITH_MASK);
+// For each full-size column (or row) the reduced one it falls in.
+std::vector<int> ReducedIndex(int full, int reduced) {
+    std::vector<int> index(static_cast<std::size_t>(full));
+    for (int i = 0; i < full; ++i) {
+        index[i] = std::min(reduced - 1, static_cast<int>((i + 0.5) * reduced / full));
+    }
+    return index;
 }
+
+// The full-size pass: the reduced labels decide where they are sure, the graph cut with the
+// reduced copy's colour models decides the rest, one stripe of tiles at a time.
+class FullSizeRefinement {
+public:
+    FullSizeRefinement(const cv::Mat& image, const cv::Rect& inner, const cv::Mat& reducedMask,
+                       const cv::Mat& backgroundModel, const cv::Mat& objectModel)
+        : m_image(image),
+          m_inner(inner),
+          m_backgroundModel(backgroundModel),
+          m_objectModel(objectModel),
+          m_colours(backgroundModel, objectModel),
+          m_column(ReducedIndex(image.cols, reducedMask.cols)),
+          m_row(ReducedIndex(image.rows, reducedMask.rows)) {
+        m_object = (reducedMask & 1) * 255;
+        const cv::Mat kernel = cv::getStructuringElement(
+            cv::MORPH_RECT, cv::Size(2 * kEdgeReach + 1, 2 * kEdgeReach + 1));
+        cv::Mat grown;
+        cv::Mat shrunk;
+        cv::dilate(m_object, grown, kernel);
+        cv::erode(m_object, shrunk, kernel);
+        m_edge = grown != shrunk;
+    }
+
+    void Run(const ObjectRow& onRow) {
+        cv::Mat stripe;
+        for (int top = 0; top < m_inner.height; top += kTileSide) {
+            const int height = std::min(kTileSide, m_inner.height - top);
+            stripe.create(height, m_inner.width, CV_8UC1);
+            for (int left = 0; left < m_inner.width; left += kTileSide) {
+                const cv::Rect tile(m_inner.x + left, m_inner.y + top,
+                                    std::min(kTileSide, m_inner.width - left), height);
+                cv::Mat objectPart = Tile(tile) & 1;
+                objectPart.copyTo(stripe(cv::Rect(left, 0, tile.width, tile.height)));
+            }
+            for (int y = 0; y < height; ++y) {
+                onRow(top + y, stripe.ptr<std::uint8_t>(y));
+            }
+        }
+    }
+
+private:
+    // The GrabCut labels of tile, which lies inside the box.
+    cv::Mat Tile(const cv::Rect& tile) {
+        const cv::Rect wide =
+            cv::Rect(tile.x - kTileContext, tile.y - kTileContext, tile.width + 2 * kTileContext,
+                     tile.height + 2 * kTileContext) &
+            cv::Rect(0, 0, m_image.cols, m_image.rows);
+        cv::Mat mask(wide.size(), CV_8UC1);
+        const cv::Rect back(tile.x - wide.x, tile.y - wide.y, tile.width, tile.height);
+        bool unsure = false;
+        for (int y = 0; y < wide.height; ++y) {
+            const int fy = wide.y + y;
+            const std::uint8_t* colour = m_image.ptr<std::uint8_t>(fy) + 3 * wide.x;
+            std::uint8_t* out = mask.ptr<std::uint8_t>(y);
+            const bool rowInBox = fy >= m_inner.y && fy < m_inner.y + m_inner.height;
+            const std::uint8_t* object = m_object.ptr<std::uint8_t>(m_row[fy]);
+            const std::uint8_t* edge = m_edge.ptr<std::uint8_t>(m_row[fy]);
+            const bool rowInTile = y >= back.y && y < back.y + back.height;
+            for (int x = 0; x < wide.width; ++x, colour += 3) {
+                const int fx = wide.x + x;
+                if (!rowInBox || fx < m_inner.x || fx >= m_inner.x + m_inner.width) {
+                    out[x] = cv::GC_BGD;
+                    continue;
+                }
+                const int sx = m_column[fx];
+                const bool isObject = object[sx] != 0;
+                const bool sure = edge[sx] == 0 && m_colours.LooksLikeObject(colour) == isObject;
+                if (sure) {
+                    out[x] = isObject ? cv::GC_FGD : cv::GC_BGD;
+                } else {
+                    out[x] = isObject ? cv::GC_PR_FGD : cv::GC_PR_BGD;
+                    unsure |= rowInTile && x >= back.x && x < back.x + back.width;
+                }
+            }
+        }
+        if (unsure) {
+            cv::grabCut(m_image(wide), mask, cv::Rect(), m_backgroundModel, m_objectModel, 1,
+                        cv::GC_EVAL_FREEZE_MODEL);
+        }
+        return mask(back);
+    }
+
+    const cv::Mat& m_image;
+    cv::Rect m_inner;
+    cv::Mat m_backgroundModel;
+    cv::Mat m_objectModel;
+    ObjectColourTable m_colours;
+    std::vector<int> m_column;
+    std::vector<int> m_row;
+    cv::Mat m_object;  // reduced labels, 255 for the object
+    cv::Mat m_edge;    // reduced pixels near the reduced edge
+};
 
 }  // namespace
 
-std::vector<std::uint8_t> SegmentObject(const Bitmap& picture, const Rect& box) {
-    // Some surroundings of the box give the background its colours.
-    const int margin = std::max(8, std::max(box.width, box.height) / 10);
+void SegmentObject(const Bitmap& picture, const Rect& box, const ObjectRow& onRow) {
+    // The surroundings of the box give the background its colours: a third of the box's size
+    // on every side, which the reduced copy keeps affordable.
+    const int margin = std::max(8, std::max(box.width, box.height) / 3);
     const Rect crop =
         Rect{box.x - margin, box.y - margin, box.width + 2 * margin, box.height + 2 * margin}
             .Intersected({0, 0, picture.Width(), picture.Height()});
@@ -69,80 +170,43 @@ std::vector<std::uint8_t> SegmentObject(const Bitmap& picture, const Rect& box) 
     const cv::Rect inner(box.x - crop.x, box.y - crop.y, box.width, box.height);
 
     const double scale =
-        std::min(1.0, static_cast<double>(kWorkSide) / std::max(crop.width, crop.height));
-    cv::Mat mask(image.size(), CV_8UC1, cv::Scalar(cv::GC_BGD));
+        std::min(1.0, std::sqrt(kWorkPixels / (static_cast<double>(crop.width) * crop.height)));
+    cv::Mat backgroundModel;
+    cv::Mat objectModel;
     if (scale >= 1.0) {
-        mask(inner).setTo(cv::GC_PR_FGD);
-        EnsureBackground(mask);
-        Cut(image, mask, kFirstIterations);
-    } else {
-        cv::Mat small;
-        cv::resize(image, small, cv::Size(), scale, scale, cv::INTER_AREA);
-        cv::Mat smallMask(small.size(), CV_8UC1, cv::Scalar(cv::GC_BGD));
-        const cv::Rect smallInner =
-            cv::Rect(static_cast<int>(std::floor(inner.x * scale)),
-                     static_cast<int>(std::floor(inner.y * scale)),
-                     std::max(1, static_cast<int>(std::ceil(inner.width * scale))),
-                     std::max(1, static_cast<int>(std::ceil(inner.height * scale)))) &
-            cv::Rect(0, 0, small.cols, small.rows);
-        smallMask(smallInner).setTo(cv::GC_PR_FGD);
-        EnsureBackground(smallMask);
-        Cut(small, smallMask, kFirstIterations);
-
-        // Back to full size: the reduced result decides far from its edge; a band as wide as
-        // a few reduced pixels around the edge is cut again.
-        cv::Mat objectSmall = (smallMask & 1) * 255;
-        cv::Mat objectFull;
-        cv::resize(objectSmall, objectFull, image.size(), 0, 0, cv::INTER_LINEAR);
-        objectFull = objectFull >= 128;
-        const int reach = static_cast<int>(std::ceil(2.0 / scale));
-        const cv::Mat kernel =
-            cv::getStructuringElement(cv::MORPH_RECT, cv::Size(2 * reach + 1, 2 * reach + 1));
-        cv::Mat grown;
-        cv::Mat shrunk;
-        cv::dilate(objectFull, grown, kernel);
-        cv::erode(objectFull, shrunk, kernel);
-        mask.setTo(cv::GC_PR_BGD, grown);
-        mask.setTo(cv::GC_PR_FGD, objectFull);
-        mask.setTo(cv::GC_FGD, shrunk);
-        mask.setTo(cv::GC_BGD, grown == 0);
-        // Outside the box is background whatever the reduced copy said.
-        cv::Mat outside(image.size(), CV_8UC1, cv::Scalar(255));
-        outside(inner).setTo(0);
-        mask.setTo(cv::GC_BGD, outside);
-
-        const cv::Mat band = grown & ~shrunk;
-        for (int ty = 0; ty < image.rows; ty += kTileSide) {
-            for (int tx = 0; tx < image.cols; tx += kTileSide) {
-                const cv::Rect tile =
-                    cv::Rect(tx, ty, kTileSide, kTileSide) & cv::Rect(0, 0, image.cols, image.rows);
-                if (cv::countNonZero(band(tile)) == 0) {
-                    continue;
-                }
-                // The tile grows by the band's reach so its colour models see both sides.
-                const cv::Rect wide = cv::Rect(tile.x - reach, tile.y - reach,
-                                               tile.width + 2 * reach, tile.height + 2 * reach) &
-                                      cv::Rect(0, 0, image.cols, image.rows);
-                cv::Mat tileMask = mask(wide).clone();
-                if (!EnoughSamples(tileMask)) {
-                    continue;
-                }
-                const cv::Mat tileImage = image(wide).clone();
-                Cut(tileImage, tileMask, kRefineIterations);
-                const cv::Rect back(tile.x - wide.x, tile.y - wide.y, tile.width, tile.height);
-                tileMask(back).copyTo(mask(tile));
-            }
+        const cv::Mat mask = CutInBox(image, inner, backgroundModel, objectModel);
+        std::vector<std::uint8_t> row(static_cast<std::size_t>(box.width));
+        for (int y = 0; y < box.height; ++y) {
+            const std::uint8_t* labels = mask.ptr<std::uint8_t>(inner.y + y) + inner.x;
+            std::transform(labels, labels + box.width, row.begin(),
+                           [](std::uint8_t label) { return IsObject(label) ? 1 : 0; });
+            onRow(y, row.data());
         }
+        return;
     }
+    const cv::Size reducedSize(std::max(3, static_cast<int>(std::lround(crop.width * scale))),
+                               std::max(3, static_cast<int>(std::lround(crop.height * scale))));
+    cv::Mat reduced;
+    cv::resize(image, reduced, reducedSize, 0, 0, cv::INTER_AREA);
+    const double sx = static_cast<double>(reducedSize.width) / crop.width;
+    const double sy = static_cast<double>(reducedSize.height) / crop.height;
+    const cv::Rect reducedInner =
+        cv::Rect(static_cast<int>(std::floor(inner.x * sx)),
+                 static_cast<int>(std::floor(inner.y * sy)),
+                 std::max(1, static_cast<int>(std::ceil(inner.width * sx))),
+                 std::max(1, static_cast<int>(std::ceil(inner.height * sy)))) &
+        cv::Rect(0, 0, reduced.cols, reduced.rows);
+    const cv::Mat reducedMask = CutInBox(reduced, reducedInner, backgroundModel, objectModel);
+    reduced.release();
+    FullSizeRefinement(image, inner, reducedMask, backgroundModel, objectModel).Run(onRow);
+}
 
-    std::vector<std::uint8_t> result(static_cast<std::size_t>(box.width) * box.height, 0);
-    for (int y = 0; y < box.height; ++y) {
-        const std::uint8_t* row = mask.ptr<std::uint8_t>(inner.y + y) + inner.x;
-        for (int x = 0; x < box.width; ++x) {
-            result[static_cast<std::size_t>(y) * box.width + x] = IsObject(row[x]) ? 1 : 0;
-        }
-    }
-    return result;
+std::vector<std::uint8_t> SegmentObject(const Bitmap& picture, const Rect& box) {
+    std::vector<std::uint8_t> mask(static_cast<std::size_t>(box.width) * box.height);
+    SegmentObject(picture, box, [&](int y, const std::uint8_t* row) {
+        std::copy(row, row + box.width, mask.begin() + static_cast<std::ptrdiff_t>(y) * box.width);
+    });
+    return mask;
 }
 
 }  // namespace velmora
