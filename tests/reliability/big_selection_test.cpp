@@ -1,7 +1,8 @@
 // Object selection over the whole of a big picture: the selection works on a bounded reduced
 // copy and on full-size tiles, so a box over 36 megapixels costs the program little more
 // memory than a box of a few pixels (the picture and the map are held either way), and the
-// object is still found whole.
+// object is still found whole. The verbs that never look at the picture's pixels hold only
+// the map.
 #include <png.h>
 
 #include <cstdio>
@@ -91,6 +92,28 @@ TEST_F(BigSelectionTest, TheWholePictureIsSelectedInBoundedMemory) {
     const double discArea = std::numbers::pi * kRadius * kRadius;
     EXPECT_GT(selected, 0.99 * discArea);
     EXPECT_LT(wrong, 0.001 * discArea);
+}
+
+// Importing the picture checks every row but keeps none; painting, shapes and export read the
+// picture's size from its header: each holds the map (3 bytes a pixel) and little else.
+TEST_F(BigSelectionTest, VerbsThatNeverLookAtThePixelsHoldOnlyTheMap) {
+    WriteDiscPng(Work("disc.png"));
+    ASSERT_EQ(Cli({"new", "tour.vlm"}).status, 0);
+    const std::vector<std::vector<std::string>> verbs = {
+        {"picture", "tour.vlm", "disc.png"},
+        {"area", "add", "tour.vlm", "Диск"},
+        {"fill", "tour.vlm", "Диск", "--rect", "100,100,2000,1500"},
+        {"shapes", "tour.vlm"},
+        {"export", "tour.vlm", "site/page.html"},
+    };
+    for (const auto& verb : verbs) {
+        const CliRun run = Cli(verb);
+        ASSERT_EQ(run.status, 0) << verb[0] << ": " << run.err;
+#if !defined(__SANITIZE_ADDRESS__)
+        EXPECT_LT(run.peakKb, 3LL * kSide * kSide / 1024 + kWorkingKb) << verb[0];
+#endif
+    }
+    EXPECT_NE(ReadFile(Work("site/page.html")).find("disc.png"), std::string::npos);
 }
 
 }  // namespace
