@@ -23,7 +23,7 @@ void AddShapes(CLI::App& app, Context& context) {
         "the area names: an HTML image map, SVG or JSON");
     auto project = std::make_shared<std::string>();
     auto format = std::make_shared<std::string>("html");
-    auto tolerance = std::make_shared<double>(1.0);
+    auto tolerance = std::make_shared<double>(kDefaultOutlineTolerance);
     verb->add_option("project", *project)->required();
     verb->add_option("--format", *format, "html (default), svg or json")
         ->check(CLI::IsMember({"html", "svg", "json"}));

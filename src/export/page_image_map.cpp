@@ -9,14 +9,6 @@
 
 namespace velmora {
 
-namespace {
-
-// Up to one pixel off the traced edge the rings still cover exactly the area's pixels, with
-// far fewer corners on slanted and round edges.
-constexpr double kOutlineTolerance = 1.0;
-
-}  // namespace
-
 std::string ImageMapName(const std::string& pageId) {
     return pageId + "_areas";
 }
@@ -25,7 +17,7 @@ std::vector<std::string> ImageMapLines(const Bitmap& map, const std::array<std::
                                        const std::array<std::string, 256>& links,
                                        const std::string& mapName) {
     const std::vector<AreaOutline> outlines =
-        TraceOutlinesWithin(map, kOutlineTolerance, names, true);
+        TraceOutlinesWithin(map, kDefaultOutlineTolerance, names, true);
     if (outlines.empty()) {
         return {};
     }

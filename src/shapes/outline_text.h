@@ -11,6 +11,11 @@
 
 namespace velmora {
 
+// How far a traced corner may lie from the written polygon unless told otherwise: up to one
+// pixel off the traced edge the rings still cover exactly the area's pixels, with far fewer
+// corners on slanted and round edges.
+inline constexpr double kDefaultOutlineTolerance = 1.0;
+
 // The largest outline text written: an image map, SVG or JSON list beyond it is too big for a
 // page or for importing again, and keeping its rings would cost memory without bound.
 inline constexpr std::int64_t kMaxOutlineTextBytes = 20 * 1024 * 1024;

@@ -23,8 +23,6 @@ constexpr const char* kShapeFileFilter =
     "Разметка (*.html;*.htm;*.svg;*.json)|*.html;*.htm;*.svg;*.json|Все файлы (*.*)|*.*";
 constexpr const char* kOutlineFilter =
     "HTML (*.html)|*.html|SVG (*.svg)|*.svg|JSON (*.json)|*.json";
-// How far a traced corner may lie from the written polygon, as the command line's default.
-constexpr double kOutlineTolerance = 1.0;
 
 }  // namespace
 
@@ -78,9 +76,10 @@ void TForm1::ExportShapesClick() {
         return;
     }
     try {
-        const std::string text = WriteOutlines(
-            TraceOutlinesWithin(data.canvas.Map, kOutlineTolerance, data.areas.AreaNames, false),
-            data.areas.AreaNames, data.canvas.Width, data.canvas.Height, format);
+        const std::string text =
+            WriteOutlines(TraceOutlinesWithin(data.canvas.Map, kDefaultOutlineTolerance,
+                                              data.areas.AreaNames, false),
+                          data.areas.AreaNames, data.canvas.Width, data.canvas.Height, format);
         WriteFileAtomically(path, text);
     } catch (const std::exception& error) {
         Message(error.what());
