@@ -1,9 +1,13 @@
 // Verbs that make an area from the picture itself: pixels of a similar colour, and the object
 // inside a box.
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "canvas/history/draw_history.h"
+#include "canvas/map/change_mask.h"
+#include "canvas/map/map_writer.h"
 #include "canvas/tools/area_tool_step.h"
 #include "canvas/tools/area_tools.h"
 #include "cli/cli_app.h"
@@ -11,6 +15,39 @@
 namespace velmora::cli {
 
 namespace {
+
+// A tool that reads the picture, noting what it selects in target.
+using PictureSelection = std::function<void(SpanTarget& target, const Bitmap& picture)>;
+
+// Runs select while only the picture is held, then lets the picture go, decodes the map and
+// writes the selection into it as one step: a picture and its map are never held together,
+// only one of them and a bit a pixel of selection.
+void ApplyToMapAfterPicture(Session& session, const std::string& area, bool overwrite,
+                            const PictureSelection& select) {
+    COMMON_DATA& data = session.Data();
+    const int value = AreaOrErase(session, area);
+    ChangeMask selected(0, 0);
+    {
+        Bitmap picture;
+        if (!data.DecodePicture(picture)) {
+            throw Exit{kFailed, kNoPicture};
+        }
+        selected = ChangeMask(picture.Width(), picture.Height());
+        MaskWriter target(selected, picture.Width(), picture.Height());
+        select(target, picture);
+    }
+    RequireMap(session);
+    DRAW_HISTORY history;
+    const Rect changed = ApplyAreaTool(data, history, static_cast<std::uint8_t>(value), overwrite,
+                                       [&](MapWriter& writer) {
+                                           selected.ForEachRun([&writer](int y, int x0, int x1) {
+                                               if (y < writer.Height() && x0 < writer.Width()) {
+                                                   writer.Span(y, x0, std::min(x1, writer.Width()));
+                                               }
+                                           });
+                                       });
+    FinishTool(session, changed);
+}
 
 void AddWand(CLI::App& app, Context& context) {
     auto* verb = app.add_subcommand(
@@ -34,18 +71,13 @@ void AddWand(CLI::App& app, Context& context) {
     verb->callback([&context, project, area, at, tolerance, global, overwrite] {
         const auto xy = ParseNumbers("--at", *at, 2);
         Session session(context.prompter, *project);
-        COMMON_DATA& data = session.Data();
-        RequirePicture(session);
-        const int value = AreaOrErase(session, *area);
-        if (!data.canvas.Picture.Contains(static_cast<int>(xy[0]), static_cast<int>(xy[1]))) {
-            throw Exit{kFailed, PointOffPictureText(xy[0], xy[1], data.canvas.Picture)};
-        }
-        DRAW_HISTORY history;
-        const Rect changed = ApplyAreaTool(
-            data, history, static_cast<std::uint8_t>(value), *overwrite, [&](MapWriter& writer) {
-                FillSimilarColour(writer, data.canvas.Picture, xy[0], xy[1], *tolerance, !*global);
+        ApplyToMapAfterPicture(
+            session, *area, *overwrite, [&](SpanTarget& target, const Bitmap& picture) {
+                if (!picture.Contains(static_cast<int>(xy[0]), static_cast<int>(xy[1]))) {
+                    throw Exit{kFailed, PointOffPictureText(xy[0], xy[1], picture)};
+                }
+                FillSimilarColour(target, picture, xy[0], xy[1], *tolerance, !*global);
             });
-        FinishTool(session, changed);
     });
 }
 
@@ -65,15 +97,10 @@ void AddSelectObject(CLI::App& app, Context& context) {
     verb->callback([&context, project, area, box, overwrite] {
         const auto b = ParseNumbers("--box", *box, 4);
         Session session(context.prompter, *project);
-        COMMON_DATA& data = session.Data();
-        RequirePicture(session);
-        const int value = AreaOrErase(session, *area);
-        DRAW_HISTORY history;
-        const Rect changed = ApplyAreaTool(
-            data, history, static_cast<std::uint8_t>(value), *overwrite, [&](MapWriter& writer) {
-                FillObject(writer, data.canvas.Picture, b[0], b[1], b[2], b[3]);
-            });
-        FinishTool(session, changed);
+        ApplyToMapAfterPicture(session, *area, *overwrite,
+                               [&](SpanTarget& target, const Bitmap& picture) {
+                                   FillObject(target, picture, b[0], b[1], b[2], b[3]);
+                               });
     });
 }
 

@@ -331,6 +331,18 @@ bool COMMON_DATA::LoadPictureRecord() {
     return !canvas.PictureFileName.empty();
 }
 
+bool COMMON_DATA::DecodePicture(Bitmap& picture) {
+    if (!LoadPictureRecord()) {
+        return false;
+    }
+    const std::string path = project.WorkFilePath("Images", canvas.PictureFileName);
+    if (path.empty()) {
+        ShowMessage(msg::kBadFileName + canvas.PictureFileName);
+        return false;
+    }
+    return LoadImageFile(picture, path, project.ProjectReadScope());
+}
+
 bool COMMON_DATA::LoadPicture(PixelsOf what) {
     if (!LoadPictureRecord()) {
         return false;

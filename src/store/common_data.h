@@ -58,6 +58,10 @@ public:
     // is read from its header and its pixels stay undecoded, for the work that never looks at
     // them (painting, shapes, export): a big picture then costs only its map.
     bool LoadPicture(PixelsOf what = PixelsOf::PictureAndMap);
+    // Decodes the stored picture into picture and changes nothing else, for work that needs
+    // the pixels before the map (a selection on a picture too big to hold beside its map).
+    // False when the project holds no picture (said), or its file is missing.
+    bool DecodePicture(Bitmap& picture);
     bool SaveMap();
     bool SaveBackgroundSound();
     // Save: the map and the pending records in one change.

@@ -29,6 +29,26 @@ void ChangeMask::Mark(int y, int x0, int x1) {
     m_bounds = m_bounds.United({x0, y, x1 - x0, 1});
 }
 
+void ChangeMask::ForEachRun(const std::function<void(int y, int x0, int x1)>& take) const {
+    for (int y = m_bounds.y; y < m_bounds.Bottom(); ++y) {
+        const std::vector<std::uint8_t>& row = m_rows[static_cast<std::size_t>(y)];
+        if (row.empty()) {
+            continue;
+        }
+        int runStart = -1;
+        for (int x = m_bounds.x; x <= m_bounds.Right(); ++x) {
+            const bool noted = x < m_bounds.Right() &&
+                               ((row[static_cast<std::size_t>(x >> 3)] >> (x & 7)) & 1U) != 0;
+            if (noted && runStart < 0) {
+                runStart = x;
+            } else if (!noted && runStart >= 0) {
+                take(y, runStart, x);
+                runStart = -1;
+            }
+        }
+    }
+}
+
 std::vector<std::uint8_t> ChangeMask::BoundsBits() const {
     const Rect& rect = m_bounds;
     if (rect.Empty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "canvas/map/rect.h"
@@ -22,6 +23,8 @@ public:
     // The bits of Bounds(), row by row, each row starting on a byte, the first pixel of a
     // byte in its lowest bit.
     std::vector<std::uint8_t> BoundsBits() const;
+    // Every run of noted pixels, row by row from the top, left to right: [x0, x1) of row y.
+    void ForEachRun(const std::function<void(int y, int x0, int x1)>& take) const;
 
 private:
     int m_width;

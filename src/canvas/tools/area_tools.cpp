@@ -61,34 +61,33 @@ void FillRegion(MapWriter& writer, std::int64_t x, std::int64_t y) {
                     [&writer](int row, int x0, int x1) { writer.Span(row, x0, x1); });
 }
 
-void FillSimilarColour(MapWriter& writer, const Bitmap& picture, std::int64_t x, std::int64_t y,
+void FillSimilarColour(SpanTarget& target, const Bitmap& picture, std::int64_t x, std::int64_t y,
                        int tolerance, bool contiguous) {
     RequireOnPicture(picture, x, y);
     if (tolerance < 0 || tolerance > 255) {
         throw Error("Допуск цвета должен быть от 0 до 255, а задан " + std::to_string(tolerance) +
                     ".");
     }
-    const int width = std::min(picture.Width(), writer.Map().Width());
-    const int height = std::min(picture.Height(), writer.Map().Height());
+    const int width = std::min(picture.Width(), target.Width());
+    const int height = std::min(picture.Height(), target.Height());
     SelectSimilarColour(picture, static_cast<int>(x), static_cast<int>(y), tolerance, contiguous,
-                        [&writer, width, height](int row, int x0, int x1) {
+                        [&target, width, height](int row, int x0, int x1) {
                             if (row < height && x0 < width) {
-                                writer.Span(row, x0, std::min(x1, width));
+                                target.Span(row, x0, std::min(x1, width));
                             }
                         });
 }
 
-void FillObject(MapWriter& writer, const Bitmap& picture, std::int64_t left, std::int64_t top,
+void FillObject(SpanTarget& target, const Bitmap& picture, std::int64_t left, std::int64_t top,
                 std::int64_t width, std::int64_t height) {
-    const Bitmap& map = writer.Map();
     const std::string asGiven = std::to_string(left) + "," + std::to_string(top) + "," +
                                 std::to_string(width) + "," + std::to_string(height);
     const std::int64_t x0 = std::max<std::int64_t>(left, 0);
     const std::int64_t y0 = std::max<std::int64_t>(top, 0);
     const std::int64_t x1 = std::min<std::int64_t>(left + std::max<std::int64_t>(width, 0),
-                                                   std::min(picture.Width(), map.Width()));
+                                                   std::min(picture.Width(), target.Width()));
     const std::int64_t y1 = std::min<std::int64_t>(top + std::max<std::int64_t>(height, 0),
-                                                   std::min(picture.Height(), map.Height()));
+                                                   std::min(picture.Height(), target.Height()));
     if (width <= 0 || height <= 0 || x0 >= x1 || y0 >= y1) {
         throw Error("Рамка " + asGiven + " лежит вне изображения " + SizeText(picture) + ".");
     }
@@ -107,7 +106,7 @@ void FillObject(MapWriter& writer, const Bitmap& picture, std::int64_t left, std
             if (inside && runStart < 0) {
                 runStart = x;
             } else if (!inside && runStart >= 0) {
-                writer.Span(box.y + y, box.x + runStart, box.x + x);
+                target.Span(box.y + y, box.x + runStart, box.x + x);
                 runStart = -1;
             }
         }

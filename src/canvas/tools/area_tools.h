@@ -25,9 +25,11 @@ void FillEllipse(MapWriter& writer, std::int64_t left, std::int64_t top, std::in
                  std::int64_t height);
 void FillPolygon(MapWriter& writer, const ShapeRing& points);
 void FillRegion(MapWriter& writer, std::int64_t x, std::int64_t y);
-void FillSimilarColour(MapWriter& writer, const Bitmap& picture, std::int64_t x, std::int64_t y,
+// The tools that read the picture may also note what they select in a mask (MaskWriter), for
+// a picture too big to hold beside its map.
+void FillSimilarColour(SpanTarget& target, const Bitmap& picture, std::int64_t x, std::int64_t y,
                        int tolerance, bool contiguous);
-void FillObject(MapWriter& writer, const Bitmap& picture, std::int64_t left, std::int64_t top,
+void FillObject(SpanTarget& target, const Bitmap& picture, std::int64_t left, std::int64_t top,
                 std::int64_t width, std::int64_t height);
 
 Rect FillEllipse(Bitmap& map, std::int64_t left, std::int64_t top, std::int64_t width,
