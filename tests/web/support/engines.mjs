@@ -379,7 +379,15 @@ class WebKitPage extends PageBase {
         this.seen = 0;
         this.closed = false;
         const actions = (list) => this.command('POST', '/actions', { actions: list });
-        const pointer = (steps) => actions([{ type: 'pointer', id: 'mouse', parameters: { pointerType: 'mouse' }, actions: steps }]);
+        // The session's pointer stays where it was in the last window, and a move to the same
+        // point is no move: in a new window it starts from a corner, as Playwright's does.
+        const pointer = (steps) => {
+            if (this.session.pointerWindow !== this.handle) {
+                this.session.pointerWindow = this.handle;
+                steps = [{ ...steps[0], x: steps[0].x === 0 ? 1 : 0, y: 0 }, ...steps];
+            }
+            return actions([{ type: 'pointer', id: 'mouse', parameters: { pointerType: 'mouse' }, actions: steps }]);
+        };
         // The driver takes whole CSS pixels: a point goes to the pixel it lies in.
         const at = (x, y) => ({ type: 'pointerMove', x: Math.floor(x), y: Math.floor(y), origin: 'viewport', duration: 0 });
         const press = [{ type: 'pointerDown', button: 0 }, { type: 'pointerUp', button: 0 }];

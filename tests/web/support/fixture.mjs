@@ -37,18 +37,18 @@ export function lacks(feature) {
     return kLacks[engine]?.[feature] || false;
 }
 
-// Why the page tests cannot run here, or '' when they can.
-export function skipReason() {
+// Why the page tests cannot run here (in engine which), or '' when they can.
+export function skipReason(which = engine) {
     const needs = {
         chromium: [[chromiumPath, `no Chromium at ${chromiumPath}`],
             [path.join(repo, 'node_modules/playwright-core'), 'playwright-core is not installed (scripts/setup runs npm ci)']],
         firefox: [[firefoxPath, `no Firefox at ${firefoxPath} (Debian's firefox-esr)`],
             [path.join(repo, 'node_modules/puppeteer-core'), 'puppeteer-core is not installed (scripts/setup runs npm ci)']],
         webkit: [[webkitDriverPath, `no WebKitWebDriver at ${webkitDriverPath} (Debian's webkit2gtk-driver)`]],
-    }[engine];
-    if (!needs) return `unknown engine ${engine}`;
+    }[which];
+    if (!needs) return `unknown engine ${which}`;
     for (const [file, reason] of needs) if (!fs.existsSync(file)) return reason;
-    if (engine !== 'chromium' && !spawnSync('sh', ['-c', 'command -v Xvfb']).stdout.length) return 'no Xvfb for the browser\'s display';
+    if (which !== 'chromium' && !spawnSync('sh', ['-c', 'command -v Xvfb']).stdout.length) return 'no Xvfb for the browser\'s display';
     if (!fs.existsSync(cli)) return `velmora-cli not built at ${cli}`;
     const help = spawnSync(cli, ['--help'], { encoding: 'utf8' }).stdout || '';
     for (const verb of ['export', 'merge', 'fill']) {
@@ -139,10 +139,10 @@ export async function serveFolder(folder, answer = () => false) {
         close: () => new Promise((resolve) => server.close(resolve)) };
 }
 
-// The engine's browser with its home and temporary files in a folder of their own. Sound plays
-// without a gesture unless autoplay is false.
-export async function launchBrowser({ autoplay = true } = {}) {
-    if (engine !== 'chromium') return launchEngine(engine, { autoplay, testHost: kTestHost });
+// The engine's browser (which, by default the tests' engine) with its home and temporary files
+// in a folder of their own. Sound plays without a gesture unless autoplay is false.
+export async function launchBrowser({ autoplay = true, which = engine } = {}) {
+    if (which !== 'chromium') return launchEngine(which, { autoplay, testHost: kTestHost });
     const { chromium } = await import('playwright-core');
     const home = tempFolder('browser');
     const browser = await chromium.launch({

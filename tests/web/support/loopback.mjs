@@ -5,15 +5,17 @@
 // the test's temporary folders (a file:// page of a test, for engines whose driver cannot add
 // scripts to a page, with byte ranges as a local file reads, is visited at http://127.0.0.1:PORT/c<context>/<path>). Into every page it
 // serves for a context it puts that context's init scripts first, as Playwright would.
-import { spawn } from 'node:child_process';
+import { spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 
-// An Xvfb server on a free display; resolves to { display (":N"), close() }.
+// An Xvfb server on a free display; resolves to { display (":N"), close() }. Its pointer waits
+// in the far corner, away from every window: a window that opens under it would otherwise
+// get the pointer's own moves besides the driver's.
 export async function startDisplay() {
-    const server = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1600x1200x24', '-nolisten', 'tcp'],
+    const server = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '2560x1600x24', '-nolisten', 'tcp'],
         { stdio: ['ignore', 'ignore', 'pipe', 'pipe'] });
     let stderr = '';
     server.stderr.on('data', (d) => (stderr += d));
@@ -21,6 +23,8 @@ export async function startDisplay() {
         server.stdio[3].once('data', (d) => resolve(String(d).trim()));
         server.once('exit', (code) => reject(new Error(`Xvfb ended with ${code}: ${stderr}`)));
     });
+    const park = spawnSync('xdotool', ['mousemove', '2559', '1599'], { env: { ...process.env, DISPLAY: `:${number}` } });
+    if (park.status !== 0) throw new Error(`xdotool could not move the display's pointer: ${park.stderr}`);
     return { display: `:${number}`, close: () => server.kill() };
 }
 
