@@ -141,11 +141,15 @@ try {
     const page = exportPage(project, path.join(folder, 'site', 'big.html'));
     const results = [];
     for (const which of engines) results.push([which, await measure(which, page)]);
+    // One frame is the engine's frame interval, read from the bubble entries, whose frames do
+    // little work.
     console.log(`entering an area with effects, event to painted frame, side by side (target: within one frame):`);
     for (const [which, figures] of results) {
-        const { painted, frame } = { painted: figures.effect_painted, frame: figures.effect_frame };
+        const painted = figures.effect_painted;
+        const interval = figures.bubble_frame.median;
         console.log(`  ${which.padEnd(9)} median ${painted.median.toFixed(2)} ms, p95 ${painted.p95.toFixed(2)} ms; ` +
-            `frame median ${frame.median.toFixed(2)} ms: ${painted.median <= frame.median ? 'within' : 'NOT within'} one frame`);
+            `frame interval ${interval.toFixed(2)} ms, the effect's frame ${figures.effect_frame.median.toFixed(2)} ms: ` +
+            `${painted.median <= interval ? 'within' : 'NOT within'} one frame`);
     }
 } finally {
     fs.rmSync(folder, { recursive: true, force: true });
