@@ -180,6 +180,14 @@ class GeckoPage extends PageBase {
         return Buffer.from(await this.inner.screenshot(clip ? { clip } : {}));
     }
 
+    // Firefox with scripts off never answers a script call in a window the page opened: the
+    // address alone tells that such a window has loaded.
+    async waitForLoadState() {
+        const end = Date.now() + 5000;
+        while (this.inner.url() === 'about:blank' && Date.now() < end) await sleep(50);
+        await Promise.race([this.waitForFunction(() => document.readyState === 'complete'), sleep(3000)]).catch(() => {});
+    }
+
     close() {
         return this.inner.close();
     }
