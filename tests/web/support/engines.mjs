@@ -638,11 +638,13 @@ class WebKitBrowser {
     }
 
     async close() {
+        // A browser that does not quit within a few seconds is not waited for: the driver and
+        // its browser are killed, so a suite never hangs after its last case.
         for (const session of this.sessions.values()) {
             const s = await session.catch(() => null);
-            if (s) await s.raw('DELETE', '').catch(() => {});
+            if (s) await Promise.race([s.raw('DELETE', '').catch(() => {}), sleep(5000)]);
         }
-        for (const driver of this.drivers) driver.kill();
+        for (const driver of this.drivers) driver.kill('SIGKILL');
         await this.loopback.close();
         this.screen.close();
         fs.rmSync(this.home, { recursive: true, force: true });
