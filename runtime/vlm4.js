@@ -135,9 +135,11 @@ const num = (value, fallback) => (Number.isFinite(Number(value)) ? Number(value)
 const clamp = (v, lo, hi) => (v < lo ? lo : v > hi ? hi : v);
 const lines = (text) => String(text).split('|').join('\n');
 const report = (what, error) => console.error(`vlm4: ${what}:`, error);
-// A file that exists may fail too (no audio output, an unknown format): the browser's reason.
+// A file that exists may fail too (no audio output, an unknown format): the browser's reason,
+// or the code's name where the browser gives none (WebKit).
+const kMediaErrors = ['', 'MEDIA_ERR_ABORTED', 'MEDIA_ERR_NETWORK', 'MEDIA_ERR_DECODE', 'MEDIA_ERR_SRC_NOT_SUPPORTED'];
 const mediaError = (what, media, src) => report(`${what} ${src} not loaded`,
-  `MediaError ${media.error ? `${media.error.code} ${media.error.message}` : '?'}`);
+  `MediaError ${media.error ? `${media.error.code} ${media.error.message || kMediaErrors[media.error.code] || ''}` : '?'}`);
 
 function styleClasses(style, prefix) {
   let [colour, size] = String(style || '').split('_');

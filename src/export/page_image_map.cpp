@@ -26,12 +26,15 @@ std::vector<std::string> ImageMapLines(const Bitmap& map, const std::array<std::
         std::string line = "\t\t\t\t<area shape=\"poly\" coords=\"" + RingCoords(*ref.ring) + "\"";
         const std::string& link = links[ref.area];
         // A hole, and an area without a link, has neither link nor name (an alt is only allowed
-        // with an href): it only keeps the outline after it off its pixels, and stays out of the
-        // keyboard order.
+        // with an href): it only keeps the outline after it off its pixels. Firefox makes even
+        // such an area a Tab stop when scripts are off: tabindex -1 keeps it out of the keyboard
+        // order there too.
         if (!ref.ring->hole && !link.empty() && LinkSchemeAllowed(link)) {
             // As the runtime opens it: a new window that cannot reach back to the page.
             line += " href=\"" + EscapeHtml(link) + "\" target=\"_blank\" rel=\"noopener\" alt=\"" +
                     EscapeHtml(names[ref.area]) + "\"";
+        } else {
+            line += " tabindex=\"-1\"";
         }
         lines.push_back(line + ">");
     }

@@ -21,6 +21,7 @@ struct MapArea {
     std::vector<std::pair<long, long>> corners;
     std::optional<std::string> href;
     std::optional<std::string> alt;
+    std::optional<std::string> tabindex;
 };
 
 std::optional<std::string> Attribute(const std::string& line, const std::string& name) {
@@ -54,6 +55,7 @@ std::vector<MapArea> ParseAreas(const std::vector<std::string>& lines) {
         }
         area.href = Attribute(line, "href");
         area.alt = Attribute(line, "alt");
+        area.tabindex = Attribute(line, "tabindex");
         areas.push_back(std::move(area));
     }
     return areas;
@@ -126,10 +128,13 @@ TEST_F(AccessibleExportTest, ImageMapNamesEveryPixelAsTheBrowserReadsIt) {
     for (const MapArea& area : areas) {
         if (area.alt == escapedName) {
             EXPECT_EQ(area.href, "https://example.org/?a=1&amp;b=2");
+            EXPECT_FALSE(area.tabindex);
         } else {
-            // The hole, the unlinked area and the refused link open nothing and have no name.
+            // The hole, the unlinked area and the refused link open nothing, have no name and
+            // are no Tab stop.
             EXPECT_FALSE(area.href);
             EXPECT_FALSE(area.alt);
+            EXPECT_EQ(area.tabindex, "-1");
         }
     }
     for (const std::string& line : lines) {

@@ -5,7 +5,9 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { after, before, describe, it } from 'node:test';
-import { launchBrowser, makeProject, openPage, pixelPoint, run, skipReason, tempFolder } from './support/fixture.mjs';
+import {
+    axeViolations, lacks, launchBrowser, makeProject, openPage, pixelPoint, run, skipReason, tempFolder,
+} from './support/fixture.mjs';
 
 const skip = skipReason();
 
@@ -19,7 +21,7 @@ const areaAt = (x, y) => {
 };
 const areas = {
     [names[0]]: { over: { area_brightness: 40 } },
-    [names[1]]: { over: { message_text: 'войти' }, click: { link: 'https://example.org/door' } },
+    [names[1]]: { over: { message_text: 'войти' }, click: { link: 'http://example.org/door' } },
     [names[2]]: { click: { message_text: 'окна', message_center_x: 240, message_center_y: 150 } },
 };
 
@@ -48,7 +50,7 @@ describe('the accessible export', { skip: skip || false }, () => {
 
     async function visit(file, options = {}) {
         const context = await browser.newContext({ viewport: { width: 700, height: 600 }, reducedMotion: 'reduce', ...options });
-        await context.route('https://example.org/**', (route) => route.fulfill({ body: '<title>door</title>', contentType: 'text/html' }));
+        await context.route('http://example.org/**', (route) => route.fulfill({ body: '<title>door</title>', contentType: 'text/html' }));
         const p = options.javaScriptEnabled === false ? await context.newPage() : await openPage(context, file);
         if (options.javaScriptEnabled === false) await p.goto(`file://${file}`);
         p.visit = context;
@@ -77,7 +79,7 @@ describe('the accessible export', { skip: skip || false }, () => {
         return list;
     };
 
-    it('names and links the linked areas without scripts, and only those take the keyboard', async () => {
+    it('names and links the linked areas without scripts, and only those take the keyboard', async (t) => {
         const p = await visit(pages.a, { javaScriptEnabled: false });
         try {
             assert.equal(await p.evaluate(() => typeof window.vlm4), 'undefined');
@@ -86,13 +88,17 @@ describe('the accessible export', { skip: skip || false }, () => {
             // The hole comes first; the frame, the block and the two pieces follow. HTML allows an
             // alt only beside an href: the areas without a link carry neither.
             assert.deepEqual(map.areas.map((a) => [a.alt, a.href, a.shape]).sort(), [
-                ['', null, 'poly'], ['', null, 'poly'], ['Дверь', 'https://example.org/door', 'poly'],
+                ['', null, 'poly'], ['', null, 'poly'], ['Дверь', 'http://example.org/door', 'poly'],
                 ['', null, 'poly'], ['', null, 'poly']].sort());
             assert.deepEqual((await p.locator('area[alt]').all()).length, 1);
             assert.equal(map.areas.find((a) => a.href).target, '_blank');
-            assert.equal(await hitAt(p, 200, 60), 'Дверь');
-            for (const [x, y] of [[30, 30], [80, 80], [280, 200]]) assert.equal(await hitAt(p, x, y), '', `${x},${y}`);
-            assert.equal(await hitAt(p, 240, 200), 'IMG');
+            if (lacks('areaFromPoint')) {
+                t.diagnostic(lacks('areaFromPoint'));
+            } else {
+                assert.equal(await hitAt(p, 200, 60), 'Дверь');
+                for (const [x, y] of [[30, 30], [80, 80], [280, 200]]) assert.equal(await hitAt(p, x, y), '', `${x},${y}`);
+                assert.equal(await hitAt(p, 240, 200), 'IMG');
+            }
             // The one link is the one Tab stop of the picture.
             const stops = [];
             for (let i = 0; i < 3; i++) {
@@ -103,7 +109,9 @@ describe('the accessible export', { skip: skip || false }, () => {
             // The link opens from the picture itself.
             const opened = p.visit.waitForEvent('page');
             await p.mouse.click(...(await pixelPoint(p, 200, 60)));
-            assert.equal((await opened).url(), 'https://example.org/door');
+            const door = await opened;
+            await door.waitForLoadState();
+            assert.equal(await door.url(), 'http://example.org/door');
         } finally {
             await p.visit.close();
         }
@@ -115,10 +123,13 @@ describe('the accessible export', { skip: skip || false }, () => {
             assert.equal(await p.evaluate(() => document.images[0].hasAttribute('usemap')), false);
             assert.deepEqual(await focusNames(p, 3), [names[0], 'Дверь', 'Окна']);
             const opened = [];
-            p.visit.on('page', (q) => opened.push(q.url()));
+            p.visit.on('page', (q) => opened.push(q));
             await p.mouse.click(...(await pixelPoint(p, 200, 60)));
             await p.waitForTimeout(700);
-            assert.deepEqual(opened, ['https://example.org/door']);
+            assert.deepEqual(await Promise.all(opened.map(async (q) => {
+                await q.waitForLoadState();
+                return q.url();
+            })), ['http://example.org/door']);
             assert.deepEqual(p.errors, []);
         } finally {
             await p.visit.close();
@@ -126,12 +137,11 @@ describe('the accessible export', { skip: skip || false }, () => {
     });
 
     it('has no axe-core violations, at rest and with an area focused', async () => {
-        const { AxeBuilder } = await import('@axe-core/playwright');
         const p = await visit(pages.a);
         try {
             const check = async (when) => {
-                const { violations } = await new AxeBuilder({ page: p }).disableRules(['landmark-one-main', 'region']).analyze();
-                assert.deepEqual(violations.map((v) => `${when}: ${v.id}: ${v.nodes.map((n) => n.html).join(' | ')}`), []);
+                const violations = await axeViolations(p, ['landmark-one-main', 'region']);
+                assert.deepEqual(violations.map((v) => `${when}: ${v}`), []);
             };
             await check('at rest');
             await p.keyboard.press('Tab');
@@ -149,7 +159,7 @@ describe('the accessible export', { skip: skip || false }, () => {
             assert.equal(maps.length, 2);
             assert.notEqual(maps[0].usemap, maps[1].usemap);
             for (const map of maps) assert.deepEqual(map.areas.map((a) => a.alt).filter(Boolean), ['Дверь']);
-            assert.equal(await hitAt(off, 200, 60, 1), 'Дверь');
+            if (!lacks('areaFromPoint')) assert.equal(await hitAt(off, 200, 60, 1), 'Дверь');
         } finally {
             await off.visit.close();
         }
@@ -157,9 +167,7 @@ describe('the accessible export', { skip: skip || false }, () => {
         try {
             assert.deepEqual(await focusNames(p, 6), [...names, ...names]);
             assert.deepEqual(p.errors, []);
-            const { AxeBuilder } = await import('@axe-core/playwright');
-            const { violations } = await new AxeBuilder({ page: p }).disableRules(['landmark-one-main', 'region']).analyze();
-            assert.deepEqual(violations.map((v) => v.id), []);
+            assert.deepEqual(await axeViolations(p, ['landmark-one-main', 'region']), []);
         } finally {
             await p.visit.close();
         }

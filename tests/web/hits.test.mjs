@@ -6,7 +6,7 @@ import http from 'node:http';
 import path from 'node:path';
 import { after, before, describe, it } from 'node:test';
 import {
-    exportPage, launchBrowser, makeProject, moveTo, openPage, pixelPoint, run, shown, skipReason, tempFolder,
+    exportPage, lacks, launchBrowser, makeProject, moveTo, openPage, pixelPoint, run, shown, skipReason, tempFolder,
 } from './support/fixture.mjs';
 
 const skip = skipReason();
@@ -140,7 +140,7 @@ describe('hit testing on exported pages', { skip: skip || false }, () => {
         }
     });
 
-    it('shows the over effects of a tapped area until the next tap elsewhere', async () => {
+    it('shows the over effects of a tapped area until the next tap elsewhere', { skip: lacks('touch') }, async () => {
         const p = await visit(edgesPage, { hasTouch: true, isMobile: true });
         try {
             const tap = async (x, y) => {

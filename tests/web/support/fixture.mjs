@@ -1,11 +1,13 @@
-// Builds fixture projects with velmora-cli and exports their pages, and drives Chromium over
-// them. Every page a test opens comes from the real exporter.
+// Builds fixture projects with velmora-cli and exports their pages, and drives a browser over
+// them: Chromium through playwright-core, or the engine VELMORA_ENGINE names (firefox, webkit)
+// through support/engines.mjs. Every page a test opens comes from the real exporter.
 import { execFileSync, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { firefoxPath, launchEngine, webkitDriverPath } from './engines.mjs';
 import { encodePng } from './png.mjs';
 
 const repo = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../..');
@@ -13,13 +15,40 @@ export const cli = process.env.VELMORA_CLI || path.join(repo, 'build/bin/velmora
 // The bundled example project that the build makes.
 export const exampleProject = process.env.VELMORA_EXAMPLE || path.join(repo, 'build/examples/lakeside.vlm');
 export const chromiumPath = process.env.VELMORA_CHROMIUM || '/usr/bin/chromium';
+export const engine = process.env.VELMORA_ENGINE || 'chromium';
 
-// Why the page tests cannot run here, or '' when they can.
-export function skipReason() {
-    if (!fs.existsSync(chromiumPath)) return `no Chromium at ${chromiumPath}`;
-    if (!fs.existsSync(path.join(repo, 'node_modules/playwright-core'))) {
-        return 'playwright-core is not installed (scripts/setup runs npm ci)';
-    }
+// What each engine's driver cannot do, by the name the tests ask for it with.
+const kLacks = {
+    chromium: {},
+    firefox: {
+        ariaSnapshot: 'Firefox is driven through puppeteer-core, and the accessibility tree is read with Playwright\'s ariaSnapshot',
+        areaFromPoint: 'Firefox\'s document.elementFromPoint answers with the picture, never an <area> of its image map: ' +
+            'the map\'s shapes are checked by the click on the link instead',
+    },
+    webkit: {
+        touch: 'WebKitWebDriver delivers touch actions as mouse events: taps cannot be tested in WebKit',
+        ariaSnapshot: 'WebKit is driven over W3C WebDriver, and the accessibility tree is read with Playwright\'s ariaSnapshot',
+        deviceScaleFactor: 'W3C WebDriver cannot set the device pixel ratio of WebKit\'s window',
+    },
+};
+
+// The reason the engine's driver cannot do feature, or false when it can: a test's skip option.
+export function lacks(feature) {
+    return kLacks[engine]?.[feature] || false;
+}
+
+// Why the page tests cannot run here (in engine which), or '' when they can.
+export function skipReason(which = engine) {
+    const needs = {
+        chromium: [[chromiumPath, `no Chromium at ${chromiumPath}`],
+            [path.join(repo, 'node_modules/playwright-core'), 'playwright-core is not installed (scripts/setup runs npm ci)']],
+        firefox: [[firefoxPath, `no Firefox at ${firefoxPath} (Debian's firefox-esr)`],
+            [path.join(repo, 'node_modules/puppeteer-core'), 'puppeteer-core is not installed (scripts/setup runs npm ci)']],
+        webkit: [[webkitDriverPath, `no WebKitWebDriver at ${webkitDriverPath} (Debian's webkit2gtk-driver)`]],
+    }[which];
+    if (!needs) return `unknown engine ${which}`;
+    for (const [file, reason] of needs) if (!fs.existsSync(file)) return reason;
+    if (which !== 'chromium' && !spawnSync('sh', ['-c', 'command -v Xvfb']).stdout.length) return 'no Xvfb for the browser\'s display';
     if (!fs.existsSync(cli)) return `velmora-cli not built at ${cli}`;
     const help = spawnSync(cli, ['--help'], { encoding: 'utf8' }).stdout || '';
     for (const verb of ['export', 'merge', 'fill']) {
@@ -110,9 +139,10 @@ export async function serveFolder(folder, answer = () => false) {
         close: () => new Promise((resolve) => server.close(resolve)) };
 }
 
-// Chromium with its home and temporary files in a folder of their own. Sound plays without a
-// gesture unless autoplay is false.
-export async function launchBrowser({ autoplay = true } = {}) {
+// The engine's browser (which, by default the tests' engine) with its home and temporary files
+// in a folder of their own. Sound plays without a gesture unless autoplay is false.
+export async function launchBrowser({ autoplay = true, which = engine } = {}) {
+    if (which !== 'chromium') return launchEngine(which, { autoplay, testHost: kTestHost });
     const { chromium } = await import('playwright-core');
     const home = tempFolder('browser');
     const browser = await chromium.launch({
@@ -182,4 +212,19 @@ export async function shown(page) {
             live: document.querySelector('.vlm4-live')?.textContent ?? '',
         };
     });
+}
+
+// axe-core's rule violations on the page, every rule but those named, as lines that name the
+// rule and the offending elements' markup. axe-core's own script runs in the page, so that
+// every engine is checked alike.
+export async function axeViolations(page, disabled = []) {
+    const source = fs.readFileSync(path.join(repo, 'node_modules/axe-core/axe.min.js'), 'utf8');
+    await page.evaluate((text) => {
+        if (!window.axe) (0, eval)(text);
+    }, source);
+    return page.evaluate(async (off) => {
+        const rules = Object.fromEntries(off.map((id) => [id, { enabled: false }]));
+        const { violations } = await window.axe.run(document, { rules });
+        return violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.html).join(' | ')}`);
+    }, disabled);
 }
