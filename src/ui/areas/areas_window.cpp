@@ -85,9 +85,15 @@ void TForm4::keyPressEvent(QKeyEvent* event) {
 }
 
 void TForm4::StandBesideMainWindow() {
-    const QWidget& main = m_editor.MainWindow();
-    if (isVisible() && frameGeometry().intersects(main.frameGeometry())) {
-        move(PlaceBeside(main, *this));
+    QWidget& main = m_editor.MainWindow();
+    if (!isVisible() || !frameGeometry().intersects(main.frameGeometry())) {
+        return;
+    }
+    move(PlaceBeside(main, *this));
+    // Placed at the screen's right edge: the main window moves left of it.
+    const QRect mainFrame = main.frameGeometry();
+    if (frameGeometry().intersects(mainFrame) && frameGeometry().left() >= mainFrame.width()) {
+        main.move(frameGeometry().left() - mainFrame.width(), mainFrame.top());
     }
 }
 

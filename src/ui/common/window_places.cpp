@@ -43,7 +43,11 @@ QPoint PlaceBeside(const QWidget& anchor, const QWidget& window) {
     int x = main.right() + 1;
     if (x + outer.width() - 1 > available.right()) {
         x = main.left() - outer.width();
-        if (x < available.left()) {
+        if (x < available.left() && main.width() + outer.width() <= available.width()) {
+            // Room for both, though not where the main window stands: the screen's right edge,
+            // and the main window makes way (StandBesideMainWindow).
+            x = available.right() - outer.width() + 1;
+        } else if (x < available.left()) {
             // No room on either side: the picture's top-left corner at least stays in view.
             return main.topLeft() + QPoint(150, 150);
         }
