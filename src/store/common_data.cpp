@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <utility>
+
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
@@ -31,6 +33,28 @@ std::string FolderOfProject(const std::string& path) {
 bool ValidPictureSize(std::int64_t width, std::int64_t height) {
     return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
            width * height <= kMaxImagePixels;
+}
+
+// What a picture import replaces on the canvas, kept aside so that a failed import puts the
+// old picture, its map and its names back exactly.
+struct PictureFields {
+    bool loaded = false;
+    std::string pictureName;
+    std::string mapName;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    Bitmap picture;
+    Bitmap map;
+};
+
+void SwapPicture(ProjectCanvas& canvas, PictureFields& fields) {
+    std::swap(canvas.PictureLoaded, fields.loaded);
+    std::swap(canvas.PictureFileName, fields.pictureName);
+    std::swap(canvas.MapFileName, fields.mapName);
+    std::swap(canvas.Width, fields.width);
+    std::swap(canvas.Height, fields.height);
+    std::swap(canvas.Picture, fields.picture);
+    std::swap(canvas.Map, fields.map);
 }
 
 }  // namespace
@@ -218,39 +242,67 @@ bool COMMON_DATA::ImportPicture(const std::string& source, PixelsOf what) {
         ShowMessage(msg::kOpenProjectFirst);
         return false;
     }
-    canvas.PictureLoaded = false;
+    // The chosen file is decoded where it lies before anything is copied or changed: a missing,
+    // unknown or damaged picture leaves the project, its Images folder included, as it was.
+    const ReadScope chosen({source});
+    const InputFile probe(source, chosen);  // a missing file or no regular file throws FileError
+    // With MapOnly every row is decoded, so a damaged file is refused, but none is kept.
+    const auto decode = [what](Bitmap& picture, std::int32_t& width, std::int32_t& height,
+                               const std::string& path, const ReadScope& scope) {
+        if (what == PixelsOf::MapOnly) {
+            picture = Bitmap();
+            return ForEachImageRow(
+                path, scope,
+                [&](int w, int h) {
+                    width = w;
+                    height = h;
+                },
+                [](int, const std::uint8_t*) {});
+        }
+        if (!LoadImageFile(picture, path, scope)) {
+            return false;
+        }
+        width = picture.Width();
+        height = picture.Height();
+        return true;
+    };
+    PictureFields next;
+    if (!decode(next.picture, next.width, next.height, source, chosen)) {
+        return false;
+    }
+    next.loaded = true;
+    next.pictureName = ExtractName(source);
+    next.mapName = StripExtension(next.pictureName) + ".png";
+    const std::string stored = project.WorkFilePath("Images", next.pictureName);
+    const bool storedBefore = !stored.empty() && EntryExists(stored);
+    // The canvas takes the new picture for the change; a failure swaps the old one back.
+    SwapPicture(canvas, next);
+    bool copied = false;
+    const auto giveUp = [&] {
+        RollbackChange();
+        SwapPicture(canvas, next);
+        if (copied && !storedBefore) {
+            DeleteFileIfPresent(stored);
+        }
+    };
     // The pictures row and the new empty map are one change: a kill leaves the old picture
     // with its map, or the new one with an empty map.
     BeginChange();
     try {
-        canvas.PictureFileName = ExtractName(source);
         if (CopyIntoWorkFolder(source, "Images").empty()) {
-            RollbackChange();
+            giveUp();
             return false;
         }
-        const std::string stored = project.WorkFilePath("Images", canvas.PictureFileName);
-        bool decoded = false;
-        if (what == PixelsOf::MapOnly) {
-            // Every row is decoded, so a damaged file is refused, but none is kept.
-            canvas.Picture = Bitmap();
-            decoded = ForEachImageRow(
-                stored, project.ProjectReadScope(),
-                [this](int width, int height) {
-                    canvas.Width = width;
-                    canvas.Height = height;
-                },
-                [](int, const std::uint8_t*) {});
-        } else {
-            decoded = LoadImageFile(canvas.Picture, stored, project.ProjectReadScope());
-            canvas.Width = canvas.Picture.Width();
-            canvas.Height = canvas.Picture.Height();
-        }
-        if (!decoded) {
-            RollbackChange();
+        copied = true;
+        // "No" to overwriting keeps the file already stored under that name: that one is used.
+        if (!SameContent(source, stored) && !decode(canvas.Picture, canvas.Width, canvas.Height,
+                                                    stored, project.ProjectReadScope())) {
+            giveUp();
             return false;
         }
-        canvas.MapFileName = StripExtension(canvas.PictureFileName) + ".png";
-        ClearMap();
+        canvas.Map = ValidPictureSize(canvas.Width, canvas.Height)
+                         ? Bitmap(canvas.Width, canvas.Height)
+                         : Bitmap();
         m_changeHasMap = true;
         try {
             SQLite::Statement update(Project().Db(), sql::kUpdatePicture);
@@ -260,16 +312,15 @@ bool COMMON_DATA::ImportPicture(const std::string& source, PixelsOf what) {
             update.bind(":HEIGHT", canvas.Height);
             update.exec();
         } catch (const std::exception&) {
-            RollbackChange();
+            giveUp();
             ShowMessage(msg::kWriteFailed);
             return false;
         }
         CommitChange();
     } catch (...) {
-        RollbackChange();
+        giveUp();
         throw;
     }
-    canvas.PictureLoaded = true;
     areas.CurrentArea = 1;
     // The new picture's empty map is written.
     canvas.MapModified = false;

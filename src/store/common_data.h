@@ -46,8 +46,9 @@ public:
     // another program holds the project or when the file or its folder is read-only.
     bool OpenProject(const std::string& path, ProjectAccess access = ProjectAccess::Write);
     void CloseProject();
-    // Copies the picture into Images, decodes it and starts its empty map. With MapOnly every
-    // row is checked but none kept, for a caller that never shows the picture.
+    // Decodes the chosen picture where it lies, then copies it into Images and starts its empty
+    // map; a refusal at any point leaves the project as it was. With MapOnly every row is
+    // checked but none kept, for a caller that never shows the picture.
     enum class PixelsOf { PictureAndMap, MapOnly };
     bool ImportPicture(const std::string& source, PixelsOf what = PixelsOf::PictureAndMap);
     void ClearMap();

@@ -131,11 +131,12 @@ TEST_F(ReliabilityTest, DamagedImagesAreRefusedAndTheProjectStays) {
         WriteFile(folder / name, image.bytes);
 
         // As a new picture (allowed to wipe the painted areas, so that the file is read at
-        // all): the copy lands in Images, nothing else changes.
+        // all): it is refused where it lies, and nothing changes, Images included.
         const CliRun imported = Cli({"picture", "tour.vlm", name, "--wipe-areas"});
         ExpectCleanFailure(imported);
         EXPECT_NE(imported.err.find(name), std::string::npos) << imported.err;
         EXPECT_EQ(ReadFile(folder / "Images/pic.png"), picture);
+        EXPECT_FALSE(EntryExists(folder / ("Images/" + name)));
         EXPECT_TRUE(FilesUnder(folder / "Maps") == maps);
         EXPECT_EQ(Cli({"info", "tour.vlm"}).out, before.out);
 

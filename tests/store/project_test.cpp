@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "store/errors.h"
 #include "store/files.h"
@@ -207,16 +208,70 @@ TEST_F(ProjectTest, ImportPictureFailures) {
     ASSERT_TRUE(data.CreateProject(ProjectPath()));
     WriteFile(folder / "scan.tif", "II*\0 not really");
     EXPECT_FALSE(data.ImportPicture(folder / "scan.tif"));
-    EXPECT_TRUE(FileExists(folder / "Images/scan.tif")) << "the copy stays";
+    EXPECT_FALSE(EntryExists(folder / "Images/scan.tif")) << "checked before it is copied";
     EXPECT_FALSE(data.canvas.PictureLoaded);
 
     WriteFile(folder / "broken.png", "\x89PNG\r\n\x1a\n broken");
     EXPECT_THROW(data.ImportPicture(folder / "broken.png"), ImageError);
     EXPECT_FALSE(data.canvas.PictureLoaded);
+    EXPECT_FALSE(EntryExists(folder / "Images/broken.png"));
 
     EXPECT_THROW(data.ImportPicture(folder / "missing.png"), FileError);
     data.CloseProject();
     EXPECT_EQ(Rows(ProjectPath(), "select picture from pictures;")[0][0], "NULL");
+}
+
+// Every failed import leaves the painted project as it was: in memory, in the file, on disk.
+TEST_F(ProjectTest, AFailedImportKeepsThePaintedPictureMapAndFiles) {
+    CreateWithAreas({"Door"});
+    ASSERT_TRUE(SaveImageFile(Gradient(12, 9), folder / "hall.png"));
+    ASSERT_TRUE(data.ImportPicture(folder / "hall.png"));
+    data.canvas.Map.Pixel(2, 3)[0] = 1;
+    data.SaveProject();
+    const Bitmap picture = data.canvas.Picture;
+    const Bitmap map = data.canvas.Map;
+    const std::string storedMap = ReadFile(folder / "Maps/hall.png");
+
+    fs::create_directories(folder / "other");
+    ASSERT_TRUE(SaveImageFile(Gradient(5, 5), folder / "other/hall.png"));
+    WriteFile(folder / "broken.png", "\x89PNG\r\n\x1a\n broken");
+    WriteFile(folder / "cut.jpg", "\xff\xd8\xff\xe0 cut short");
+    WriteFile(folder / "scan.tif", "II*\0 not really");
+    struct Case {
+        const char* file;
+        bool throws;
+        std::optional<Answer> answer;  // to "Перезаписать?"
+    };
+    for (const Case& c :
+         {Case{"broken.png", true, {}}, Case{"cut.jpg", true, {}}, Case{"scan.tif", false, {}},
+          Case{"missing.png", true, {}}, Case{"other/hall.png", false, Answer::Cancel}}) {
+        SCOPED_TRACE(c.file);
+        if (c.answer) {
+            prompter.Reply(*c.answer);
+        }
+        if (c.throws) {
+            EXPECT_ANY_THROW(data.ImportPicture(folder / c.file));
+        } else {
+            EXPECT_FALSE(data.ImportPicture(folder / c.file));
+        }
+        EXPECT_TRUE(data.canvas.PictureLoaded);
+        EXPECT_EQ(data.canvas.PictureFileName, "hall.png");
+        EXPECT_EQ(data.canvas.MapFileName, "hall.png");
+        EXPECT_EQ(data.canvas.Width, 12);
+        EXPECT_EQ(data.canvas.Height, 9);
+        EXPECT_EQ(data.canvas.Picture, picture);
+        EXPECT_EQ(data.canvas.Map, map);
+        EXPECT_FALSE(data.canvas.MapModified);
+        EXPECT_EQ(ReadFile(folder / "Maps/hall.png"), storedMap);
+        std::vector<std::string> images;
+        for (const auto& entry : fs::directory_iterator(folder / "Images")) {
+            images.push_back(entry.path().filename().string());
+        }
+        EXPECT_EQ(images, std::vector<std::string>{"hall.png"});
+    }
+    data.CloseProject();
+    EXPECT_EQ(Rows(ProjectPath(), "select picture,map,width,height from pictures;"),
+              (std::vector<std::vector<std::string>>{{"hall.png", "hall.png", "12", "9"}}));
 }
 
 TEST_F(ProjectTest, LoadPictureReadsTheRowAndBothImages) {

@@ -3,6 +3,7 @@
 // list's keys, file dialogs that start in the project, and menu mnemonics.
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -24,6 +25,7 @@
 #include "ui/areas/area_name_dialog.h"
 #include "ui/areas/areas_window.h"
 #include "ui/common/text.h"
+#include "ui/main/canvas_view.h"
 #include "ui/main/main_window.h"
 #include "ui/main/merge_window.h"
 #include "ui_areas_window.h"
@@ -90,6 +92,7 @@ class EditorHabitsTest : public QObject {
 private slots:
     void commandKeysWorkInEveryWindow();
     void toolWindowsStayAboveAndKeepTheirPlaces();
+    void areasWindowStandsBesideThePictureAndPassesToolKeys();
     void areaListKeysAndDoubleClick();
     void recentProjects();
     void droppedFilesOpenOrImport();
@@ -178,6 +181,58 @@ void EditorHabitsTest::toolWindowsStayAboveAndKeepTheirPlaces() {
                  qPrintable(QString::number(place.x()) + Q(",") + QString::number(place.y())));
         next.Form4().hide();
     }
+}
+
+// The areas window opens beside the picture, not over it; Esc there hands the keyboard back to
+// the picture and leaves the window open; the tool letters work from its area list while its
+// text fields still take them as text.
+void EditorHabitsTest::areasWindowStandsBesideThePictureAndPassesToolKeys() {
+    EditorFixture f;
+    const QRect available = f.form1().screen()->availableGeometry();
+    f.form1().move(available.topLeft());
+    f.OpenProjectWithPicture(600, 400, {"A", "B"});
+    TForm4& areas = f.form4();
+    QVERIFY(areas.isVisible());
+    if (available.width() < f.form1().frameGeometry().width() + areas.frameGeometry().width()) {
+        QSKIP("the screen is too narrow for both windows side by side");
+    }
+    QVERIFY2(!areas.frameGeometry().intersects(f.form1().frameGeometry()),
+             qPrintable(Q("%1,%2 over %3,%4")
+                            .arg(areas.x())
+                            .arg(areas.y())
+                            .arg(f.form1().width())
+                            .arg(f.form1().height())));
+    QVERIFY(available.contains(areas.frameGeometry()));
+
+    // A larger picture later grows the main window under it: it moves aside again.
+    areas.move(f.form1().frameGeometry().topRight() + QPoint(1, 0));
+    f.dialogs.Answer(f.MakePicture("wide.png", 700, 400));
+    f.Trigger("N9");
+    QVERIFY(!areas.frameGeometry().intersects(f.form1().frameGeometry()));
+
+    Activate(areas);
+    QListWidget* list = areas.Controls().ListBox1;
+    list->setFocus();
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key_W);
+    QCOMPARE(f.form1().CurrentTool(), AreaTool::Wand);
+    QTest::keyClick(list, Qt::Key_B);
+    QCOMPARE(f.form1().CurrentTool(), AreaTool::Brush);
+    QCOMPARE(f.data().areas.AreaNames[2], std::string("B"));
+
+    QLineEdit* text = areas.findChild<QLineEdit*>();
+    QVERIFY(text);
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_W);
+    QCOMPARE(f.form1().CurrentTool(), AreaTool::Brush);
+
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Escape);
+    QVERIFY(areas.isVisible());
+    QCOMPARE(f.form1().focusWidget(), static_cast<QWidget*>(f.form1().Canvas()));
+    QTest::keyClick(f.form1().Canvas(), Qt::Key_G);
+    QCOMPARE(f.form1().CurrentTool(), AreaTool::Fill);
+    areas.hide();
 }
 
 // Del deletes the chosen area (after its question), F2 and a double click rename it.

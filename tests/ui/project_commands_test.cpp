@@ -18,6 +18,7 @@
 #include "store/files.h"
 #include "store/image_file.h"
 #include "ui/areas/areas_window.h"
+#include "ui/common/editor_application.h"
 #include "ui/common/text.h"
 #include "ui/main/canvas_view.h"
 #include "ui/main/main_window.h"
@@ -57,6 +58,7 @@ private slots:
     void toolsNeedTheirState();
     void newOverExistingFileAnsweredNo();
     void openPictureOverPaintedAreasAsksFirst();
+    void failedPictureOpenKeepsTheProjectAndAsksAgain();
     void newAppendsTheExtensionOnlyWhenMissing();
     void saveWritesMapAndPendingEdits();
     void openProjectHeldElsewhereSaysWhere();
@@ -217,6 +219,59 @@ void ProjectCommandsTest::openPictureOverPaintedAreasAsksFirst() {
     f.Trigger("N9");
     QCOMPARE(f.data().canvas.Width, 30);
     QCOMPARE(AreaAt(f.data().canvas.Map, 1, 1), 0);
+}
+
+// After a refused picture the project is as it was, and the next picture asks before it
+// wipes the painted areas, as always.
+void ProjectCommandsTest::failedPictureOpenKeepsTheProjectAndAsksAgain() {
+    EditorFixture f;
+    auto* application = static_cast<EditorApplication*>(QCoreApplication::instance());
+    application->SetPrompter(&f.prompter);
+    f.OpenProjectWithPicture(80, 60, {"A"});
+    FillMapRect(f.data().canvas.Map, 5, 5, 10, 10, 1, true);
+    f.Trigger("N6");
+    const Bitmap picture = f.data().canvas.Picture;
+    const Bitmap painted = f.data().canvas.Map;
+    const std::string mapBytes = ReadFile(f.folder / "Maps/source.png");
+    const std::string projectBytes = ReadFile(f.folder / "tour.vlm");
+    // As from the menu: what a command throws reaches the user through the application.
+    const auto openPicture = [&f] {
+        QAction* action = f.form1().findChild<QAction*>(Q("N9"));
+        QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
+        QCoreApplication::processEvents();
+    };
+
+    f.prompter.messages.clear();
+    velmora::test::WriteFile(f.folder / "damaged.png", "\x89PNG\r\n\x1a\n damaged");
+    f.dialogs.Answer(f.folder / "damaged.png");
+    f.prompter.Reply(Answer::Yes);
+    openPicture();
+    QCOMPARE(f.prompter.safeQuestions.size(), std::size_t(1));
+    QCOMPARE(f.prompter.messages.size(), std::size_t(1));
+    QVERIFY(f.prompter.messages[0].find("damaged.png") != std::string::npos);
+    QVERIFY(f.data().canvas.PictureLoaded);
+    QCOMPARE(f.data().canvas.PictureFileName, std::string("source.png"));
+    QVERIFY(f.data().canvas.Picture == picture);
+    QVERIFY(f.data().canvas.Map == painted);
+    QVERIFY(!EntryExists(f.folder / "Images/damaged.png"));
+    QCOMPARE(ReadFile(f.folder / "Maps/source.png"), mapBytes);
+    QCOMPARE(ReadFile(f.folder / "tour.vlm"), projectBytes);
+
+    // A good picture next: the question comes again, and No keeps every painted pixel.
+    f.dialogs.Answer(f.MakePicture("good.png", 30, 20));
+    f.prompter.Reply(Answer::No);
+    openPicture();
+    QCOMPARE(f.prompter.safeQuestions.size(), std::size_t(2));
+    QVERIFY(f.prompter.safeQuestions[1].find("(1)") != std::string::npos);
+    QVERIFY(f.data().canvas.Map == painted);
+    QCOMPARE(ReadFile(f.folder / "Maps/source.png"), mapBytes);
+
+    // Yes goes on with the good picture.
+    f.dialogs.Answer(f.folder / "good.png");
+    f.prompter.Reply(Answer::Yes);
+    openPicture();
+    QCOMPARE(f.data().canvas.Width, 30);
+    application->SetPrompter(nullptr);
 }
 
 void ProjectCommandsTest::newAppendsTheExtensionOnlyWhenMissing() {

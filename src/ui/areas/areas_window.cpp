@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
+#include <QToolBar>
 
 #include "canvas/history/draw_history.h"
 #include "store/area_names.h"
@@ -14,6 +15,7 @@
 #include "ui/common/mnemonics.h"
 #include "ui/common/text.h"
 #include "ui/common/window_places.h"
+#include "ui/main/canvas_view.h"
 #include "ui/main/editor.h"
 #include "ui/main/main_window.h"
 #include "ui_areas_window.h"
@@ -61,6 +63,38 @@ TForm4::TForm4(Editor& editor)
     // The author may make it larger; the described size is the smallest and the first.
     setMinimumSize(813, 525);
     resize(813, 525);
+
+    // The tool letters (B, W, ...) work while this window has the focus too; its text fields
+    // still take typed letters first.
+    for (QAction* action : editor.MainWindow().ToolBar()->actions()) {
+        if (!action->shortcut().isEmpty()) {
+            addAction(action);
+        }
+    }
+}
+
+void TForm4::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        TForm1& main = m_editor.MainWindow();
+        main.activateWindow();
+        main.Canvas()->setFocus(Qt::OtherFocusReason);
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TForm4::StandBesideMainWindow() {
+    QWidget& main = m_editor.MainWindow();
+    if (!isVisible() || !frameGeometry().intersects(main.frameGeometry())) {
+        return;
+    }
+    move(PlaceBeside(main, *this));
+    // Placed at the screen's right edge: the main window moves left of it.
+    const QRect mainFrame = main.frameGeometry();
+    if (frameGeometry().intersects(mainFrame) && frameGeometry().left() >= mainFrame.width()) {
+        main.move(frameGeometry().left() - mainFrame.width(), mainFrame.top());
+    }
 }
 
 TForm4::~TForm4() = default;
@@ -169,9 +203,9 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm4::showEvent(QShowEvent* event) {
     // The first showing of a run goes where the author left it last time (or beside the main
-    // window); later ones stay where it was, always wholly on a screen.
+    // window, never over the picture); later ones stay where it was, always wholly on a screen.
     if (!m_placed) {
-        RestoreWindowPlace(*this, kPlaceKey, m_editor.MainWindow().pos() + QPoint(150, 150));
+        RestoreWindowPlace(*this, kPlaceKey, PlaceBeside(m_editor.MainWindow(), *this));
         m_placed = true;
     } else {
         KeepOnScreen(*this);

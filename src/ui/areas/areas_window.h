@@ -86,6 +86,10 @@ public:
     QMenu* ListMenu() const { return m_listMenu; }
     QMenu* TabsMenu() const { return m_tabsMenu; }
 
+    // Moves the window beside the main window when it stands over it, so that the picture
+    // stays in view.
+    void StandBesideMainWindow();
+
     // Keeps the window's place and size for the next run.
     void RememberPlace();
     static constexpr const char* kPlaceKey = "areas";
@@ -94,6 +98,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Esc hands the keyboard back to the picture instead of closing the window.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     COMMON_DATA& Data();

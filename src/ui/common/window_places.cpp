@@ -32,6 +32,31 @@ QScreen* NearestScreen(const QRect& frame) {
 
 }  // namespace
 
+QPoint PlaceBeside(const QWidget& anchor, const QWidget& window) {
+    const QRect main = anchor.frameGeometry();
+    const QSize outer = window.frameGeometry().size();
+    QScreen* screen = NearestScreen(main);
+    if (!screen) {
+        return main.topRight() + QPoint(1, 0);
+    }
+    const QRect available = screen->availableGeometry();
+    int x = main.right() + 1;
+    if (x + outer.width() - 1 > available.right()) {
+        x = main.left() - outer.width();
+        if (x < available.left() && main.width() + outer.width() <= available.width()) {
+            // Room for both, though not where the main window stands: the screen's right edge,
+            // and the main window makes way (StandBesideMainWindow).
+            x = available.right() - outer.width() + 1;
+        } else if (x < available.left()) {
+            // No room on either side: the picture's top-left corner at least stays in view.
+            return main.topLeft() + QPoint(150, 150);
+        }
+    }
+    const int y = std::clamp(main.top(), available.top(),
+                             std::max(available.top(), available.bottom() - outer.height() + 1));
+    return {x, y};
+}
+
 void KeepOnScreen(QWidget& window) {
     QRect place = window.geometry();
     QScreen* screen = NearestScreen(place);

@@ -521,6 +521,8 @@ void TForm1::ShowAttributesWindow() {
     if (!AttributesVisible()) {
         m_editor.AreasWindow().show();
     }
+    // The window may have grown under it with the new picture.
+    m_editor.AreasWindow().StandBesideMainWindow();
 }
 
 }  // namespace velmora

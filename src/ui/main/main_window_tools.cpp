@@ -93,7 +93,8 @@ void TForm1::BuildToolBar(QMenu* tools) {
         action->setObjectName(Q(item.name));
         action->setToolTip(Q(item.tip));
         action->setStatusTip(Q(item.tip));
-        // Only while the main window is active: in the areas window the letters type names.
+        // While the main window or the areas window is active (that one adds these actions);
+        // text fields there take typed letters first.
         action->setShortcut(QKeySequence(item.key));
         action->setShortcutContext(Qt::WindowShortcut);
         action->setCheckable(true);
