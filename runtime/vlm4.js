@@ -488,6 +488,9 @@ class Picture {
   constructor(img, data) {
     this.img = img;
     this.map = decodeMap(data.Map);
+    // In several widths (srcset, <picture>), the map is at the size of width and height.
+    const size = ['width', 'height'].map((k) => Number(img.getAttribute(k)));
+    if ((img.srcset || img.parentNode.nodeName === 'PICTURE') && size[0] > 0 && size[1] > 0) this.full = size;
     this.areas = new Map();
     this.clips = new Map();
     this.areaElements = new Map();
@@ -586,8 +589,8 @@ class Picture {
     const top = snap(r.top + ky * eT);
     const w = snap(r.right - kx * eR) - left;
     const h = snap(r.bottom - ky * eB) - top;
-    const width = img.naturalWidth || Number(img.getAttribute('width')) || this.map.cols * 2 || 1;
-    const height = img.naturalHeight || Number(img.getAttribute('height')) || this.map.rows * 2 || 1;
+    const [width, height] = this.full || [img.naturalWidth || Number(img.getAttribute('width')) || this.map.cols * 2 || 1,
+      img.naturalHeight || Number(img.getAttribute('height')) || this.map.rows * 2 || 1];
     return { left, top, w, h, sx: w / width, sy: h / height, width, height };
   }
 

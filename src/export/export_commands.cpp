@@ -8,6 +8,7 @@
 #include "export/export_replacements.h"
 #include "export/page.h"
 #include "export/page_image_map.h"
+#include "export/web_images.h"
 #include "store/common_data.h"
 #include "store/errors.h"
 #include "store/files.h"
@@ -111,9 +112,16 @@ ExportOutcome WriteExport(COMMON_DATA& data, const std::string& pageFolder,
         }
     }
     CopyPictureFresh(data, pageFolder);
+    PageSources sources;
+    if (options.webImages) {
+        const WebImageSet set = WriteWebImages(data.WorkFilePath("Images", data.PictureFileName),
+                                               vlmFolder, data.ProjectReadScope());
+        sources.webpSrcset = WebImageSrcset(set.webp, "VLM");
+        sources.fallbackUrl = SrcsetUrl("VLM", set.fallback.name);
+    }
     WritePage(data, pagePath,
               options.accessible ? ProjectImageMapLines(data) : std::vector<std::string>(),
-              options.texts);
+              options.texts, options.webImages ? &sources : nullptr);
     ExportOutcome outcome;
     outcome.pagePath = pagePath;
     outcome.scriptWritten = WriteDataScript(data, scriptPath, options.accessible);
