@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "export/export_paths.h"
+#include "export/web_images.h"
 #include "store/errors.h"
 #include "store/files.h"
 #include "store/paths.h"
@@ -21,6 +22,9 @@ namespace {
 
 constexpr std::string_view kScriptReference = "\"src\":\"VLM/";
 constexpr std::string_view kImageReference = "src=\"";
+// A web export's picture: its fallback and the list of its copies, all in VLM.
+constexpr std::string_view kWebCopyReference = "src=\"VLM/";
+constexpr std::string_view kWebCopyList = "srcset=\"";
 constexpr int kMaxRenames = 10000;
 
 bool IsHex4(const std::string& text) {
@@ -194,6 +198,40 @@ void RewriteReferences(std::string& line, std::string_view key, bool escapes, Fi
     }
 }
 
+// Brings the "VLM/" files of a srcset list in line and rewrites their URLs; candidates are
+// separated by ", " and a URL ends at its first space, as web exports write them.
+void RewriteWebCopyList(std::string& line, FileBringer& assets) {
+    for (std::size_t at = line.find(kWebCopyList); at != std::string::npos;
+         at = line.find(kWebCopyList, at)) {
+        const std::size_t start = at + kWebCopyList.size();
+        const std::size_t end = line.find('"', start);
+        if (end == std::string::npos) {
+            return;
+        }
+        const std::string list = UnescapeHtml(line.substr(start, end - start));
+        std::string rewritten;
+        for (std::size_t from = 0; from < list.size();) {
+            std::size_t next = list.find(", ", from);
+            next = next == std::string::npos ? list.size() : next;
+            std::string candidate = list.substr(from, next - from);
+            const std::size_t space = candidate.find(' ');
+            const std::string url = candidate.substr(0, space);
+            if (url.rfind("VLM/", 0) == 0) {
+                const std::string name = DecodePercent(url.substr(4));
+                const std::string brought = assets.Bring(name);
+                if (!brought.empty() && brought != name) {
+                    candidate.replace(0, url.size(), SrcsetUrl("VLM", brought));
+                }
+            }
+            rewritten += (rewritten.empty() ? "" : ", ") + candidate;
+            from = next + 2;
+        }
+        const std::string escaped = EscapeHtml(rewritten);
+        line.replace(start, end - start, escaped);
+        at = start + escaped.size();
+    }
+}
+
 }  // namespace
 
 void BringUsedFiles(MergeInput& input, const std::string& mergedFolder) {
@@ -210,6 +248,13 @@ void BringUsedFiles(MergeInput& input, const std::string& mergedFolder) {
             [](const std::string& name) { return EscapeHtml(EncodeFileReference(name)); });
     }
     FileBringer assets(JoinPath(inputFolder, "VLM"), JoinPath(mergedFolder, "VLM"), scope);
+    for (std::string& line : input.imageLines) {
+        RewriteReferences(
+            line, kWebCopyReference, false, assets,
+            [](const std::string& text) { return DecodePercent(UnescapeHtml(text)); },
+            [](const std::string& name) { return EscapeHtml(SrcsetUrl({}, name)); });
+        RewriteWebCopyList(line, assets);
+    }
     for (auto& block : input.blocks) {
         for (std::string& line : block) {
             RewriteReferences(

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "export/export_commands.h"
+#include "export/page_merge.h"
 #include "export/web_images.h"
 #include "export_fixture.h"
 #include "store/files.h"
@@ -143,6 +144,33 @@ TEST_F(WebExportTest, ExportingAgainLeavesTheSameCopiesAlone) {
     std::filesystem::last_write_time(copy, old);
     ASSERT_TRUE(ExportWeb().scriptWritten);
     EXPECT_EQ(std::filesystem::last_write_time(copy), old);
+}
+
+// Merged into another folder, the page brings its copies along; a copy whose name is taken
+// there by another file comes under a new name, which the merged page then uses.
+TEST_F(WebExportTest, AMergedWebPageBringsItsCopiesAlong) {
+    UsePicture("hall.jpg", PhoneJpeg(1000, 600));
+    ASSERT_TRUE(ExportWeb().scriptWritten);
+    std::filesystem::create_directories(std::string(folder / "merged/VLM"));
+    WriteFile(folder / "merged/VLM/hall.jpg-480w.webp", "another picture");
+    ASSERT_EQ(MergePages({folder / "site/tour.html", folder / "site/tour.html"},
+                         folder / "merged/both.html", prompter),
+              MergeResult::Merged);
+    const std::string merged = ReadFile(folder / "merged/both.html");
+    EXPECT_NE(merged.find("srcset=\"VLM/hall.jpg-480w-2.webp 480w, VLM/hall.jpg-960w.webp 960w, "
+                          "VLM/hall.jpg-1000w.webp 1000w\""),
+              std::string::npos)
+        << merged;
+    EXPECT_NE(merged.find("<img src=\"VLM/hall.jpg-1000w.jpg\""), std::string::npos);
+    const std::pair<const char*, const char*> brought[] = {
+        {"hall.jpg-480w-2.webp", "hall.jpg-480w.webp"},
+        {"hall.jpg-960w.webp", "hall.jpg-960w.webp"},
+        {"hall.jpg-1000w.webp", "hall.jpg-1000w.webp"},
+        {"hall.jpg-1000w.jpg", "hall.jpg-1000w.jpg"}};
+    for (const auto& [there, here] : brought) {
+        EXPECT_EQ(ReadFile(JoinPath(folder / "merged/VLM", there)), ReadFile(Vlm(here))) << there;
+    }
+    EXPECT_EQ(ReadFile(folder / "merged/VLM/hall.jpg-480w.webp"), "another picture");
 }
 
 }  // namespace
