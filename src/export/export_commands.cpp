@@ -124,7 +124,8 @@ ExportOutcome WriteExport(COMMON_DATA& data, const std::string& pageFolder,
               options.texts, options.webImages ? &sources : nullptr);
     ExportOutcome outcome;
     outcome.pagePath = pagePath;
-    outcome.scriptWritten = WriteDataScript(data, scriptPath, options.accessible);
+    outcome.scriptWritten =
+        WriteDataScript(data, scriptPath, options.accessible, options.webImages);
     return outcome;
 }
 

@@ -25,6 +25,8 @@ constexpr std::string_view kImageReference = "src=\"";
 // A web export's picture: its fallback and the list of its copies, all in VLM.
 constexpr std::string_view kWebCopyReference = "src=\"VLM/";
 constexpr std::string_view kWebCopyList = "srcset=\"";
+// A large popup or overlay picture's copies in the data script.
+constexpr std::string_view kScriptCopyList = "\"srcset\":\"";
 constexpr int kMaxRenames = 10000;
 
 bool IsHex4(const std::string& text) {
@@ -198,24 +200,25 @@ void RewriteReferences(std::string& line, std::string_view key, bool escapes, Fi
     }
 }
 
-// Brings the "VLM/" files of a srcset list in line and rewrites their URLs; candidates are
-// separated by ", " and a URL ends at its first space, as web exports write them.
-void RewriteWebCopyList(std::string& line, FileBringer& assets) {
-    for (std::size_t at = line.find(kWebCopyList); at != std::string::npos;
-         at = line.find(kWebCopyList, at)) {
-        const std::size_t start = at + kWebCopyList.size();
-        const std::size_t end = line.find('"', start);
+// Brings the "VLM/" files of every srcset list in line that starts with key and rewrites their
+// URLs; candidates are separated by ", " and a URL ends at its first space, as web exports
+// write them. unescape and escape undo and redo the list's escaping in line.
+template <typename Unescape, typename Escape>
+void RewriteWebCopyList(std::string& line, std::string_view key, bool escapes, FileBringer& assets,
+                        Unescape unescape, Escape escape) {
+    for (std::size_t at = line.find(key); at != std::string::npos; at = line.find(key, at)) {
+        const std::size_t start = at + key.size();
+        const std::size_t end = QuotedEnd(line, start, escapes);
         if (end == std::string::npos) {
             return;
         }
-        const std::string list = UnescapeHtml(line.substr(start, end - start));
+        const std::string list = unescape(line.substr(start, end - start));
         std::string rewritten;
         for (std::size_t from = 0; from < list.size();) {
             std::size_t next = list.find(", ", from);
             next = next == std::string::npos ? list.size() : next;
             std::string candidate = list.substr(from, next - from);
-            const std::size_t space = candidate.find(' ');
-            const std::string url = candidate.substr(0, space);
+            const std::string url = candidate.substr(0, candidate.find(' '));
             if (url.rfind("VLM/", 0) == 0) {
                 const std::string name = DecodePercent(url.substr(4));
                 const std::string brought = assets.Bring(name);
@@ -226,7 +229,7 @@ void RewriteWebCopyList(std::string& line, FileBringer& assets) {
             rewritten += (rewritten.empty() ? "" : ", ") + candidate;
             from = next + 2;
         }
-        const std::string escaped = EscapeHtml(rewritten);
+        const std::string escaped = escape(rewritten);
         line.replace(start, end - start, escaped);
         at = start + escaped.size();
     }
@@ -253,7 +256,10 @@ void BringUsedFiles(MergeInput& input, const std::string& mergedFolder) {
             line, kWebCopyReference, false, assets,
             [](const std::string& text) { return DecodePercent(UnescapeHtml(text)); },
             [](const std::string& name) { return EscapeHtml(SrcsetUrl({}, name)); });
-        RewriteWebCopyList(line, assets);
+        RewriteWebCopyList(
+            line, kWebCopyList, false, assets,
+            [](const std::string& text) { return UnescapeHtml(text); },
+            [](const std::string& text) { return EscapeHtml(text); });
     }
     for (auto& block : input.blocks) {
         for (std::string& line : block) {
@@ -263,6 +269,10 @@ void BringUsedFiles(MergeInput& input, const std::string& mergedFolder) {
                 [](const std::string& name) {
                     return EscapeScriptText(EncodeFileReference(name));
                 });
+            RewriteWebCopyList(
+                line, kScriptCopyList, true, assets,
+                [](const std::string& text) { return UnescapeScriptText(text); },
+                [](const std::string& text) { return EscapeScriptText(text); });
         }
     }
     // The runtime files are one pair for the whole merged page: an existing pair stays.

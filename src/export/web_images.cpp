@@ -6,6 +6,7 @@
 #include "store/errors.h"
 #include "store/image_file.h"
 #include "store/image_shrink.h"
+#include "store/image_size.h"
 #include "store/paths.h"
 #include "store/web_image.h"
 #include "web/web_escape.h"
@@ -48,8 +49,13 @@ std::vector<int> WebImageWidths(int width) {
     return widths;
 }
 
-WebImageSet WriteWebImages(const std::string& sourcePath, const std::string& folder,
-                           const ReadScope& scope) {
+namespace {
+
+// Writes the WebP copies of the image file at sourcePath in the widths widthsFor gives for its
+// width, and the fallback at the width fallbackFor gives (none for 0).
+WebImageSet WriteCopies(const std::string& sourcePath, const std::string& folder,
+                        const ReadScope& scope, std::vector<int> (*widthsFor)(int),
+                        int (*fallbackFor)(int)) {
     const ImageFormat format = FormatOfPath(sourcePath);
     const std::string bytes = ReadWholeFile(sourcePath, scope);
     const Bitmap original = DecodeImage(bytes, format);
@@ -66,9 +72,8 @@ WebImageSet WriteWebImages(const std::string& sourcePath, const std::string& fol
         WriteWhenChanged(JoinPath(folder, file.name), EncodeWebImage(bitmap, kind, profile));
         return file;
     };
-    // Always one of the widths: kWebFallbackWidth lies below a wider picture's width.
-    const int fallbackWidth = std::min(kWebFallbackWidth, set.width);
-    for (int width : WebImageWidths(set.width)) {
+    const int fallbackWidth = fallbackFor(set.width);
+    for (int width : widthsFor(set.width)) {
         const Bitmap shrunk = ShrinkByArea(original, width, HeightAt(width, set.width, set.height));
         set.webp.push_back(write(shrunk, WebImageFormat::Webp));
         if (width == fallbackWidth) {
@@ -76,6 +81,46 @@ WebImageSet WriteWebImages(const std::string& sourcePath, const std::string& fol
         }
     }
     return set;
+}
+
+// Always one of the picture's widths: kWebFallbackWidth lies below a wider picture's width.
+int PictureFallbackWidth(int width) {
+    return std::min(kWebFallbackWidth, width);
+}
+
+std::vector<int> WidthsBelow(int width) {
+    std::vector<int> widths;
+    if (width > kLargeEffectPictureWidth) {
+        for (int w : kWebImageWidths) {
+            if (w < width) {
+                widths.push_back(w);
+            }
+        }
+    }
+    return widths;
+}
+
+int NoFallback(int) {
+    return 0;
+}
+
+}  // namespace
+
+WebImageSet WriteWebImages(const std::string& sourcePath, const std::string& folder,
+                           const ReadScope& scope) {
+    return WriteCopies(sourcePath, folder, scope, WebImageWidths, PictureFallbackWidth);
+}
+
+WebImageSet WriteEffectPictureCopies(const std::string& sourcePath, const std::string& folder,
+                                     const ReadScope& scope) {
+    if (FormatOfPath(sourcePath) == ImageFormat::Unknown) {
+        return {};
+    }
+    const std::optional<ImageSize> size = ReadImageSize(sourcePath, scope);
+    if (size && size->width <= kLargeEffectPictureWidth) {
+        return {};
+    }
+    return WriteCopies(sourcePath, folder, scope, WidthsBelow, NoFallback);
 }
 
 std::string SrcsetUrl(const std::string& urlFolder, const std::string& name) {

@@ -41,6 +41,16 @@ struct WebImageSet {
 WebImageSet WriteWebImages(const std::string& sourcePath, const std::string& folder,
                            const ReadScope& scope = {});
 
+// Popup and overlay pictures wider than this come in smaller widths too.
+inline constexpr int kLargeEffectPictureWidth = 960;
+
+// The WebP copies of a large popup or overlay picture at sourcePath in the widths of
+// kWebImageWidths below its own, written into folder as WriteWebImages names them; the
+// picture itself stands for its own width. No copies for a picture at most
+// kLargeEffectPictureWidth wide or of a kind we do not decode (it is shown as it is).
+WebImageSet WriteEffectPictureCopies(const std::string& sourcePath, const std::string& folder,
+                                     const ReadScope& scope = {});
+
 // A srcset attribute's value: each file's URL under urlFolder (with "/" added when not empty)
 // and its width, "VLM/a-480w.webp 480w, VLM/a-960w.webp 960w".
 std::string WebImageSrcset(const std::vector<WebImageFile>& files, const std::string& urlFolder);

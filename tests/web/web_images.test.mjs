@@ -6,7 +6,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { after, before, describe, it } from 'node:test';
 import { decodePng } from './support/png.mjs';
-import { launchBrowser, makeProject, openPage, run, serveFolder, skipReason, tempFolder } from './support/fixture.mjs';
+import { launchBrowser, makeProject, openPage, run, serveFolder, skipReason, tempFolder, writePicture } from './support/fixture.mjs';
 
 const skip = skipReason();
 
@@ -14,11 +14,16 @@ const kWidth = 3000;
 const kHeight = 2000;
 const kGrey = 128;
 // left, top, width, height in picture pixels
-const rects = { lamp: [600, 400, 900, 600], sign: [1800, 1000, 600, 600] };
+const rects = { lamp: [600, 400, 900, 600], sign: [1800, 1000, 600, 600], door: [0, 1600, 600, 400] };
 const areas = {
     lamp: { over: { area_brightness: 80 } },
     sign: { over: { message_text: 'вывеска', message_type: 'rectangle', message_center_x: 2100, message_center_y: 1300 } },
+    // A large popup and a large overlay; the page shows them at the picture's scale.
+    door: { over: { picture_file_name: 'poster.png', picture_center_x: 1500, picture_center_y: 1000,
+        picture_pointer_x: 300, picture_pointer_y: 1800, overlay_file_name: 'glass.png', overlay_x: 100, overlay_y: 100 } },
 };
+const kPoster = [2400, 1600];
+const kGlass = [1200, 800];
 const kWebWidths = [480, 960, 1440, 1920, 2560, 3000];
 
 // The viewport position of picture pixel (x, y) at its centre, the picture's full size being
@@ -41,8 +46,10 @@ describe('a web export', { skip: skip || false }, () => {
     before(async () => {
         folder = tempFolder('webimg');
         site = path.join(folder, 'site');
+        const poster = writePicture(path.join(folder, 'poster.png'), ...kPoster, (x, y) => [x & 255, y & 255, 60]);
+        const glass = writePicture(path.join(folder, 'glass.png'), ...kGlass, () => [20, 200, 90]);
         const project = makeProject(path.join(folder, 'project'), { width: kWidth, height: kHeight,
-            colour: () => [kGrey, kGrey, kGrey], rects, areas });
+            colour: () => [kGrey, kGrey, kGrey], rects, areas, attach: { picture: [poster, glass] } });
         run('export', project, path.join(site, 'photo.html'), '--web-images');
         run('export', project, path.join(site, 'plain.html'));
         // No icon: the browser's request for one is no fault of the page.
@@ -60,6 +67,12 @@ describe('a web export', { skip: skip || false }, () => {
         const copies = fs.readdirSync(path.join(site, 'VLM')).filter((f) => f.startsWith('project-source.png-')).sort();
         const expected = [...kWebWidths.map((w) => `project-source.png-${w}w.webp`), 'project-source.png-1920w.png'].sort();
         assert.deepEqual(copies, expected);
+        const vlm = fs.readdirSync(path.join(site, 'VLM'));
+        assert.deepEqual(vlm.filter((f) => /^(poster|glass)\.png-/.test(f)).sort(), ['glass.png-480w.webp', 'glass.png-960w.webp',
+            'poster.png-1440w.webp', 'poster.png-1920w.webp', 'poster.png-480w.webp', 'poster.png-960w.webp']);
+        const script = fs.readFileSync(path.join(site, 'VLM/photo.js'), 'utf8');
+        assert.match(script, /"srcset":"VLM\/poster\.png-480w\.webp 480w, VLM\/poster\.png-960w\.webp 960w, VLM\/poster\.png-1440w\.webp 1440w, VLM\/poster\.png-1920w\.webp 1920w, VLM\/poster\.png 2400w","width":2400,"height":1600 },/);
+        assert.ok(!fs.readFileSync(path.join(site, 'VLM/plain.js'), 'utf8').includes('srcset'));
         const plain = fs.readFileSync(path.join(site, 'plain.html'), 'utf8');
         assert.ok(!/webp|srcset|defer|viewport/.test(plain), plain);
         const page = fs.readFileSync(path.join(site, 'photo.html'), 'utf8');
@@ -113,6 +126,30 @@ describe('a web export', { skip: skip || false }, () => {
                     assert.ok(Math.abs(text.x + text.width / 2 - cx) <= 1 && Math.abs(text.y + text.height / 2 - cy) <= 1,
                         `${JSON.stringify(text)} against ${cx},${cy}`);
                 }
+                // The popup and the overlay at the picture's scale, from a copy of the width needed.
+                await p.evaluate(() => window.scrollTo(0, document.documentElement.scrollHeight));
+                await p.mouse.move(...(await pointOf(p, 300, 1800)));
+                await p.waitForSelector('.vlm4-popup.vlm4-ready img');
+                await p.waitForSelector('.vlm4-overlay.vlm4-ready');
+                const [popup, glass] = await p.evaluate(() => ['.vlm4-popup img', '.vlm4-overlay'].map((s) => {
+                    const i = document.querySelector(s);
+                    const r = i.getBoundingClientRect();
+                    return { src: i.currentSrc, w: r.width, h: r.height };
+                }));
+                const fit = await p.evaluate(([w, h]) => {
+                    const root = document.documentElement;
+                    return Math.min(1, (root.clientWidth * 0.9) / w, (root.clientHeight * 0.9) / h);
+                }, [kPoster[0] * scale, kPoster[1] * scale]);
+                assert.ok(Math.abs(popup.w - Math.round(kPoster[0] * scale * fit)) <= 1, JSON.stringify([popup, scale, fit]));
+                assert.ok(Math.abs(glass.w - kGlass[0] * scale) <= 1 && Math.abs(glass.h - kGlass[1] * scale) <= 1, JSON.stringify(glass));
+                // The smallest copy at least as wide as the picture at the page's scale, or the
+                // picture itself.
+                const copyFor = (name, full, widths) => {
+                    const w = widths.find((c) => c >= Math.ceil(full * scale));
+                    return `/VLM/${name}${w ? `-${w}w.webp` : ''}`;
+                };
+                assert.ok(popup.src.endsWith(copyFor('poster.png', kPoster[0], [480, 960, 1440, 1920])), JSON.stringify(popup));
+                assert.ok(glass.src.endsWith(copyFor('glass.png', kGlass[0], [480, 960])), JSON.stringify(glass));
                 assert.deepEqual(p.errors, []);
             } finally {
                 await context.close();
