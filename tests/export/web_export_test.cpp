@@ -173,5 +173,51 @@ TEST_F(WebExportTest, AMergedWebPageBringsItsCopiesAlong) {
     EXPECT_EQ(ReadFile(folder / "merged/VLM/hall.jpg-480w.webp"), "another picture");
 }
 
+// A large popup comes in smaller widths named in its record, a small overlay as it is; merged
+// into another folder, the record's list follows the copies' new names.
+TEST_F(WebExportTest, ALargePopupIsOfferedInSmallerWidthsThatAMergeBringsAlong) {
+    UsePicture("hall.jpg", PhoneJpeg(400, 300));
+    const auto png = [](int width, int height) {
+        return EncodeImage(MakeBitmap(width, height,
+                                      [](int x, int y) {
+                                          return Bgr{x & 255, y & 255, 7};
+                                      }),
+                           ImageFormat::Png);
+    };
+    PutWorkFile("Pictures", "poster.png", png(1500, 1000));
+    PutWorkFile("Pictures", "badge.png", png(900, 600));
+    EditRecord("Door", kClick, [](ATTRIBUTES& a) {
+        a.picture_file_name = "poster.png";
+        a.overlay_file_name = "badge.png";
+    });
+    ASSERT_TRUE(ExportWeb().scriptWritten);
+    const std::string script = ReadFile(Vlm("tour.js"));
+    EXPECT_NE(script.find("\"src\":\"VLM/poster.png\",\"style\""), std::string::npos) << script;
+    EXPECT_NE(script.find(
+                  ",\"y2\":0,\"srcset\":\"VLM/poster.png-480w.webp 480w, VLM/poster.png-960w.webp "
+                  "960w, VLM/poster.png-1440w.webp 1440w, VLM/poster.png 1500w\",\"width\":1500,"
+                  "\"height\":1000 },"),
+              std::string::npos)
+        << script;
+    EXPECT_NE(script.find("\"overlay\": { \"src\":\"VLM/badge.png\",\"x\":0,\"y\":0 },"),
+              std::string::npos);
+    EXPECT_EQ(DecodeWebp(ReadFile(Vlm("poster.png-960w.webp"))).bitmap.Height(), 640);
+    EXPECT_FALSE(FileExists(Vlm("badge.png-480w.webp")));
+
+    std::filesystem::create_directories(std::string(folder / "merged/VLM"));
+    WriteFile(folder / "merged/VLM/poster.png-960w.webp", "another picture");
+    ASSERT_EQ(MergePages({folder / "site/tour.html", folder / "site/tour.html"},
+                         folder / "merged/both.html", prompter),
+              MergeResult::Merged);
+    const std::string merged = ReadFile(folder / "merged/VLM/both.js");
+    EXPECT_NE(merged.find("\"srcset\":\"VLM/poster.png-480w.webp 480w, VLM/poster.png-960w-2.webp "
+                          "960w, VLM/poster.png-1440w.webp 1440w, VLM/poster.png 1500w\""),
+              std::string::npos)
+        << merged;
+    EXPECT_EQ(ReadFile(folder / "merged/VLM/poster.png-960w-2.webp"),
+              ReadFile(Vlm("poster.png-960w.webp")));
+    EXPECT_TRUE(FileExists(folder / "merged/VLM/poster.png-1440w.webp"));
+}
+
 }  // namespace
 }  // namespace velmora::test

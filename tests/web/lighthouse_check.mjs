@@ -68,6 +68,8 @@ describe('Lighthouse on the web export of a 24-megapixel photo', { skip: skip ||
             performance: score('performance'), accessibility: score('accessibility'),
             bestPractices: score('best-practices'), lcpMs: Math.round(audit('largest-contentful-paint')),
             cls: audit('cumulative-layout-shift'), bytes: audit('total-byte-weight'),
+            fcpMs: Math.round(audit('first-contentful-paint')), speedIndexMs: Math.round(audit('speed-index')),
+            tbtMs: Math.round(audit('total-blocking-time')), cpuBenchmark: report.environment.benchmarkIndex,
         };
         const failing = (c) => report.categories[c].auditRefs.map((r) => report.audits[r.id])
             .filter((a) => a.score !== null && a.score < 1 && a.scoreDisplayMode === 'binary').map((a) => a.id);
