@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "export/export_messages.h"
 #include "store/errors.h"
 #include "store/image_file.h"
 #include "store/image_shrink.h"
@@ -57,9 +58,12 @@ WebImageSet WriteCopies(const std::string& sourcePath, const std::string& folder
                         const ReadScope& scope, std::vector<int> (*widthsFor)(int),
                         int (*fallbackFor)(int)) {
     const ImageFormat format = FormatOfPath(sourcePath);
-    const std::string bytes = ReadWholeFile(sourcePath, scope);
-    const Bitmap original = DecodeImage(bytes, format);
-    const std::string profile = ReadIccProfile(bytes, format);
+    // Decoded by the loader, whose message names the file.
+    Bitmap original;
+    if (!LoadImageFile(original, sourcePath, scope)) {
+        throw FileError(msg::kFileNotFound + sourcePath);
+    }
+    const std::string profile = ReadIccProfile(ReadWholeFile(sourcePath, scope), format);
     const std::string name = ExtractName(sourcePath);
 
     WebImageSet set;

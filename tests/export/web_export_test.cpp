@@ -7,6 +7,7 @@
 #include "export/page_merge.h"
 #include "export/web_images.h"
 #include "export_fixture.h"
+#include "store/errors.h"
 #include "store/files.h"
 #include "store/image_codecs.h"
 #include "store/image_file.h"
@@ -217,6 +218,20 @@ TEST_F(WebExportTest, ALargePopupIsOfferedInSmallerWidthsThatAMergeBringsAlong) 
     EXPECT_EQ(ReadFile(folder / "merged/VLM/poster.png-960w-2.webp"),
               ReadFile(Vlm("poster.png-960w.webp")));
     EXPECT_TRUE(FileExists(folder / "merged/VLM/poster.png-1440w.webp"));
+}
+
+// A popup that cannot be decoded is named in the message; the page stays without its script.
+TEST_F(WebExportTest, ADamagedPopupIsNamedAndNoScriptIsWritten) {
+    UsePicture("hall.jpg", PhoneJpeg(400, 300));
+    PutWorkFile("Pictures", "poster.png", "no picture at all");
+    EditRecord("Door", kOver, [](ATTRIBUTES& a) { a.picture_file_name = "poster.png"; });
+    try {
+        ExportWeb();
+        FAIL() << "no error";
+    } catch (const ImageError& e) {
+        EXPECT_NE(std::string(e.what()).find("Pictures/poster.png"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(FileExists(Vlm("tour.js")));
 }
 
 }  // namespace
