@@ -160,9 +160,19 @@ function announce(text) {
   liveRegion.textContent = text;
 }
 
+// A large picture of an effect comes in several widths (srcset, with its full width and
+// height): the browser takes the one for its shown width, scale times its full one.
+const sized = (opts, scale) => (opts.srcset && num(opts.width, 0) > 0
+  ? { sizes: `${Math.ceil(num(opts.width, 0) * scale)}px`, srcset: opts.srcset } : {});
+// The picture's size at scale 1.
+const fullSize = (opts, image) => (sized(opts, 1).srcset
+  ? [num(opts.width, 0), num(opts.height, 0)] : [image.naturalWidth, image.naturalHeight]);
+
 // Fetched ahead, to show at once.
-function preload(src) {
-  if (src && !preloaded.has(src)) preloaded.set(src, Object.assign(new Image(), { src }));
+function preload(opts, scale) {
+  if (opts && opts.src && !preloaded.has(opts.src)) {
+    preloaded.set(opts.src, Object.assign(new Image(), sized(opts, scale), { src: opts.src }));
+  }
 }
 
 function pixelFilter(opts) {
@@ -327,8 +337,8 @@ const cssNumber = (e, name, fallback) => parseFloat(getComputedStyle(e).getPrope
 const lineWidth = (root) => cssNumber(root, '--vlm4-line-width', 2);
 
 // A decorative image; a missing file is reported.
-function picture(src, className, parent) {
-  const image = Object.assign(el('img', className, parent), { alt: '', src });
+function picture(src, className, parent, more) {
+  const image = Object.assign(el('img', className, parent), more, { alt: '', src });
   image.onerror = () => report('picture missing', src);
   return image;
 }
@@ -373,14 +383,15 @@ function popupPicture(pic, opts) {
   const type = opts.type === 'pointer' ? 'pointer' : 'circle';
   const root = el('div', `${styleClasses(opts.style, 'vlm4-popup')} vlm4-${type}`, pic.layer);
   const svg = svgEl('svg', { class: 'vlm4-shape', 'aria-hidden': 'true' }, root);
-  const image = picture(opts.src, '', root);
+  const image = picture(opts.src, '', root, sized(opts, pic.frame().sx));
   let ready = false;
   let last = null;
   const place = (f) => {
     last = f;
     if (!ready) return;
-    const nw = image.naturalWidth * f.sx;
-    const nh = image.naturalHeight * f.sy;
+    const [fw, fh] = fullSize(opts, image);
+    const nw = fw * f.sx;
+    const nh = fh * f.sy;
     const b = f.bounds;
     const fit = Math.min(1, ((b.right - b.left) * 0.9) / nw, ((b.bottom - b.top) * 0.9) / nh);
     const w = Math.max(1, Math.round(nw * fit));
@@ -397,12 +408,13 @@ function popupPicture(pic, opts) {
 
 // Cut at the picture's edges, as the editor's preview shows it.
 function overlay(pic, opts) {
-  const image = picture(opts.src, 'vlm4-overlay', pic.clip);
+  const image = picture(opts.src, 'vlm4-overlay', pic.clip, sized(opts, pic.frame().sx));
   let last = null;
   const place = (f) => {
     last = f;
     if (!image.naturalWidth) return;
-    put(image, num(opts.x, 0) * f.sx, num(opts.y, 0) * f.sy, image.naturalWidth * f.sx, image.naturalHeight * f.sy);
+    const [fw, fh] = fullSize(opts, image);
+    put(image, num(opts.x, 0) * f.sx, num(opts.y, 0) * f.sy, fw * f.sx, fh * f.sy);
     image.classList.add('vlm4-ready');
   };
   image.onload = () => last && place(pic.placeLayer());
@@ -490,19 +502,23 @@ class Picture {
   constructor(img, data) {
     this.img = img;
     this.map = decodeMap(data.Map);
+    // In several widths (srcset, <picture>), the map is at the size of width and height.
+    const size = ['width', 'height'].map((k) => Number(img.getAttribute(k)));
+    if ((img.srcset || img.parentNode.nodeName === 'PICTURE') && size[0] > 0 && size[1] > 0) this.full = size;
     this.areas = new Map();
     this.clips = new Map();
     this.areaElements = new Map();
     // over, clicked: the running { area, effects }.
     Object.assign(this, { over: null, clicked: null, inside: false, touchHover: false, music: null, warned: new Set() });
     const names = new Map();
+    const scale = this.frame().sx;
     for (const c of Array.isArray(data.colors) ? data.colors : []) {
       const area = c && Number(c.color);
       if (area >= 1 && area <= 255 && c.properties && typeof c.properties === 'object') {
         this.areas.set(area, c.properties);
         if (typeof c.name === 'string' && c.name) names.set(area, c.name);
         for (const e of kEvents) {
-          for (const k of ['overlay', 'picture']) preload(((c.properties[e] || {})[k] || {}).src);
+          for (const k of ['overlay', 'picture']) preload((c.properties[e] || {})[k], scale);
         }
       }
     }
@@ -588,8 +604,8 @@ class Picture {
     const top = snap(r.top + ky * eT);
     const w = snap(r.right - kx * eR) - left;
     const h = snap(r.bottom - ky * eB) - top;
-    const width = img.naturalWidth || Number(img.getAttribute('width')) || this.map.cols * 2 || 1;
-    const height = img.naturalHeight || Number(img.getAttribute('height')) || this.map.rows * 2 || 1;
+    const [width, height] = this.full || [img.naturalWidth || Number(img.getAttribute('width')) || this.map.cols * 2 || 1,
+      img.naturalHeight || Number(img.getAttribute('height')) || this.map.rows * 2 || 1];
     return { left, top, w, h, sx: w / width, sy: h / height, width, height };
   }
 

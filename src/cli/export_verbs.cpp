@@ -56,6 +56,10 @@ constexpr const char* kAccessibleHelp =
     "name every area in the data script and add an image map of the areas' outlines, names "
     "and links, which works without scripts too";
 
+constexpr const char* kWebImagesHelp =
+    "offer the picture in several widths as WebP with a JPEG or PNG fallback (in VLM), with a "
+    "viewport meta and deferred scripts: a page for phones and slow networks";
+
 // The page's own texts, as the editor's export step asks for them.
 void AddPageTextOptions(CLI::App& verb, PageTexts& texts) {
     verb.add_option("--title", texts.title,
@@ -80,6 +84,7 @@ void AddExport(CLI::App& app, Context& context) {
     verb->add_option("project", *project)->required();
     verb->add_option("page", *out, "the page; its extension becomes .html")->required();
     verb->add_flag("--accessible", options->accessible, kAccessibleHelp);
+    verb->add_flag("--web-images", options->webImages, kWebImagesHelp);
     AddPageTextOptions(*verb, options->texts);
     auto answer = AddOverwriteFlags(*verb);
     verb->callback([&context, project, out, options, answer] {
@@ -104,6 +109,7 @@ void AddTest(CLI::App& app, Context& context) {
     verb->add_option("project", *project)->required();
     verb->add_flag("--no-open", *noOpen, "write the page but do not open it");
     verb->add_flag("--accessible", options->accessible, kAccessibleHelp);
+    verb->add_flag("--web-images", options->webImages, kWebImagesHelp);
     AddPageTextOptions(*verb, options->texts);
     auto answer = AddOverwriteFlags(*verb);
     verb->callback([&context, project, noOpen, options, answer] {

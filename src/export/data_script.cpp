@@ -1,5 +1,6 @@
 #include "export/data_script.h"
 
+#include <map>
 #include <vector>
 
 #include "canvas/map/area_presence.h"
@@ -7,6 +8,7 @@
 #include "export/export_paths.h"
 #include "export/map_encode.h"
 #include "export/text_rules.h"
+#include "export/web_images.h"
 #include "store/common_data.h"
 #include "store/files.h"
 #include "store/paths.h"
@@ -48,11 +50,13 @@ std::string ToneLine(const char* key, std::int32_t brightness, std::int32_t cont
 // Copies the files the script names beside it; a missing or refused source ends the script.
 class AssetCopier {
 public:
-    AssetCopier(const COMMON_DATA& data, Prompter& prompter, std::string destinationFolder)
+    AssetCopier(const COMMON_DATA& data, Prompter& prompter, std::string destinationFolder,
+                bool webImages)
         : m_data(data),
           m_prompter(prompter),
           m_destinationFolder(std::move(destinationFolder)),
-          m_scope(data.project.ProjectReadScope()) {}
+          m_scope(data.project.ProjectReadScope()),
+          m_webImages(webImages) {}
 
     bool Copy(const char* workFolder, const std::string& name) {
         const std::string source = m_data.project.WorkFilePath(workFolder, name);
@@ -73,11 +77,33 @@ public:
         return true;
     }
 
+    // For a web page, a large popup or overlay picture's smaller copies beside it: the record's
+    // fields naming them with the picture's full size; nothing for a small picture.
+    std::string WebSizes(const std::string& name) {
+        if (!m_webImages) {
+            return {};
+        }
+        if (const auto known = m_webSizes.find(name); known != m_webSizes.end()) {
+            return known->second;
+        }
+        WebImageSet set = WriteEffectPictureCopies(m_data.project.WorkFilePath("Pictures", name),
+                                                   m_destinationFolder, m_scope);
+        std::string& fields = m_webSizes[name];
+        if (!set.webp.empty()) {
+            set.webp.push_back({name, set.width, set.height});
+            fields = ",\"srcset\":\"" + EscapeScriptText(WebImageSrcset(set.webp, "VLM")) +
+                     "\",\"width\":" + Number(set.width) + ",\"height\":" + Number(set.height);
+        }
+        return fields;
+    }
+
 private:
     const COMMON_DATA& m_data;
     Prompter& m_prompter;
     std::string m_destinationFolder;
     ReadScope m_scope;
+    bool m_webImages;
+    std::map<std::string, std::string> m_webSizes;
 };
 
 bool AddEffectLines(std::vector<std::string>& lines, const ATTRIBUTES& a, AssetCopier& copier) {
@@ -91,23 +117,23 @@ bool AddEffectLines(std::vector<std::string>& lines, const ATTRIBUTES& a, AssetC
                         ",\"y2\":" + Number(a.message_pointer_y) + " },");
     }
     if (!a.picture_file_name.empty()) {
-        lines.push_back(indent + "\"picture\": { \"src\":\"" + FileReference(a.picture_file_name) +
-                        "\",\"style\":\"" + Text(a.picture_style) + "\",\"type\":\"" +
-                        Text(a.picture_type) + "\",\"x1\":" + Number(a.picture_center_x) +
-                        ",\"y1\":" + Number(a.picture_center_y) +
-                        ",\"x2\":" + Number(a.picture_pointer_x) +
-                        ",\"y2\":" + Number(a.picture_pointer_y) + " },");
         if (!copier.Copy("Pictures", a.picture_file_name)) {
             return false;
         }
+        lines.push_back(
+            indent + "\"picture\": { \"src\":\"" + FileReference(a.picture_file_name) +
+            "\",\"style\":\"" + Text(a.picture_style) + "\",\"type\":\"" + Text(a.picture_type) +
+            "\",\"x1\":" + Number(a.picture_center_x) + ",\"y1\":" + Number(a.picture_center_y) +
+            ",\"x2\":" + Number(a.picture_pointer_x) + ",\"y2\":" + Number(a.picture_pointer_y) +
+            copier.WebSizes(a.picture_file_name) + " },");
     }
     if (!a.overlay_file_name.empty()) {
-        lines.push_back(indent + "\"overlay\": { \"src\":\"" + FileReference(a.overlay_file_name) +
-                        "\",\"x\":" + Number(a.overlay_x) + ",\"y\":" + Number(a.overlay_y) +
-                        " },");
         if (!copier.Copy("Pictures", a.overlay_file_name)) {
             return false;
         }
+        lines.push_back(indent + "\"overlay\": { \"src\":\"" + FileReference(a.overlay_file_name) +
+                        "\",\"x\":" + Number(a.overlay_x) + ",\"y\":" + Number(a.overlay_y) +
+                        copier.WebSizes(a.overlay_file_name) + " },");
     }
     if (!a.copy_text.empty()) {
         lines.push_back(indent + "\"copytext\": \"" + MultiLineText(a.copy_text) + "\",");
@@ -138,7 +164,8 @@ bool AddEffectLines(std::vector<std::string>& lines, const ATTRIBUTES& a, AssetC
 
 }  // namespace
 
-bool WriteDataScript(COMMON_DATA& data, const std::string& scriptPath, bool withNames) {
+bool WriteDataScript(COMMON_DATA& data, const std::string& scriptPath, bool withNames,
+                     bool webImages) {
     data.WritePendingAttributes();
 
     // The areas on the map are found while the map text is built, in one pass over the map.
@@ -151,7 +178,7 @@ bool WriteDataScript(COMMON_DATA& data, const std::string& scriptPath, bool with
         "\t\"Map\":\"" +
             EncodeMap(data.canvas.Map, data.canvas.Width, data.canvas.Height, &painted) + "\",",
     };
-    AssetCopier copier(data, data.UserPrompter(), FolderOfPath(scriptPath));
+    AssetCopier copier(data, data.UserPrompter(), FolderOfPath(scriptPath), webImages);
 
     if (!data.canvas.BackgroundSound.empty()) {
         lines.push_back("\t\"audio\":{\"src\":\"" + FileReference(data.canvas.BackgroundSound) +

@@ -8,6 +8,7 @@
 #include "export/export_replacements.h"
 #include "export/page.h"
 #include "export/page_image_map.h"
+#include "export/web_images.h"
 #include "store/common_data.h"
 #include "store/errors.h"
 #include "store/files.h"
@@ -117,10 +118,19 @@ ExportOutcome WriteExport(COMMON_DATA& data, const std::string& pageFolder,
         }
     }
     CopyPictureFresh(data, pageFolder);
-    WritePage(data, pagePath, imageMap, options.texts);
+    PageSources sources;
+    if (options.webImages) {
+        const WebImageSet set =
+            WriteWebImages(data.project.WorkFilePath("Images", data.canvas.PictureFileName),
+                           vlmFolder, data.project.ProjectReadScope());
+        sources.webpSrcset = WebImageSrcset(set.webp, "VLM");
+        sources.fallbackUrl = SrcsetUrl("VLM", set.fallback.name);
+    }
+    WritePage(data, pagePath, imageMap, options.texts, options.webImages ? &sources : nullptr);
     ExportOutcome outcome;
     outcome.pagePath = pagePath;
-    outcome.scriptWritten = WriteDataScript(data, scriptPath, options.accessible);
+    outcome.scriptWritten =
+        WriteDataScript(data, scriptPath, options.accessible, options.webImages);
     return outcome;
 }
 

@@ -24,6 +24,9 @@ struct ExportOptions {
     bool accessible = false;
     // The page's title, heading and description; empty ones keep the template's.
     PageTexts texts;
+    // The picture is offered in several widths as WebP with one fallback (WriteWebImages, in
+    // VLM), the page has a viewport meta and loads its scripts deferred.
+    bool webImages = false;
 };
 
 // The runtime file (vlm4.js, vlm4.css) in the program folder, or else in the installed layout's

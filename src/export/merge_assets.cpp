@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "export/export_paths.h"
+#include "export/web_images.h"
 #include "store/errors.h"
 #include "store/files.h"
 #include "store/paths.h"
@@ -21,6 +22,11 @@ namespace {
 
 constexpr std::string_view kScriptReference = "\"src\":\"VLM/";
 constexpr std::string_view kImageReference = "src=\"";
+// A web export's picture: its fallback and the list of its copies, all in VLM.
+constexpr std::string_view kWebCopyReference = "src=\"VLM/";
+constexpr std::string_view kWebCopyList = "srcset=\"";
+// A large popup or overlay picture's copies in the data script.
+constexpr std::string_view kScriptCopyList = "\"srcset\":\"";
 constexpr int kMaxRenames = 10000;
 
 bool IsHex4(const std::string& text) {
@@ -194,6 +200,41 @@ void RewriteReferences(std::string& line, std::string_view key, bool escapes, Fi
     }
 }
 
+// Brings the "VLM/" files of every srcset list in line that starts with key and rewrites their
+// URLs; candidates are separated by ", " and a URL ends at its first space, as web exports
+// write them. unescape and escape undo and redo the list's escaping in line.
+template <typename Unescape, typename Escape>
+void RewriteWebCopyList(std::string& line, std::string_view key, bool escapes, FileBringer& assets,
+                        Unescape unescape, Escape escape) {
+    for (std::size_t at = line.find(key); at != std::string::npos; at = line.find(key, at)) {
+        const std::size_t start = at + key.size();
+        const std::size_t end = QuotedEnd(line, start, escapes);
+        if (end == std::string::npos) {
+            return;
+        }
+        const std::string list = unescape(line.substr(start, end - start));
+        std::string rewritten;
+        for (std::size_t from = 0; from < list.size();) {
+            std::size_t next = list.find(", ", from);
+            next = next == std::string::npos ? list.size() : next;
+            std::string candidate = list.substr(from, next - from);
+            const std::string url = candidate.substr(0, candidate.find(' '));
+            if (url.rfind("VLM/", 0) == 0) {
+                const std::string name = DecodePercent(url.substr(4));
+                const std::string brought = assets.Bring(name);
+                if (!brought.empty() && brought != name) {
+                    candidate.replace(0, url.size(), SrcsetUrl("VLM", brought));
+                }
+            }
+            rewritten += (rewritten.empty() ? "" : ", ") + candidate;
+            from = next + 2;
+        }
+        const std::string escaped = escape(rewritten);
+        line.replace(start, end - start, escaped);
+        at = start + escaped.size();
+    }
+}
+
 }  // namespace
 
 void BringUsedFiles(MergeInput& input, const std::string& mergedFolder) {
@@ -210,6 +251,16 @@ void BringUsedFiles(MergeInput& input, const std::string& mergedFolder) {
             [](const std::string& name) { return EscapeHtml(EncodeFileReference(name)); });
     }
     FileBringer assets(JoinPath(inputFolder, "VLM"), JoinPath(mergedFolder, "VLM"), scope);
+    for (std::string& line : input.imageLines) {
+        RewriteReferences(
+            line, kWebCopyReference, false, assets,
+            [](const std::string& text) { return DecodePercent(UnescapeHtml(text)); },
+            [](const std::string& name) { return EscapeHtml(SrcsetUrl({}, name)); });
+        RewriteWebCopyList(
+            line, kWebCopyList, false, assets,
+            [](const std::string& text) { return UnescapeHtml(text); },
+            [](const std::string& text) { return EscapeHtml(text); });
+    }
     for (auto& block : input.blocks) {
         for (std::string& line : block) {
             RewriteReferences(
@@ -218,6 +269,10 @@ void BringUsedFiles(MergeInput& input, const std::string& mergedFolder) {
                 [](const std::string& name) {
                     return EscapeScriptText(EncodeFileReference(name));
                 });
+            RewriteWebCopyList(
+                line, kScriptCopyList, true, assets,
+                [](const std::string& text) { return UnescapeScriptText(text); },
+                [](const std::string& text) { return EscapeScriptText(text); });
         }
     }
     // The runtime files are one pair for the whole merged page: an existing pair stays.

@@ -16,10 +16,11 @@ struct MergeInput {
 };
 
 // Copies beside the merged page what a page from another folder uses: the pictures its image
-// lines show, the files its data script names under "VLM/", and the runtime files. Nothing
-// else of the page's folder is copied. A file whose name is already taken there by a different
-// file is copied under a new name ("name-2.png", "name-3.png"...), and the lines are rewritten
-// to name it. Names that are not bare file names are neither copied nor rewritten.
+// lines show (a web export's copies of its picture in VLM too), the files its data script names
+// under "VLM/", and the runtime files. Nothing else of the page's folder is copied. A file whose
+// name is already taken there by a different file is copied under a new name ("name-2.png",
+// "name-3.png"...), and the lines are rewritten to name it. Names that are not bare file names are
+// neither copied nor rewritten.
 void BringUsedFiles(MergeInput& input, const std::string& mergedFolder);
 
 }  // namespace velmora

@@ -47,7 +47,8 @@ std::string DrawPageId(const std::string& previous) {
     return id;
 }
 
-std::vector<std::string> PageOpeningLines(const std::string& pageName, const PageTexts& texts) {
+std::vector<std::string> PageOpeningLines(const std::string& pageName, const PageTexts& texts,
+                                          bool forWeb) {
     const std::string title = texts.title.empty() ? kDefaultTitle : texts.title;
     const std::string heading = texts.heading.empty() ? title : texts.heading;
     std::vector<std::string> lines = {
@@ -57,17 +58,23 @@ std::vector<std::string> PageOpeningLines(const std::string& pageName, const Pag
         "\t\t<META HTTP-EQUIV=\"CONTENT-TYPE\" CONTENT=\"text/html; charset=utf-8\">",
         "\t\t<TITLE>" + EscapeHtml(title) + "</TITLE>",
         "\t\t<link rel=\"stylesheet\" type=\"text/css\" href=\"VLM/vlm4.css\">",
-        "\t\t<script src=\"VLM/vlm4.js\"></script>",
-        "\t\t<script src=\"VLM/" + UrlInAttribute(pageName) + ".js\"></script>",
+        std::string("\t\t<script src=\"VLM/vlm4.js\"") + (forWeb ? " defer" : "") + "></script>",
+        "\t\t<script src=\"VLM/" + UrlInAttribute(pageName) + ".js\"" + (forWeb ? " defer" : "") +
+            "></script>",
         "\t</HEAD>",
         "\t<body>",
         "\t\t<div align=\"center\">",
         "\t\t\t<h1>" + EscapeHtml(heading) + "</h1>",
     };
+    if (forWeb) {
+        lines.insert(
+            lines.begin() + 4,
+            "\t\t<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">");
+    }
     if (!texts.description.empty()) {
         // Right after the title.
-        lines.insert(lines.begin() + 5, "\t\t<meta name=\"description\" content=\"" +
-                                            EscapeHtml(texts.description) + "\">");
+        lines.insert(lines.begin() + (forWeb ? 6 : 5), "\t\t<meta name=\"description\" content=\"" +
+                                                           EscapeHtml(texts.description) + "\">");
     }
     return lines;
 }
@@ -79,17 +86,33 @@ std::string PageImageLine(const std::string& pictureFileName, const std::string&
            "\" width=" + std::to_string(width) + " height=" + std::to_string(height) + usemap + ">";
 }
 
+std::string PageWebImageLine(const PageSources& sources, const std::string& pageId, int width,
+                             int height, const std::string& mapName) {
+    const std::string usemap = mapName.empty() ? "" : " usemap=\"#" + EscapeHtml(mapName) + "\"";
+    const std::string w = std::to_string(width);
+    return "\t\t\t<picture><source type=\"image/webp\" srcset=\"" + EscapeHtml(sources.webpSrcset) +
+           "\" sizes=\"(max-width: " + w + "px) 100vw, " + w + "px\"><img src=\"" +
+           EscapeHtml(sources.fallbackUrl) + "\" id=\"" + EscapeHtml(pageId) + "\" width=" + w +
+           " height=" + std::to_string(height) + usemap +
+           " class=\"vlm4-picture\" decoding=\"async\" fetchpriority=\"high\"></picture>";
+}
+
 std::vector<std::string> PageClosingLines() {
     return {"\t\t</div>", "\t</body>", "</html>"};
 }
 
 std::vector<std::string> PageLines(const COMMON_DATA& data, const std::string& pagePath,
-                                   const std::vector<std::string>& imageMap,
-                                   const PageTexts& texts) {
-    std::vector<std::string> lines = PageOpeningLines(PageName(pagePath), texts);
-    lines.push_back(PageImageLine(
-        data.canvas.PictureFileName, data.project.PageId, data.canvas.Width, data.canvas.Height,
-        imageMap.empty() ? std::string() : ImageMapName(data.project.PageId)));
+                                   const std::vector<std::string>& imageMap, const PageTexts& texts,
+                                   const PageSources* sources) {
+    std::vector<std::string> lines =
+        PageOpeningLines(PageName(pagePath), texts, sources != nullptr);
+    const std::string mapName =
+        imageMap.empty() ? std::string() : ImageMapName(data.project.PageId);
+    lines.push_back(sources != nullptr
+                        ? PageWebImageLine(*sources, data.project.PageId, data.canvas.Width,
+                                           data.canvas.Height, mapName)
+                        : PageImageLine(data.canvas.PictureFileName, data.project.PageId,
+                                        data.canvas.Width, data.canvas.Height, mapName));
     lines.insert(lines.end(), imageMap.begin(), imageMap.end());
     lines.push_back(kPageInstructionLine);
     for (std::string& line : PageClosingLines()) {
@@ -99,8 +122,10 @@ std::vector<std::string> PageLines(const COMMON_DATA& data, const std::string& p
 }
 
 void WritePage(const COMMON_DATA& data, const std::string& pagePath,
-               const std::vector<std::string>& imageMap, const PageTexts& texts) {
-    WriteFileAtomically(pagePath, JoinWebLines(PageLines(data, pagePath, imageMap, texts)));
+               const std::vector<std::string>& imageMap, const PageTexts& texts,
+               const PageSources* sources) {
+    WriteFileAtomically(pagePath,
+                        JoinWebLines(PageLines(data, pagePath, imageMap, texts, sources)));
 }
 
 }  // namespace velmora

@@ -40,4 +40,15 @@ std::string EncodeJpeg(const Bitmap& bitmap);
 std::string EncodeGif(const Bitmap& bitmap);
 std::string EncodeBmp(const Bitmap& bitmap);
 
+// The ICC colour profile a file carries (JPEG APP2 markers, a PNG iCCP chunk), or empty when it
+// carries none or cannot be read that far.
+std::string ReadJpegIccProfile(std::string_view bytes);
+std::string ReadPngIccProfile(std::string_view bytes);
+
+// Copies for web pages, at a lossy quality of 0..100 where there is one, with iccProfile
+// embedded when it is not empty.
+std::string EncodeJpeg(const Bitmap& bitmap, int quality, std::string_view iccProfile);
+std::string EncodePng(const Bitmap& bitmap, std::string_view iccProfile);
+std::string EncodeWebp(const Bitmap& bitmap, int quality, std::string_view iccProfile);
+
 }  // namespace velmora::codec

@@ -158,7 +158,7 @@ bool ReadJpegRows(JpegReader& reader, Bitmap& bitmap, JSAMPLE* cmykRow) {
     return true;
 }
 
-bool WriteJpeg(JpegWriter& writer, const Bitmap& bitmap) {
+bool WriteJpeg(JpegWriter& writer, const Bitmap& bitmap, int quality, std::string_view iccProfile) {
     if (setjmp(writer.errors.jump)) {
         return false;
     }
@@ -173,8 +173,12 @@ bool WriteJpeg(JpegWriter& writer, const Bitmap& bitmap) {
     cinfo.input_components = 3;
     cinfo.in_color_space = JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, kQuality, TRUE);
+    jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
+    if (!iccProfile.empty()) {
+        jpeg_write_icc_profile(&cinfo, reinterpret_cast<const JOCTET*>(iccProfile.data()),
+                               static_cast<unsigned int>(iccProfile.size()));
+    }
     while (cinfo.next_scanline < cinfo.image_height) {
         // The compressor only reads the rows it is given.
         JSAMPROW row = const_cast<JSAMPROW>(bitmap.Row(static_cast<int>(cinfo.next_scanline)));
@@ -184,7 +188,42 @@ bool WriteJpeg(JpegWriter& writer, const Bitmap& bitmap) {
     return true;
 }
 
+// The profile's APP2 markers are kept while the header is read.
+bool ReadIccMarkers(JpegReader& reader, std::string_view bytes, std::string& profile) {
+    if (setjmp(reader.errors.jump)) {
+        return false;
+    }
+    jpeg_decompress_struct& cinfo = reader.cinfo;
+    InstallErrors(reader.errors);
+    cinfo.err = &reader.errors.base;
+    jpeg_create_decompress(&cinfo);
+    reader.created = true;
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
+                 static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    JOCTET* data = nullptr;
+    unsigned int length = 0;
+    if (jpeg_read_icc_profile(&cinfo, &data, &length)) {
+        profile.assign(reinterpret_cast<const char*>(data), length);
+        std::free(data);
+    }
+    return true;
+}
+
 }  // namespace
+
+std::string ReadJpegIccProfile(std::string_view bytes) {
+    if (bytes.size() < 3) {
+        return {};
+    }
+    JpegReader reader;
+    std::string profile;
+    if (!ReadIccMarkers(reader, bytes, profile)) {
+        return {};
+    }
+    return profile;
+}
 
 Bitmap DecodeJpeg(std::string_view bytes) {
     if (bytes.size() < 3 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
@@ -218,12 +257,16 @@ Bitmap DecodeJpeg(std::string_view bytes) {
 }
 
 std::string EncodeJpeg(const Bitmap& bitmap) {
+    return EncodeJpeg(bitmap, kQuality, {});
+}
+
+std::string EncodeJpeg(const Bitmap& bitmap, int quality, std::string_view iccProfile) {
     if (bitmap.Width() > kMaxJpegSide || bitmap.Height() > kMaxJpegSide) {
         throw ImageDefect("JPEG допускает не более " + std::to_string(kMaxJpegSide) +
                           " точек по стороне");
     }
     JpegWriter writer;
-    if (!WriteJpeg(writer, bitmap)) {
+    if (!WriteJpeg(writer, bitmap, quality, iccProfile)) {
         throw ImageDefect(std::string("ошибка кодирования JPEG (") + writer.errors.message + ")");
     }
     return std::string(reinterpret_cast<const char*>(writer.buffer), writer.size);

@@ -148,7 +148,8 @@ bool ReadPngRows(PngSession& session, png_bytepp rows) {
     return true;
 }
 
-bool WritePngRows(PngSession& session, const Bitmap& bitmap, png_bytepp rows) {
+bool WritePngRows(PngSession& session, const Bitmap& bitmap, png_bytepp rows,
+                  std::string_view iccProfile) {
     if (setjmp(png_jmpbuf(session.png))) {
         return false;
     }
@@ -165,6 +166,11 @@ bool WritePngRows(PngSession& session, const Bitmap& bitmap, png_bytepp rows) {
     png_set_compression_level(png, 1);
     png_set_compression_strategy(png, Z_RLE);
     png_set_compression_buffer_size(png, 1 << 16);
+    if (!iccProfile.empty()) {
+        png_set_iCCP(png, info, "ICC profile", PNG_COMPRESSION_TYPE_BASE,
+                     reinterpret_cast<png_const_bytep>(iccProfile.data()),
+                     static_cast<png_uint_32>(iccProfile.size()));
+    }
     png_write_info(png, info);
     png_set_bgr(png);
     png_write_image(png, rows);
@@ -185,7 +191,38 @@ void StartPngRead(PngSession& session, png_rw_ptr reader) {
     png_set_read_fn(session.png, &session, reader);
 }
 
+bool ReadPngIcc(PngSession& session, std::string& profile) {
+    if (setjmp(png_jmpbuf(session.png))) {
+        return false;
+    }
+    png_read_info(session.png, session.info);
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep data = nullptr;
+    png_uint_32 length = 0;
+    if (png_get_iCCP(session.png, session.info, &name, &compression, &data, &length) != 0) {
+        profile.assign(reinterpret_cast<const char*>(data), length);
+    }
+    return true;
+}
+
 }  // namespace
+
+std::string ReadPngIccProfile(std::string_view bytes) {
+    if (bytes.size() < 8 ||
+        png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.data()), 0, 8) != 0) {
+        return {};
+    }
+    PngSession session;
+    session.input = reinterpret_cast<const unsigned char*>(bytes.data());
+    session.inputLeft = bytes.size();
+    StartPngRead(session, ReadFromMemory);
+    std::string profile;
+    if (!ReadPngIcc(session, profile)) {
+        return {};
+    }
+    return profile;
+}
 
 Bitmap DecodePng(std::string_view bytes) {
     if (bytes.size() < 8 ||
@@ -279,6 +316,10 @@ bool StreamPngRows(InputFile& input, const std::function<void(int, int)>& onSize
 }
 
 std::string EncodePng(const Bitmap& bitmap) {
+    return EncodePng(bitmap, {});
+}
+
+std::string EncodePng(const Bitmap& bitmap, std::string_view iccProfile) {
     std::string output;
     PngSession session;
     session.writing = true;
@@ -297,7 +338,7 @@ std::string EncodePng(const Bitmap& bitmap) {
         // libpng copies each row before its transformations, so the bitmap is never written.
         rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(bitmap.Row(y));
     }
-    if (!WritePngRows(session, bitmap, rows.data())) {
+    if (!WritePngRows(session, bitmap, rows.data(), iccProfile)) {
         throw ImageDefect(std::string("ошибка кодирования PNG (") + session.message + ")");
     }
     return output;

@@ -38,6 +38,7 @@ LIBRARIES = {
     "jpeglib.h": {"store"},
     "jerror.h": {"store"},
     "gif_lib.h": {"store"},
+    "webp/": {"store"},
     "zlib.h": {"store", "canvas/history"},
     "opencv2/": {"canvas/tools"},
     "libxml/": {"shapes"},

@@ -70,6 +70,7 @@ private slots:
     void viewModesRecompose();
     void exportAndBrowserTest();
     void accessibleCheckBoxReachesBothExports();
+    void webImagesCheckBoxReachesBothExports();
     void pageTitleIsAskedAndRememberedPerProject();
 };
 
@@ -84,18 +85,28 @@ void ProjectCommandsTest::menusHoldEveryItemAndShortcut() {
                                   Q("Медиа контент"), Q("Помощь")}));
     auto key = [](QKeySequence sequence) { return sequence.toString(); };
     const QKeySequence ctrl(Qt::CTRL);
-    QCOMPARE(MenuItems(menus[0]->menu()),
-             QStringList(
-                 {Q("Новый\t") + key(QKeySequence(Qt::CTRL | Qt::Key_N)), Q("-"),
-                  Q("Открыть\t") + key(QKeySequence(Qt::CTRL | Qt::Key_O)),
-                  Q("Последние проекты\t"), Q("-"),
-                  Q("Сохранить\t") + key(QKeySequence(Qt::CTRL | Qt::Key_S)), Q("Сохранить как\t"),
-                  Q("-"), Q("Открыть изображение\t") + key(QKeySequence(Qt::CTRL | Qt::Key_I)),
-                  Q("-"), Q("Импорт областей из разметки…\t"), Q("Экспорт контуров…\t"), Q("-"),
-                  Q("Экспорт в HTML\t") + key(QKeySequence(Qt::CTRL | Qt::Key_H)),
-                  Q("Доступная страница (имена и контуры областей)\t"), Q("-"),
-                  Q("Протестировать в браузере\t") + key(QKeySequence(Qt::CTRL | Qt::Key_T)),
-                  Q("-"), Q("Выход\t")}));
+    QCOMPARE(
+        MenuItems(menus[0]->menu()),
+        QStringList({Q("Новый\t") + key(QKeySequence(Qt::CTRL | Qt::Key_N)),
+                     Q("-"),
+                     Q("Открыть\t") + key(QKeySequence(Qt::CTRL | Qt::Key_O)),
+                     Q("Последние проекты\t"),
+                     Q("-"),
+                     Q("Сохранить\t") + key(QKeySequence(Qt::CTRL | Qt::Key_S)),
+                     Q("Сохранить как\t"),
+                     Q("-"),
+                     Q("Открыть изображение\t") + key(QKeySequence(Qt::CTRL | Qt::Key_I)),
+                     Q("-"),
+                     Q("Импорт областей из разметки…\t"),
+                     Q("Экспорт контуров…\t"),
+                     Q("-"),
+                     Q("Экспорт в HTML\t") + key(QKeySequence(Qt::CTRL | Qt::Key_H)),
+                     Q("Доступная страница (имена и контуры областей)\t"),
+                     Q("Страница для телефонов и сети (изображение в нескольких размерах)\t"),
+                     Q("-"),
+                     Q("Протестировать в браузере\t") + key(QKeySequence(Qt::CTRL | Qt::Key_T)),
+                     Q("-"),
+                     Q("Выход\t")}));
     QCOMPARE(MenuItems(menus[1]->menu()),
              QStringList({Q("Отменить\t") + key(QKeySequence(Qt::CTRL | Qt::Key_Z)),
                           Q("Повторить\t") + key(QKeySequence(Qt::CTRL | Qt::Key_Y)), Q("-"),
@@ -541,6 +552,26 @@ void ProjectCommandsTest::accessibleCheckBoxReachesBothExports() {
     QVERIFY(ReadFile(f.folder / "VLM/accessible.js").find("\"name\":\"A\"") != std::string::npos);
     f.Trigger("N41");
     QVERIFY(ReadFile(f.folder / "HTML/tour.html").find("<map ") != std::string::npos);
+}
+
+void ProjectCommandsTest::webImagesCheckBoxReachesBothExports() {
+    EditorFixture f;
+    f.OpenProjectWithPicture(600, 400, {"A"});
+    auto* box = f.form1().findChild<QAction*>(Q("WebImagesExport"));
+    QVERIFY(box && box->isCheckable());
+    QVERIFY(!box->isChecked());
+    f.dialogs.Answer(f.folder / "plain");
+    f.Trigger("N39");
+    QVERIFY(ReadFile(f.folder / "plain.html").find("<picture>") == std::string::npos);
+    box->trigger();
+    QCOMPARE(QSettings().value(Q("webImagesExport")).toBool(), true);
+    f.dialogs.Answer(f.folder / "web");
+    f.Trigger("N39");
+    QVERIFY(ReadFile(f.folder / "web.html").find("<picture>") != std::string::npos);
+    QVERIFY(FileExists(f.folder / "VLM/source.png-480w.webp"));
+    f.Trigger("N41");
+    QVERIFY(ReadFile(f.folder / "HTML/tour.html").find("<picture>") != std::string::npos);
+    QVERIFY(FileExists(f.folder / "HTML/VLM/source.png-600w.webp"));
 }
 
 void ProjectCommandsTest::pageTitleIsAskedAndRememberedPerProject() {

@@ -200,13 +200,21 @@ void TForm1::BuildMenus() {
     add(file, "ExportShapes", "Экспорт контуров…", QKeySequence(), &TForm1::ExportShapesClick);
     file->addSeparator();
     add(file, "N39", "Экспорт в HTML", QKeySequence(Qt::CTRL | Qt::Key_H), &TForm1::N39Click);
-    // Both exports follow this choice; the author's last choice holds in the next run.
-    m_accessibleExport = file->addAction(Q("Доступная страница (имена и контуры областей)"));
-    m_accessibleExport->setObjectName(Q("AccessibleExport"));
-    m_accessibleExport->setCheckable(true);
-    m_accessibleExport->setChecked(QSettings().value(Q("accessibleExport"), false).toBool());
-    connect(m_accessibleExport, &QAction::toggled, this,
-            [](bool on) { QSettings().setValue(Q("accessibleExport"), on); });
+    // Both exports follow these choices; the author's last choice holds in the next run.
+    const auto remembered = [this, file](const char* name, const char* text, const char* key) {
+        QAction* action = file->addAction(Q(text));
+        action->setObjectName(Q(name));
+        action->setCheckable(true);
+        action->setChecked(QSettings().value(Q(key), false).toBool());
+        connect(action, &QAction::toggled, this,
+                [key](bool on) { QSettings().setValue(Q(key), on); });
+        return action;
+    };
+    m_accessibleExport = remembered(
+        "AccessibleExport", "Доступная страница (имена и контуры областей)", "accessibleExport");
+    m_webImagesExport = remembered(
+        "WebImagesExport", "Страница для телефонов и сети (изображение в нескольких размерах)",
+        "webImagesExport");
     file->addSeparator();
     add(file, "N41", "Протестировать в &браузере", QKeySequence(Qt::CTRL | Qt::Key_T),
         &TForm1::N41Click);

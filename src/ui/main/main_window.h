@@ -191,6 +191,7 @@ private:
     QTimer* m_startTimer = nullptr;
     QMenu* m_recentMenu = nullptr;
     QAction* m_accessibleExport = nullptr;
+    QAction* m_webImagesExport = nullptr;
     QToolBar* m_toolBar = nullptr;
     QActionGroup* m_toolGroup = nullptr;
     QSpinBox* m_tolerance = nullptr;

@@ -39,6 +39,7 @@ void RememberPageTitle(const std::string& projectPath, const std::string& title)
 ExportOptions TForm1::ChosenExportOptions() const {
     ExportOptions options;
     options.accessible = m_accessibleExport->isChecked();
+    options.webImages = m_webImagesExport->isChecked();
     options.texts.title = RememberedPageTitle(m_data->project.ProjectPath);
     return options;
 }
