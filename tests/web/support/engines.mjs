@@ -58,6 +58,11 @@ class Locator {
         }, [this.selector, this.index]);
     }
 
+    getAttribute(name) {
+        return this.page.evaluate(([s, i, n]) => document.querySelectorAll(s)[i]?.getAttribute(n) ?? null,
+            [this.selector, this.index, name]);
+    }
+
     evaluate(fn, arg) {
         return this.page.evaluate(([s, i, source, a]) => (0, eval)(`(${source})`)(document.querySelectorAll(s)[i], a),
             [this.selector, this.index, String(fn), arg]);
