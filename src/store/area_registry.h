@@ -20,7 +20,7 @@ struct AreaRegistry {
 
     // The number of the area of that name; 0 when there is none.
     int FindArea(const std::string& name) const;
-    // The name itself when it is free, else the first free of name_2 … name_299, else "XXX"
+    // The name itself when it is free, else the first free of name_2 to name_299, else "XXX"
     // (which may be taken too, and is then refused by the add).
     std::string UniqueAreaName(const std::string& name) const;
 };

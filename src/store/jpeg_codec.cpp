@@ -88,15 +88,22 @@ struct JpegWriter {
     }
 };
 
-bool ReadJpegHeader(JpegReader& reader, std::string_view bytes) {
-    if (setjmp(reader.errors.jump)) {
-        return false;
-    }
+// Creates the decompressor of reader. Called right after the caller's setjmp, so that
+// an error inside it returns there.
+void StartDecompress(JpegReader& reader) {
     jpeg_decompress_struct& cinfo = reader.cinfo;
     InstallErrors(reader.errors);
     cinfo.err = &reader.errors.base;
     jpeg_create_decompress(&cinfo);
     reader.created = true;
+}
+
+bool ReadJpegHeader(JpegReader& reader, std::string_view bytes) {
+    if (setjmp(reader.errors.jump)) {
+        return false;
+    }
+    StartDecompress(reader);
+    jpeg_decompress_struct& cinfo = reader.cinfo;
     reader.progress.progress_monitor = WatchScans;
     cinfo.progress = &reader.progress;
     jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
@@ -193,11 +200,8 @@ bool ReadIccMarkers(JpegReader& reader, std::string_view bytes, std::string& pro
     if (setjmp(reader.errors.jump)) {
         return false;
     }
+    StartDecompress(reader);
     jpeg_decompress_struct& cinfo = reader.cinfo;
-    InstallErrors(reader.errors);
-    cinfo.err = &reader.errors.base;
-    jpeg_create_decompress(&cinfo);
-    reader.created = true;
     jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
     jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
                  static_cast<unsigned long>(bytes.size()));
