@@ -1,5 +1,5 @@
 // Runs the QtTest classes of the effect pages, the music, grid, merging and about windows and
-// the link menus; with a class name as first argument only that one.
+// the link menus and the help page; with a class name as first argument only that one.
 #include "ui_test_support.h"
 
 int RunMusicDialogTest(int argc, char** argv);
@@ -8,6 +8,7 @@ int RunMergeWindowTest(int argc, char** argv);
 int RunAboutBoxTest(int argc, char** argv);
 int RunEffectPagesTest(int argc, char** argv);
 int RunAuthoringTest(int argc, char** argv);
+int RunHelpPageTest(int argc, char** argv);
 
 int main(int argc, char** argv) {
     return velmora::test::RunQtSuites(argc, argv,
@@ -16,5 +17,6 @@ int main(int argc, char** argv) {
                                        {"MergeWindowTest", RunMergeWindowTest},
                                        {"AboutBoxTest", RunAboutBoxTest},
                                        {"EffectPagesTest", RunEffectPagesTest},
-                                       {"AuthoringTest", RunAuthoringTest}});
+                                       {"AuthoringTest", RunAuthoringTest},
+                                       {"HelpPageTest", RunHelpPageTest}});
 }
