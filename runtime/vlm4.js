@@ -40,6 +40,25 @@ for (let i = 0; i < 16; i++) {
   hexValue['0123456789ABCDEF'.charCodeAt(i)] = i;
 }
 
+// An element's box in the viewport. Some engines (WebKit before its standard CSS zoom) give it
+// divided by the element's zoom, while the pointer and painting use the zoomed box: there the
+// box is multiplied back by the zoom of the element and its ancestors.
+let zoomLeftOut = null;
+function clientRect(e) {
+  const r = e.getBoundingClientRect();
+  if (zoomLeftOut === null) {
+    const probe = el('div', '', document.documentElement);
+    probe.style.cssText = 'position:absolute;left:0;top:0;width:10px;height:10px;zoom:2;visibility:hidden';
+    zoomLeftOut = probe.getBoundingClientRect().width < 15;
+    probe.remove();
+  }
+  if (!zoomLeftOut) return r;
+  let z = 1;
+  for (let a = e; a; a = a.parentElement) z *= parseFloat(getComputedStyle(a).zoom) || 1;
+  return z === 1 ? r : { left: r.left * z, top: r.top * z, right: r.right * z, bottom: r.bottom * z,
+    width: r.width * z, height: r.height * z };
+}
+
 // The two hex digits at `at` as a number, or -1.
 function hexByte(text, at) {
   const hi = hexValue[text.charCodeAt(at)];
@@ -589,7 +608,7 @@ class Picture {
   // The picture's content box in the viewport and the shown size per picture pixel.
   frame() {
     const img = this.img;
-    const r = img.getBoundingClientRect();
+    const r = clientRect(img);
     const cs = this.style || (this.style = getComputedStyle(img)); // live
     const len = (v) => parseFloat(v) || 0;
     // Borders and padding are in the picture's CSS pixels, scaled by ancestors' zoom and
@@ -789,7 +808,7 @@ class Picture {
   placeLayer() {
     const f = this.frame();
     put(this.layer, 0, 0, 100, 100);
-    const o = this.layer.getBoundingClientRect();
+    const o = clientRect(this.layer);
     const kx = o.width / 100 || 1;
     const ky = o.height / 100 || 1;
     put(this.layer, (f.left - o.left) / kx, (f.top - o.top) / ky, f.w / kx, f.h / ky);
@@ -798,7 +817,7 @@ class Picture {
     for (let e = this.anchor.parentElement; e && e !== document.body && e !== root; e = e.parentElement) {
       const cs = getComputedStyle(e);
       if (cs.overflowX === 'visible' && cs.overflowY === 'visible') continue;
-      const r = e.getBoundingClientRect();
+      const r = clientRect(e);
       const [ex, ey] = [r.width / e.offsetWidth || 1, r.height / e.offsetHeight || 1];
       const [left, top] = [r.left + e.clientLeft * ex, r.top + e.clientTop * ey];
       b = { left: Math.max(b.left, left), top: Math.max(b.top, top), right: Math.min(b.right, left + e.clientWidth * ex),

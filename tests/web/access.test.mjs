@@ -146,10 +146,7 @@ describe('keyboard and screen readers', { skip: skip || false }, () => {
         }
     });
 
-    // Open question in WebKit: under the driver the ring is painted in some runs and not in
-    // others, after windows of earlier visits have come and gone.
-    it('outlines the focused area so that it shows on light and on dark pixels', {
-        skip: engine === 'webkit' && 'open question: WebKit under its driver paints the focus ring in some runs only' }, async () => {
+    it('outlines the focused area so that it shows on light and on dark pixels', async () => {
         const p = await visit(page);
         try {
             const clip = await p.evaluate(() => {

@@ -181,8 +181,9 @@ class GeckoPage extends PageBase {
         return this.inner.url();
     }
 
+    // A clip in viewport coordinates, as in Playwright; Puppeteer's default is the document's.
     async screenshot({ clip } = {}) {
-        return Buffer.from(await this.inner.screenshot(clip ? { clip } : {}));
+        return Buffer.from(await this.inner.screenshot(clip ? { clip, captureBeyondViewport: false } : {}));
     }
 
     // Firefox with scripts off never answers a script call in a window the page opened: the
@@ -474,7 +475,10 @@ class WebKitPage extends PageBase {
         return missing ? undefined : value;
     }
 
+    // WebKit's driver takes the last painted frame: a scroll or hover just made may not be in it
+    // yet, so the picture waits for two frames to be painted.
     async screenshot({ clip } = {}) {
+        await this.evaluate(() => new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
         const png = Buffer.from(await this.command('GET', '/screenshot'), 'base64');
         if (!clip) return png;
         const whole = decodePng(png);

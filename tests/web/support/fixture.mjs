@@ -173,17 +173,30 @@ export async function openPage(context, file) {
 
 // The viewport position of picture pixel (x, y) of the n-th picture, at the pixel's centre.
 // The runtime's own images (overlays, popups) sit beside the pictures and are not counted.
+// Page-side source of an element's box in the viewport where the pointer meets it. WebKit
+// before its standard CSS zoom gives getBoundingClientRect divided by the element's zoom.
+const kTrueRect = `(e) => {
+    const r = e.getBoundingClientRect();
+    const probe = document.documentElement.appendChild(document.createElement('div'));
+    probe.style.cssText = 'position:absolute;left:0;top:0;width:10px;height:10px;zoom:2;visibility:hidden';
+    const leftOut = probe.getBoundingClientRect().width < 15;
+    probe.remove();
+    let z = 1;
+    for (let a = e; leftOut && a; a = a.parentElement) z *= parseFloat(getComputedStyle(a).zoom) || 1;
+    return { left: r.left * z, top: r.top * z, right: r.right * z, bottom: r.bottom * z, width: r.width * z, height: r.height * z };
+}`;
+
 export async function pixelPoint(page, x, y, n = 0) {
-    return page.evaluate(([x, y, n]) => {
+    return page.evaluate(([x, y, n, trueRect]) => {
         const img = [...document.images].filter((i) => !i.closest('.vlm4-anchor'))[n];
-        const r = img.getBoundingClientRect();
+        const r = (0, eval)(trueRect)(img);
         const cs = getComputedStyle(img);
         const side = (s) => parseFloat(cs[`border${s}Width`]) + parseFloat(cs[`padding${s}`]);
         const w = r.width - side('Left') - side('Right');
         const h = r.height - side('Top') - side('Bottom');
         return [r.left + side('Left') + ((x + 0.5) * w) / img.naturalWidth,
             r.top + side('Top') + ((y + 0.5) * h) / img.naturalHeight];
-    }, [x, y, n]);
+    }, [x, y, n, kTrueRect]);
 }
 
 export async function moveTo(page, x, y, n = 0) {
@@ -193,9 +206,9 @@ export async function moveTo(page, x, y, n = 0) {
 
 // What the visitor sees of the effects: bubbles' texts and boxes, popups, overlays, filters.
 export async function shown(page) {
-    return page.evaluate(() => {
+    return page.evaluate((trueRect) => {
         const box = (e) => {
-            const r = e.getBoundingClientRect();
+            const r = (0, eval)(trueRect)(e);
             return { x: r.left, y: r.top, w: r.width, h: r.height, cx: r.left + r.width / 2, cy: r.top + r.height / 2 };
         };
         return {
@@ -211,7 +224,7 @@ export async function shown(page) {
             pixels: document.querySelectorAll('.vlm4-pixels').length,
             live: document.querySelector('.vlm4-live')?.textContent ?? '',
         };
-    });
+    }, kTrueRect);
 }
 
 // axe-core's rule violations on the page, every rule but those named, as lines that name the
