@@ -107,8 +107,8 @@ void BM_RecomposeSegmentRectangle(benchmark::State& state) {
 }
 BENCHMARK(BM_RecomposeSegmentRectangle)->Unit(benchmark::kMicrosecond);
 
-// Undo with 99 recorded strokes of 200 points each at brush 30: the map is rebuilt from the
-// snapshot and 98 strokes are replayed.
+// Undo with 99 recorded strokes of 200 points each at brush 30: the tiles the last stroke
+// changed are put back.
 void BM_UndoWith99Strokes(benchmark::State& state) {
     QuietPrompter prompter;
     COMMON_DATA data(prompter);

@@ -81,11 +81,11 @@ void AddPicture(CLI::App& app, Context& context) {
                    "answer Yes when areas are painted: the new picture starts an empty map");
     verb->callback([&context, project, image, answer, wipe] {
         Session session(context.prompter, *project);
-        // Only a refusal needs the painted areas counted, and counting decodes the map.
+        // Only a refusal needs the painted areas counted; they are counted from the map file,
+        // so the old map is never held beside the new one.
         if (!*wipe) {
-            session.NeedPixels(COMMON_DATA::PixelsOf::MapOnly);
             context.prompter.AnswerWith(Answer::No);
-            if (!ConfirmPictureReplace(session.Data())) {
+            if (!ConfirmPictureReplace(session.Data(), PaintedAreaCountInMapFile(session.Data()))) {
                 throw Exit{kFailed, ""};
             }
         }

@@ -6,6 +6,7 @@
 #include <png.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <numbers>
 #include <vector>
 
@@ -114,6 +115,41 @@ TEST_F(BigSelectionTest, VerbsThatNeverLookAtThePixelsHoldOnlyTheMap) {
 #endif
     }
     EXPECT_NE(ReadFile(Work("site/page.html")).find("disc.png"), std::string::npos);
+}
+
+// A new picture asks before it wipes painted areas; the painted areas are counted from the map
+// file, so the old map is never held beside the new empty one, whether the answer stops the
+// import or nothing was painted and it goes on.
+TEST_F(BigSelectionTest, ANewPictureCountsThePaintedAreasWithoutHoldingTheOldMap) {
+    WriteDiscPng(Work("disc.png"));
+    std::filesystem::copy_file(Work("disc.png"), Work("other.png"));
+    for (const std::vector<std::string>& step :
+         {std::vector<std::string>{"new", "tour.vlm"},
+          {"picture", "tour.vlm", "disc.png"},
+          {"area", "add", "tour.vlm", "Диск"},
+          {"fill", "tour.vlm", "Диск", "--rect", "100,100,2000,1500"}}) {
+        const CliRun run = Cli(step);
+        ASSERT_EQ(run.status, 0) << step[0] << ": " << run.err;
+    }
+    const long long mapKb = 3LL * kSide * kSide / 1024;
+    const auto pictureName = [this] {
+        const CliRun info = Cli({"info", "tour.vlm"});
+        return info.out.substr(0, info.out.find(",\"map\""));
+    };
+
+    const CliRun refused = Cli({"picture", "tour.vlm", "other.png"});
+    EXPECT_EQ(refused.status, 1) << refused.err;
+    EXPECT_NE(refused.err.find("(1)"), std::string::npos) << refused.err;
+    EXPECT_NE(pictureName().find("disc.png"), std::string::npos);
+
+    ASSERT_EQ(Cli({"clear-map", "tour.vlm"}).status, 0);
+    const CliRun replaced = Cli({"picture", "tour.vlm", "other.png"});
+    ASSERT_EQ(replaced.status, 0) << replaced.err;
+    EXPECT_NE(pictureName().find("other.png"), std::string::npos);
+#if !defined(__SANITIZE_ADDRESS__)
+    EXPECT_LT(refused.peakKb, kWorkingKb) << "refused";
+    EXPECT_LT(replaced.peakKb, mapKb + kWorkingKb) << "replaced";
+#endif
 }
 
 }  // namespace

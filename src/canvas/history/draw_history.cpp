@@ -19,9 +19,12 @@ DRAW_HISTORY::DRAW_HISTORY() {
 }
 
 void DRAW_HISTORY::Reset(const Bitmap& map) {
-    m_snapshot = map;
     m_undo.clear();
     m_redo.clear();
+    m_undoTiles.clear();
+    m_redoTiles.clear();
+    m_tiles = MapTiles();  // the old tiles go before the new ones are packed
+    m_tiles = MapTiles(map);
 }
 
 void DRAW_HISTORY::BeginStep(std::int32_t color, std::int32_t width) {
@@ -94,12 +97,23 @@ std::size_t DRAW_HISTORY::StepBytes() const {
             bytes += velmora::StepBytes(step);
         }
     }
+    for (const auto* list : {&m_undoTiles, &m_redoTiles}) {
+        for (const KeptTiles& tiles : *list) {
+            bytes += tiles.capacity() * sizeof(KeptTile);
+            for (const KeptTile& tile : tiles) {
+                bytes += tile.packed.capacity();
+            }
+        }
+    }
     return bytes;
 }
 
 void DRAW_HISTORY::Append(DRAW_HISTORY_RECORD step) {
+    KeptTiles before = PaintIntoTiles(step);
     m_undo.push_back(std::move(step));
+    m_undoTiles.push_back(std::move(before));
     m_redo.clear();
+    m_redoTiles.clear();
     MergeWhenFull();
 }
 
@@ -107,27 +121,75 @@ void DRAW_HISTORY::MergeWhenFull() {
     if (UndoCount() < kStepCapacity) {
         return;
     }
+    // The packed map already holds every step: the oldest are merged by forgetting them.
     const int merged = UndoCount() - kStepsKeptAfterMerge;
-    for (int i = 0; i < merged; ++i) {
-        ApplyStep(m_snapshot, m_undo[i]);
-    }
     m_undo.erase(m_undo.begin(), m_undo.begin() + merged);
+    m_undoTiles.erase(m_undoTiles.begin(), m_undoTiles.begin() + merged);
+}
+
+DRAW_HISTORY::KeptTiles DRAW_HISTORY::PaintIntoTiles(const DRAW_HISTORY_RECORD& step) {
+    KeptTiles before;
+    const Rect reach = StepReach(step, m_tiles.Width(), m_tiles.Height());
+    if (reach.Empty()) {
+        return before;
+    }
+    // One band of tiles at a time, as wide as the reach, so a step across a huge map never
+    // needs a second map's worth of memory.
+    const StepPainter painter(step);
+    constexpr int kSide = MapTiles::kTileSide;
+    const int left = reach.x / kSide * kSide;
+    const int right = std::min((reach.Right() + kSide - 1) / kSide * kSide, m_tiles.Width());
+    Bitmap band;
+    for (int top = reach.y / kSide * kSide; top < reach.Bottom(); top += kSide) {
+        const Rect bandRect = Rect{left, top, right - left, kSide}.Intersected(
+            {0, 0, m_tiles.Width(), m_tiles.Height()});
+        if (band.Width() != bandRect.width || band.Height() != bandRect.height) {
+            band.Resize(bandRect.width, bandRect.height);
+        }
+        const MapWindow window{band, bandRect.x, bandRect.y, m_tiles.Width(), m_tiles.Height()};
+        const std::vector<int> tiles = m_tiles.TilesMeeting(bandRect);
+        for (const int index : tiles) {
+            MapTiles::Unpack(m_tiles.Packed(index), m_tiles.TileRect(index), window);
+        }
+        painter.Paint(window);
+        for (const int index : tiles) {
+            std::vector<std::uint8_t> after =
+                MapTiles::Pack(m_tiles.TileRect(index), band, bandRect.x, bandRect.y);
+            if (after != m_tiles.Packed(index)) {
+                before.push_back({index, std::move(m_tiles.Packed(index))});
+                m_tiles.Packed(index) = std::move(after);
+            }
+        }
+    }
+    return before;
+}
+
+void DRAW_HISTORY::SwapTiles(KeptTiles& kept, Bitmap& map) {
+    for (KeptTile& tile : kept) {
+        std::swap(tile.packed, m_tiles.Packed(tile.index));
+    }
+    if (map.Width() != m_tiles.Width() || map.Height() != m_tiles.Height()) {
+        map = m_tiles.ToBitmap();
+        return;
+    }
+    const MapWindow whole = MapWindow::Whole(map);
+    for (const KeptTile& tile : kept) {
+        MapTiles::Unpack(m_tiles.Packed(tile.index), m_tiles.TileRect(tile.index), whole);
+    }
 }
 
 bool DRAW_HISTORY::Undo(Bitmap& map) {
     if (m_undo.empty()) {
         return false;
     }
-    const Rect whole{0, 0, map.Width(), map.Height()};
-    Replay(map, UndoCount() - 1);
-    m_changed = map.Width() == whole.width && map.Height() == whole.height
-                    ? StepReach(m_undo.back(), map.Width(), map.Height())
-                    : Rect{0, 0, map.Width(), map.Height()};
-    DRAW_HISTORY_RECORD step = std::move(m_undo.back());
+    const bool sameSize = map.Width() == m_tiles.Width() && map.Height() == m_tiles.Height();
+    SwapTiles(m_undoTiles.back(), map);
+    m_changed = sameSize ? StepReach(m_undo.back(), map.Width(), map.Height())
+                         : Rect{0, 0, map.Width(), map.Height()};
+    m_redo.push_back(std::move(m_undo.back()));
+    m_redoTiles.push_back(std::move(m_undoTiles.back()));
     m_undo.pop_back();
-    if (RedoCount() < kStepCapacity) {
-        m_redo.push_back(std::move(step));
-    }
+    m_undoTiles.pop_back();
     return true;
 }
 
@@ -135,25 +197,35 @@ bool DRAW_HISTORY::Redo(Bitmap& map) {
     if (m_redo.empty()) {
         return false;
     }
-    DRAW_HISTORY_RECORD step = std::move(m_redo.back());
+    const bool sameSize = map.Width() == m_tiles.Width() && map.Height() == m_tiles.Height();
+    SwapTiles(m_redoTiles.back(), map);
+    m_changed = sameSize ? StepReach(m_redo.back(), map.Width(), map.Height())
+                         : Rect{0, 0, map.Width(), map.Height()};
+    m_undo.push_back(std::move(m_redo.back()));
+    m_undoTiles.push_back(std::move(m_redoTiles.back()));
     m_redo.pop_back();
-    const Rect whole{0, 0, map.Width(), map.Height()};
-    const Rect reach = StepReach(step, map.Width(), map.Height());
-    if (UndoCount() < kStepCapacity) {
-        m_undo.push_back(std::move(step));
-    }
-    Replay(map, UndoCount());
-    m_changed = map.Width() == whole.width && map.Height() == whole.height
-                    ? reach
-                    : Rect{0, 0, map.Width(), map.Height()};
+    m_redoTiles.pop_back();
     return true;
 }
 
 void DRAW_HISTORY::Replay(Bitmap& target, int n) const {
-    target = m_snapshot;
-    const int steps = std::clamp(n, 0, UndoCount());
-    for (int i = 0; i < steps; ++i) {
-        ApplyStep(target, m_undo[i]);
+    // The packed map with the later steps taken back: each tile as it stood before the
+    // earliest of them that changed it.
+    std::vector<const std::vector<std::uint8_t>*> tiles(
+        static_cast<std::size_t>(m_tiles.TileCount()));
+    for (int i = 0; i < m_tiles.TileCount(); ++i) {
+        tiles[static_cast<std::size_t>(i)] = &m_tiles.Packed(i);
+    }
+    for (int step = UndoCount() - 1; step >= std::max(n, 0); --step) {
+        for (const KeptTile& tile : m_undoTiles[static_cast<std::size_t>(step)]) {
+            tiles[static_cast<std::size_t>(tile.index)] = &tile.packed;
+        }
+    }
+    target = Bitmap();
+    target.Resize(m_tiles.Width(), m_tiles.Height());
+    const MapWindow whole = MapWindow::Whole(target);
+    for (int i = 0; i < m_tiles.TileCount(); ++i) {
+        MapTiles::Unpack(*tiles[static_cast<std::size_t>(i)], m_tiles.TileRect(i), whole);
     }
 }
 

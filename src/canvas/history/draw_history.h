@@ -5,14 +5,17 @@
 #include <vector>
 
 #include "canvas/history/history_steps.h"
+#include "canvas/history/map_tiles.h"
 #include "canvas/map/change_mask.h"
 #include "canvas/map/rect.h"
 #include "store/bitmap.h"
 
 namespace velmora {
 
-// Undo and redo for the area map: one snapshot of the map and the steps painted since,
-// replayed onto a copy of the snapshot to rebuild the map. One exists for the whole run.
+// Undo and redo for the area map: the steps painted since the last reset, and the map as they
+// leave it kept in packed tiles. Each step keeps the tiles it changed as they were before it,
+// so undo puts back only those tiles and redo takes them away again; the map is never rebuilt
+// from the start. One exists for the whole run.
 class DRAW_HISTORY {
 public:
     static constexpr int kStepCapacity = 100;
@@ -20,7 +23,8 @@ public:
 
     DRAW_HISTORY();
 
-    // The snapshot becomes a copy of map; both lists are emptied. The open step stays.
+    // The history starts again from map (packed, never copied whole); both lists are emptied.
+    // The open step stays.
     void Reset(const Bitmap& map);
 
     // Closes an open step that holds points, then opens a stroke of this colour and width.
@@ -41,14 +45,17 @@ public:
     // Records a change of many values as one step: the values after it inside changed, which
     // holds every pixel where after differs from the map before the step.
     void RecordValues(const Bitmap& after, const Rect& changed);
-    // The bytes the undoable and redoable steps hold, for the memory budget.
+    // The bytes the undoable and redoable steps hold with the tiles they keep, for the memory
+    // budget.
     std::size_t StepBytes() const;
+    // The bytes of the packed map the history starts undo from.
+    std::size_t MapBytes() const { return m_tiles.Bytes(); }
 
     // Rebuild map without the last step; false when there is nothing to undo.
     bool Undo(Bitmap& map);
     // Rebuild map with the last undone step again; false when there is nothing to redo.
     bool Redo(Bitmap& map);
-    // target becomes the snapshot with the first n undoable steps painted in.
+    // target becomes the map as it was at the reset with the first n undoable steps painted in.
     void Replay(Bitmap& target, int n) const;
 
     // The rectangle of the map that the last Undo or Redo may have changed: the reach of the
@@ -60,14 +67,28 @@ public:
     const DRAW_HISTORY_RECORD& UndoStep(int index) const { return m_undo.at(index); }
 
 private:
+    // A tile of the packed map as it stood on the other side of a step.
+    struct KeptTile {
+        int index = 0;
+        std::vector<std::uint8_t> packed;
+    };
+    using KeptTiles = std::vector<KeptTile>;
+
     void CloseOpenStroke();
     void Append(DRAW_HISTORY_RECORD step);
     void MergeWhenFull();
+    // Paints step into the packed map; returns the tiles it changed as they were before.
+    KeptTiles PaintIntoTiles(const DRAW_HISTORY_RECORD& step);
+    // Swaps the kept tiles with the packed map's and writes them into map, which is made
+    // whole from the packed map when its size differs.
+    void SwapTiles(KeptTiles& kept, Bitmap& map);
 
     StrokeStep m_open;
-    Bitmap m_snapshot;
+    MapTiles m_tiles;
     std::vector<DRAW_HISTORY_RECORD> m_undo;
     std::vector<DRAW_HISTORY_RECORD> m_redo;
+    std::vector<KeptTiles> m_undoTiles;
+    std::vector<KeptTiles> m_redoTiles;
     Rect m_changed;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <type_traits>
 
 #include <zlib.h>
 
@@ -40,23 +41,23 @@ std::vector<std::uint8_t> Unpacked(const std::vector<std::uint8_t>& packed, std:
     return bytes;
 }
 
-void Apply(Bitmap& target, const StrokeStep& step) {
+void Paint(const MapWindow& window, const StrokeStep& step) {
     if (step.Count() < 2) {
         return;
     }
-    Pen pen;
-    pen.Set(static_cast<std::uint8_t>(step.Color & 0xFF), step.Width);
-    pen.MoveTo(step.Points[0].x, step.Points[0].y);
+    // Segment by segment as the pen draws them live.
+    const auto value = static_cast<std::uint8_t>(step.Color & 0xFF);
     for (std::size_t i = 1; i < step.Points.size(); ++i) {
-        pen.LineTo(target, step.Points[i].x, step.Points[i].y);
+        DrawLineWithin(window, step.Points[i - 1].x, step.Points[i - 1].y, step.Points[i].x,
+                       step.Points[i].y, step.Width, value);
     }
 }
 
-void Apply(Bitmap& target, const ClearStep&) {
-    target.Clear();
+void Paint(const MapWindow& window, const ClearStep&) {
+    window.pixels.Clear();
 }
 
-void Apply(Bitmap& target, const GridStep& step) {
+void Paint(const MapWindow& window, const GridStep& step) {
     std::size_t k = 0;
     for (int column = 0; column < step.Columns; ++column) {
         for (int row = 0; row < step.Rows; ++row, ++k) {
@@ -67,9 +68,10 @@ void Apply(Bitmap& target, const GridStep& step) {
             if (value < 1 || value > 255) {
                 continue;
             }
-            const Rect cell =
-                GridCellRect(target.Width(), target.Height(), step.Columns, step.Rows, column, row);
-            FillMapRect(target, cell.x, cell.y, cell.width, cell.height,
+            const Rect cell = GridCellRect(window.mapWidth, window.mapHeight, step.Columns,
+                                           step.Rows, column, row);
+            FillMapRect(window.pixels, std::int64_t{cell.x} - window.x,
+                        std::int64_t{cell.y} - window.y, cell.width, cell.height,
                         static_cast<std::uint8_t>(value), step.Overwrite);
         }
     }
@@ -77,44 +79,36 @@ void Apply(Bitmap& target, const GridStep& step) {
 
 // Rectangles and values are copied out of the step first: the pixel stores may alias any
 // byte, so the compiler would read a field kept in the step again after every store.
-void Apply(Bitmap& target, const PixelsStep& step) {
+void Paint(const MapWindow& window, const PixelsStep& step, const std::vector<std::uint8_t>& mask) {
     const Rect rect = step.Changed;
     const std::uint8_t value = step.Value;
-    if (rect.Empty()) {
+    if (rect.Empty() || mask.empty()) {
         return;
     }
     const std::size_t rowBytes = static_cast<std::size_t>((rect.width + 7) / 8);
-    const std::vector<std::uint8_t> mask = Unpacked(step.Mask, MaskBytes(rect.width, rect.height));
-    if (mask.empty()) {
-        return;
-    }
-    const Rect inside = rect.Intersected({0, 0, target.Width(), target.Height()});
+    const Rect inside = rect.Intersected(window.Bounds());
     for (int y = inside.y; y < inside.Bottom(); ++y) {
         const std::uint8_t* bits = &mask[static_cast<std::size_t>(y - rect.y) * rowBytes];
-        for (int x = inside.x; x < inside.Right(); ++x) {
+        std::uint8_t* p = window.pixels.Pixel(inside.x - window.x, y - window.y);
+        for (int x = inside.x; x < inside.Right(); ++x, p += 3) {
             const int bit = x - rect.x;
             if (bits[bit >> 3] & (1u << (bit & 7))) {
-                std::uint8_t* p = target.Pixel(x, y);
                 p[0] = p[1] = p[2] = value;
             }
         }
     }
 }
 
-void Apply(Bitmap& target, const ValuesStep& step) {
+void Paint(const MapWindow& window, const ValuesStep& step,
+           const std::vector<std::uint8_t>& values) {
     const Rect rect = step.Changed;
-    if (rect.Empty()) {
+    if (rect.Empty() || values.empty()) {
         return;
     }
-    const std::vector<std::uint8_t> values =
-        Unpacked(step.Values, static_cast<std::size_t>(rect.width) * rect.height);
-    if (values.empty()) {
-        return;
-    }
-    const Rect inside = rect.Intersected({0, 0, target.Width(), target.Height()});
+    const Rect inside = rect.Intersected(window.Bounds());
     for (int y = inside.y; y < inside.Bottom(); ++y) {
         const std::uint8_t* row = &values[static_cast<std::size_t>(y - rect.y) * rect.width];
-        std::uint8_t* p = target.Pixel(inside.x, y);
+        std::uint8_t* p = window.pixels.Pixel(inside.x - window.x, y - window.y);
         for (int x = inside.x; x < inside.Right(); ++x, p += 3) {
             p[0] = p[1] = p[2] = row[x - rect.x];
         }
@@ -209,8 +203,32 @@ ValuesStep MakeValuesStep(const Bitmap& after, const Rect& changed) {
     return step;
 }
 
+StepPainter::StepPainter(const DRAW_HISTORY_RECORD& step) : m_step(step) {
+    if (const auto* pixels = std::get_if<PixelsStep>(&step); pixels && !pixels->Changed.Empty()) {
+        m_unpacked =
+            Unpacked(pixels->Mask, MaskBytes(pixels->Changed.width, pixels->Changed.height));
+    } else if (const auto* values = std::get_if<ValuesStep>(&step);
+               values && !values->Changed.Empty()) {
+        m_unpacked = Unpacked(values->Values, static_cast<std::size_t>(values->Changed.width) *
+                                                  values->Changed.height);
+    }
+}
+
+void StepPainter::Paint(const MapWindow& window) const {
+    std::visit(
+        [&](const auto& kind) {
+            using Kind = std::decay_t<decltype(kind)>;
+            if constexpr (std::is_same_v<Kind, PixelsStep> || std::is_same_v<Kind, ValuesStep>) {
+                velmora::Paint(window, kind, m_unpacked);
+            } else {
+                velmora::Paint(window, kind);
+            }
+        },
+        m_step);
+}
+
 void ApplyStep(Bitmap& target, const DRAW_HISTORY_RECORD& step) {
-    std::visit([&target](const auto& kind) { Apply(target, kind); }, step);
+    StepPainter(step).Paint(MapWindow::Whole(target));
 }
 
 Rect StepReach(const DRAW_HISTORY_RECORD& step, int width, int height) {

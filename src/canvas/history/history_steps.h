@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "canvas/map/change_mask.h"
+#include "canvas/map/map_window.h"
 #include "canvas/map/rect.h"
 #include "store/bitmap.h"
 
@@ -81,6 +82,18 @@ ValuesStep MakeValuesStep(const Bitmap& after, const Rect& changed);
 
 // Paints one step onto target exactly as live painting did.
 void ApplyStep(Bitmap& target, const DRAW_HISTORY_RECORD& step);
+
+// Paints one step onto parts of a map, one window after another, each exactly as ApplyStep
+// paints that part of the whole map. The step's pixels are unpacked once for all windows.
+class StepPainter {
+public:
+    explicit StepPainter(const DRAW_HISTORY_RECORD& step);
+    void Paint(const MapWindow& window) const;
+
+private:
+    const DRAW_HISTORY_RECORD& m_step;
+    std::vector<std::uint8_t> m_unpacked;
+};
 // The rectangle of a map of the size that applying step can change.
 Rect StepReach(const DRAW_HISTORY_RECORD& step, int width, int height);
 // The bytes a step holds, itself and what it owns.

@@ -229,7 +229,7 @@ private:
 // A one-pixel line: one pixel per column, or per row when the line is steep, each the pixel
 // nearest to the exact line (halves round towards the larger coordinate). The ends are
 // ordered along the long axis first, so a line drawn backwards covers the same pixels.
-Rect DrawThinLine(Bitmap& map, i64 x0, i64 y0, i64 x1, i64 y1, std::uint8_t value) {
+Rect DrawThinLine(const MapWindow& window, i64 x0, i64 y0, i64 x1, i64 y1, std::uint8_t value) {
     const bool steep = std::abs(y1 - y0) > std::abs(x1 - x0);
     // (a, b): a runs along the long axis, b across it.
     i64 a0 = steep ? y0 : x0, b0 = steep ? x0 : y0;
@@ -238,10 +238,13 @@ Rect DrawThinLine(Bitmap& map, i64 x0, i64 y0, i64 x1, i64 y1, std::uint8_t valu
         std::swap(a0, a1);
         std::swap(b0, b1);
     }
-    const i64 longLimit = (steep ? map.Height() : map.Width()) - 1;
-    const i64 crossLimit = (steep ? map.Width() : map.Height()) - 1;
-    const i64 first = std::max<i64>(a0, 0);
-    const i64 last = std::min<i64>(a1, longLimit);
+    const Rect bounds = window.Bounds();
+    const i64 longFirst = steep ? bounds.y : bounds.x;
+    const i64 longLast = (steep ? bounds.Bottom() : bounds.Right()) - 1;
+    const i64 crossFirst = steep ? bounds.x : bounds.y;
+    const i64 crossLast = (steep ? bounds.Right() : bounds.Bottom()) - 1;
+    const i64 first = std::max<i64>(a0, longFirst);
+    const i64 last = std::min<i64>(a1, longLast);
     const i64 da = a1 - a0;
     const i64 db = b1 - b0;
     Rect touched;
@@ -249,12 +252,12 @@ Rect DrawThinLine(Bitmap& map, i64 x0, i64 y0, i64 x1, i64 y1, std::uint8_t valu
         // b = b0 + (a - a0) * db / da rounded half up: floor((2 * da * b0 + 2 * (a - a0) * db
         // + da) / (2 * da)); every term stays far inside 64 bits at the pen coordinate limit.
         const i64 b = da == 0 ? b0 : FloorDiv(2 * da * b0 + 2 * (a - a0) * db + da, 2 * da);
-        if (b < 0 || b > crossLimit) {
+        if (b < crossFirst || b > crossLast) {
             continue;
         }
         const int x = static_cast<int>(steep ? b : a);
         const int y = static_cast<int>(steep ? a : b);
-        std::memset(map.Pixel(x, y), value, 3);
+        std::memset(window.pixels.Pixel(x - window.x, y - window.y), value, 3);
         touched = touched.United({x, y, 1, 1});
     }
     return touched;
@@ -264,12 +267,18 @@ Rect DrawThinLine(Bitmap& map, i64 x0, i64 y0, i64 x1, i64 y1, std::uint8_t valu
 
 Rect DrawLine(Bitmap& map, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
               int width, std::uint8_t value) {
-    if (map.Empty()) {
+    return DrawLineWithin(MapWindow::Whole(map), x0, y0, x1, y1, width, value);
+}
+
+Rect DrawLineWithin(const MapWindow& window, std::int32_t x0, std::int32_t y0, std::int32_t x1,
+                    std::int32_t y1, int width, std::uint8_t value) {
+    const Rect bounds = window.Bounds();
+    if (bounds.Empty()) {
         return {};
     }
     const i64 w = std::clamp(width, 1, kMaxLineWidth);
     if (w == 1) {
-        return DrawThinLine(map, Clamp(x0), Clamp(y0), Clamp(x1), Clamp(y1), value);
+        return DrawThinLine(window, Clamp(x0), Clamp(y0), Clamp(x1), Clamp(y1), value);
     }
     const i64 centre = w & 1;
     const i64 ax = 2 * Clamp(x0) + centre;
@@ -282,10 +291,10 @@ Rect DrawLine(Bitmap& map, std::int32_t x0, std::int32_t y0, std::int32_t x1, st
     columns.Add(std::min(ax, bx) - w, std::max(ax, bx) + w);
     Span rows;
     rows.Add(std::min(ay, by) - w, std::max(ay, by) + w);
-    const i64 left = std::max<i64>(columns.lo, 0);
-    const i64 right = std::min<i64>(columns.hi, map.Width() - 1);
-    const i64 top = std::max<i64>(rows.lo, 0);
-    const i64 bottom = std::min<i64>(rows.hi, map.Height() - 1);
+    const i64 left = std::max<i64>(columns.lo, bounds.x);
+    const i64 right = std::min<i64>(columns.hi, bounds.Right() - 1);
+    const i64 top = std::max<i64>(rows.lo, bounds.y);
+    const i64 bottom = std::min<i64>(rows.hi, bounds.Bottom() - 1);
     if (left > right || top > bottom) {
         return {};
     }
@@ -303,8 +312,9 @@ Rect DrawLine(Bitmap& map, std::int32_t x0, std::int32_t y0, std::int32_t x1, st
         if (from > to) {
             continue;
         }
-        std::uint8_t* row = map.Row(static_cast<int>(y));
-        std::memset(row + from * 3, value, static_cast<std::size_t>(to - from + 1) * 3);
+        std::uint8_t* row = window.pixels.Row(static_cast<int>(y) - window.y);
+        std::memset(row + (from - window.x) * 3, value,
+                    static_cast<std::size_t>(to - from + 1) * 3);
         touchedLeft = std::min(touchedLeft, from);
         touchedRight = std::max(touchedRight, to);
         if (touchedTop < 0) {

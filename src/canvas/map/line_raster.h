@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "canvas/map/map_window.h"
 #include "canvas/map/rect.h"
 #include "store/bitmap.h"
 
@@ -23,5 +24,10 @@ inline constexpr std::int32_t kPenCoordinateLimit = 1 << 24;
 // The whole test is integer arithmetic: live painting and undo replay give the same pixels.
 Rect DrawLine(Bitmap& map, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
               int width, std::uint8_t value);
+
+// The same line drawn onto a part of a map: writes exactly the pixels of the window that
+// DrawLine writes on the whole map, and returns them in map coordinates.
+Rect DrawLineWithin(const MapWindow& window, std::int32_t x0, std::int32_t y0, std::int32_t x1,
+                    std::int32_t y1, int width, std::uint8_t value);
 
 }  // namespace velmora

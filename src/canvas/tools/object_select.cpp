@@ -1,8 +1,10 @@
 // Graph-cut segmentation of the object in a box. A large box is first segmented on a reduced
 // working copy of bounded size (the cut's cost grows faster than the pixel count), then the
 // full-size picture is cut again tile by tile with the colour models learnt on the copy,
-// wherever the reduced result is unsure: along its edge and where a pixel's own colour
-// disagrees with it, which is how thin parts (legs, stems, petal tips) come back.
+// wherever the reduced result is unsure: along its edge, and near it where a pixel's own
+// colour disagrees with it, which is how thin parts (legs, stems, petal tips) come back.
+// Away from the edge the reduced result stands, and the full-size cuts stop at a work budget
+// (the rest keeps the reduced result), so that no box on any picture takes long.
 #include "canvas/tools/object_select.h"
 
 #include <algorithm>
@@ -20,6 +22,12 @@ constexpr double kWorkPixels = 480.0 * 480.0;  // the reduced copy's size at mos
 constexpr int kTileSide = 256;                 // full-size refinement works on tiles of this side
 constexpr int kTileContext = 16;  // each tile is cut with this much of its surroundings
 constexpr int kEdgeReach = 2;     // reduced pixels either side of the reduced edge are unsure
+// Reduced pixels either side of the reduced edge where a pixel's colour may still overrule the
+// reduced result; beyond them it stands.
+constexpr int kColourReach = 12;
+// The full-size pixels (tiles with their surroundings) cut at most; a 24-megapixel photograph's
+// edge stays well within it.
+constexpr double kRefineBudgetPixels = 24e6;
 constexpr int kIterations = 5;
 
 bool IsObject(std::uint8_t label) {
@@ -82,6 +90,11 @@ public:
         cv::dilate(m_object, grown, kernel);
         cv::erode(m_object, shrunk, kernel);
         m_edge = grown != shrunk;
+        const cv::Mat bandKernel = cv::getStructuringElement(
+            cv::MORPH_RECT, cv::Size(2 * kColourReach + 1, 2 * kColourReach + 1));
+        cv::dilate(m_object, grown, bandKernel);
+        cv::erode(m_object, shrunk, bandKernel);
+        m_band = grown != shrunk;
     }
 
     void Run(const ObjectRow& onRow) {
@@ -118,6 +131,7 @@ private:
             const bool rowInBox = fy >= m_inner.y && fy < m_inner.y + m_inner.height;
             const std::uint8_t* object = m_object.ptr<std::uint8_t>(m_row[fy]);
             const std::uint8_t* edge = m_edge.ptr<std::uint8_t>(m_row[fy]);
+            const std::uint8_t* band = m_band.ptr<std::uint8_t>(m_row[fy]);
             const bool rowInTile = y >= back.y && y < back.y + back.height;
             for (int x = 0; x < wide.width; ++x, colour += 3) {
                 const int fx = wide.x + x;
@@ -127,7 +141,8 @@ private:
                 }
                 const int sx = m_column[fx];
                 const bool isObject = object[sx] != 0;
-                const bool sure = edge[sx] == 0 && m_colours.LooksLikeObject(colour) == isObject;
+                const bool sure = edge[sx] == 0 &&
+                                  (band[sx] == 0 || m_colours.LooksLikeObject(colour) == isObject);
                 if (sure) {
                     out[x] = isObject ? cv::GC_FGD : cv::GC_BGD;
                 } else {
@@ -136,7 +151,8 @@ private:
                 }
             }
         }
-        if (unsure) {
+        if (unsure && m_refined < kRefineBudgetPixels) {
+            m_refined += static_cast<double>(wide.area());
             cv::grabCut(m_image(wide), mask, cv::Rect(), m_backgroundModel, m_objectModel, 1,
                         cv::GC_EVAL_FREEZE_MODEL);
         }
@@ -150,8 +166,10 @@ private:
     ObjectColourTable m_colours;
     std::vector<int> m_column;
     std::vector<int> m_row;
-    cv::Mat m_object;  // reduced labels, 255 for the object
-    cv::Mat m_edge;    // reduced pixels near the reduced edge
+    cv::Mat m_object;      // reduced labels, 255 for the object
+    cv::Mat m_edge;        // reduced pixels near the reduced edge
+    cv::Mat m_band;        // reduced pixels where a pixel's colour may overrule the reduced result
+    double m_refined = 0;  // full-size pixels cut so far
 };
 
 }  // namespace

@@ -89,6 +89,76 @@ void HalveMap(const MapRows& source, AreaPlane& dest, const Rect& rect) {
     }
 }
 
+// The first level kept for a picture of width x height: the finest from which all coarser
+// levels, picture and map, fit in the kept bytes.
+int FirstKeptLevel(int width, int height) {
+    std::size_t bytes = 0;
+    int first = ViewPyramid::kLevels + 1;
+    for (int level = ViewPyramid::kLevels; level >= 1; --level) {
+        const std::size_t side = std::size_t{1} << level;
+        const std::size_t pixels = ((static_cast<std::size_t>(width) + side - 1) / side) *
+                                   ((static_cast<std::size_t>(height) + side - 1) / side);
+        bytes += pixels * 4;  // three bytes of picture, one of map
+        if (bytes > ViewPyramid::kKeptBytes && level < ViewPyramid::kLevels) {
+            break;
+        }
+        first = level;
+    }
+    return first;
+}
+
+// dest as the average of each block of 2^level x 2^level pixels of picture (clipped to it).
+void ReducePicture(const Bitmap& picture, int level, Bitmap& dest) {
+    const int side = 1 << level;
+    std::vector<std::uint32_t> sums(static_cast<std::size_t>(dest.Width()) * 3);
+    for (int y = 0; y < dest.Height(); ++y) {
+        std::fill(sums.begin(), sums.end(), 0);
+        const int top = y * side;
+        const int bottom = std::min(top + side, picture.Height());
+        for (int py = top; py < bottom; ++py) {
+            const std::uint8_t* p = picture.Row(py);
+            for (int px = 0; px < picture.Width(); ++px, p += 3) {
+                std::uint32_t* sum = &sums[static_cast<std::size_t>(px >> level) * 3];
+                sum[0] += p[0];
+                sum[1] += p[1];
+                sum[2] += p[2];
+            }
+        }
+        std::uint8_t* out = dest.Row(y);
+        for (int x = 0; x < dest.Width(); ++x) {
+            const std::uint32_t count = static_cast<std::uint32_t>(
+                (std::min(x * side + side, picture.Width()) - x * side) * (bottom - top));
+            for (int c = 0; c < 3; ++c) {
+                out[3 * x + c] = static_cast<std::uint8_t>(
+                    (sums[static_cast<std::size_t>(x) * 3 + c] + count / 2) / count);
+            }
+        }
+    }
+}
+
+// The map's values over rect of dest, each the thin area of its whole 2^level block of the map.
+void ReduceMapBlocks(const Bitmap& map, int level, AreaPlane& dest, const Rect& rect) {
+    const int side = 1 << level;
+    std::vector<std::uint8_t> block(static_cast<std::size_t>(side) * side);
+    for (int y = rect.y; y < rect.Bottom(); ++y) {
+        const int top = y * side;
+        const int bottom = std::min(top + side, map.Height());
+        std::uint8_t* out = dest.values.data() + static_cast<std::size_t>(y) * dest.width;
+        for (int x = rect.x; x < rect.Right(); ++x) {
+            const int left = x * side;
+            const int right = std::min(left + side, map.Width());
+            int count = 0;
+            for (int py = top; py < bottom; ++py) {
+                const std::uint8_t* p = map.Pixel(left, py) + 2;
+                for (int px = left; px < right; ++px, p += 3) {
+                    block[static_cast<std::size_t>(count++)] = *p;
+                }
+            }
+            out[x] = ThinAreaOf(block.data(), count);
+        }
+    }
+}
+
 }  // namespace
 
 std::uint8_t ThinAreaOf(const std::uint8_t* values, int count) {
@@ -120,11 +190,20 @@ std::uint8_t ThinAreaOf(const std::uint8_t* values, int count) {
 }
 
 void ViewPyramid::SetPicture(const Bitmap& picture) {
+    m_firstKept = FirstKeptLevel(picture.Width(), picture.Height());
     const Bitmap* below = &picture;
     for (int level = 1; level <= kLevels; ++level) {
         Bitmap& half = m_picture[level - 1];
-        half.Resize((below->Width() + 1) / 2, (below->Height() + 1) / 2);
-        if (!below->Empty()) {
+        const int side = 1 << level;
+        if (level < m_firstKept) {
+            half = Bitmap();
+            continue;
+        }
+        half = Bitmap();  // a level of another size goes before the new one is made
+        half.Resize((picture.Width() + side - 1) / side, (picture.Height() + side - 1) / side);
+        if (!picture.Empty() && level == m_firstKept && level > 1) {
+            ReducePicture(picture, level, half);
+        } else if (!picture.Empty()) {
             HalvePicture(*below, half);
         }
         below = &half;
@@ -144,7 +223,12 @@ void ViewPyramid::Clear() {
 
 void ViewPyramid::ReduceMap(const Bitmap& map, int level, const Rect& rect) {
     AreaPlane& dest = m_map[level - 1];
-    if (level == 1) {
+    if (level < m_firstKept) {
+        return;
+    }
+    if (level == m_firstKept && level > 1) {
+        ReduceMapBlocks(map, level, dest, rect);
+    } else if (level == 1) {
         // Any byte of a map pixel is its value; the red one, as everywhere the view reads it.
         HalveMap({map.Data() + 2, map.BytesPerLine(), 3, map.Width(), map.Height()}, dest, rect);
     } else {
@@ -167,6 +251,10 @@ void ViewPyramid::EnsureMap(const Bitmap& map) {
         height = (height + 1) / 2;
         plane.width = width;
         plane.height = height;
+        if (level < m_firstKept) {
+            plane.values = {};
+            continue;
+        }
         plane.values.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
         if (!map.Empty()) {
             // A whole map's halves after undo of a big change: shared out over the cores.

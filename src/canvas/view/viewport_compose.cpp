@@ -330,8 +330,9 @@ void ComposeViewport(const ViewScene& scene, const ViewGeometry& geometry, Viewp
                    [&](const Rect& band) { ComposeSharp(scene, geometry, image, band); });
         return;
     }
-    const int level =
-        scene.pyramid && scene.pyramid->HasPicture() ? ViewLevelFor(geometry.scale) : 0;
+    const int level = scene.pyramid && scene.pyramid->HasPicture()
+                          ? scene.pyramid->UsableLevel(ViewLevelFor(geometry.scale))
+                          : 0;
     InRowBands(rect, kBandMinPixels,
                [&](const Rect& band) { ComposeFiltered(scene, geometry, image, band, level); });
 }
