@@ -163,6 +163,7 @@ ExportOutcome ExportToHtml(COMMON_DATA& data, const std::string& chosenPath,
     if (!CanExport(data)) {
         return {};
     }
+    progress.Step(0, 2);
     const std::string pageName = PageName(chosenPath);
     if (pageName.empty()) {
         data.UserPrompter().Message(msg::kNoPageName + chosenPath);
@@ -188,6 +189,7 @@ ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder,
     if (!CanExport(data)) {
         return {};
     }
+    progress.Step(0, 2);
     const std::string pageName = PageName(data.project.ProjectPath);
     const std::string pageFolder = data.project.WorkFolderPath("HTML");
     data.CreateWorkFolders(data.project.ProjectFolder);

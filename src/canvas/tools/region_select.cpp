@@ -21,6 +21,7 @@ void Flood(int width, int height, int x, int y, const Match& match, const SpanSi
     const std::int64_t total = static_cast<std::int64_t>(width) * height;
     std::int64_t filled = 0;
     std::int64_t nextStep = kPixelsPerStep;
+    progress.Step(0, total);
     std::vector<std::uint8_t> seen(static_cast<std::size_t>(width) * height, 0);
     auto seenAt = [&](int px, int py) -> std::uint8_t& {
         return seen[static_cast<std::size_t>(py) * width + px];

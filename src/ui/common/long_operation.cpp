@@ -1,6 +1,8 @@
 #include "ui/common/long_operation.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QEventLoop>
 #include <QLabel>
@@ -20,6 +22,8 @@ LongOperation* g_current = nullptr;
 std::function<void(LongOperation&)> g_reportWatch;
 
 constexpr int kRefreshMs = 100;
+// How long the UI thread simply waits before it starts handling events again.
+constexpr int kQuietMs = 200;
 constexpr int kBarSteps = 1000;
 
 // "Подождите…" with a bar and "Отмена". Closing it from the window manager (Alt+F4) means the
@@ -151,9 +155,16 @@ bool LongOperation::Run(QWidget* parent, const std::function<void(Progress&)>& w
     QTimer refresh;
     QObject::connect(&refresh, &QTimer::timeout, &dialog,
                      [&] { dialog.ShowProgress(progress.m_done, progress.m_total); });
-    showTimer.start(kShowAfterMs);
-    refresh.start(kRefreshMs);
     thread->start();
+    // Most operations end within moments: for them no event is handled before they are done,
+    // exactly as when they ran on this thread.
+    if (thread->wait(QDeadlineTimer(kQuietMs))) {
+        QCoreApplication::removePostedEvents(&loop);
+        finished = true;
+    } else {
+        showTimer.start(kShowAfterMs - kQuietMs);
+        refresh.start(kRefreshMs);
+    }
     while (!finished) {
         // Until the dialog shows, typed keys and clicks wait for the work to end; afterwards the
         // modal dialog keeps them from the other windows. Painting, timers and the core's
