@@ -98,15 +98,24 @@ bool ReplacesNothingOfProject(COMMON_DATA& data, const std::string& pageFolder,
 ExportOutcome WriteExport(COMMON_DATA& data, const std::string& pageFolder,
                           const std::string& pagePath, const std::string& pageName,
                           const std::string& programFolder, ExportOptions options,
-                          const std::vector<ExportCopy>& replacements) {
+                          const std::vector<ExportCopy>& replacements, Progress& progress) {
     const std::string vlmFolder = JoinPath(pageFolder, "VLM");
     const std::string scriptPath = JoinPath(vlmFolder, pageName + ".js");
 
     // The image map is traced first: outlines too large to write refuse the export before any
     // file is touched.
     const std::string pageId = DrawPageId(data.project.PageId);
-    const std::vector<std::string> imageMap =
-        options.accessible ? ProjectImageMapLines(data, pageId) : std::vector<std::string>();
+    std::vector<std::string> imageMap;
+    {
+        const ProgressScope reported(progress);
+        progress.Step(0, 2);
+        if (options.accessible) {
+            imageMap = ProjectImageMapLines(data, pageId);
+        }
+        // The last moment to give up: from here on files are written.
+        progress.Step(1, 2);
+    }
+    const ProgressScope writing(NoProgress());
     data.project.PageId = pageId;
     for (const ExportCopy& copy : replacements) {
         CopyFileReplacing(copy.source, copy.destination, data.project.ProjectReadScope());
@@ -149,10 +158,12 @@ std::string FindRuntimeFile(const std::string& programFolder, const std::string&
 }
 
 ExportOutcome ExportToHtml(COMMON_DATA& data, const std::string& chosenPath,
-                           const std::string& programFolder, ExportOptions options) {
+                           const std::string& programFolder, ExportOptions options,
+                           Progress& progress) {
     if (!CanExport(data)) {
         return {};
     }
+    progress.Step(0, 2);
     const std::string pageName = PageName(chosenPath);
     if (pageName.empty()) {
         data.UserPrompter().Message(msg::kNoPageName + chosenPath);
@@ -169,14 +180,16 @@ ExportOutcome ExportToHtml(COMMON_DATA& data, const std::string& chosenPath,
     }
     RequireFolderWithin(JoinPath(pageFolder, "VLM"), pageFolder, "папки экспорта");
     CreateFolderPath(JoinPath(pageFolder, "VLM"));
-    return WriteExport(data, pageFolder, pagePath, pageName, programFolder, options, *replacements);
+    return WriteExport(data, pageFolder, pagePath, pageName, programFolder, options, *replacements,
+                       progress);
 }
 
 ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder, Shell& shell,
-                            ExportOptions options) {
+                            ExportOptions options, Progress& progress) {
     if (!CanExport(data)) {
         return {};
     }
+    progress.Step(0, 2);
     const std::string pageName = PageName(data.project.ProjectPath);
     const std::string pageFolder = data.project.WorkFolderPath("HTML");
     data.CreateWorkFolders(data.project.ProjectFolder);
@@ -195,8 +208,8 @@ ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder,
     if (!replacements) {
         return {};
     }
-    ExportOutcome outcome =
-        WriteExport(data, pageFolder, pagePath, pageName, programFolder, options, *replacements);
+    ExportOutcome outcome = WriteExport(data, pageFolder, pagePath, pageName, programFolder,
+                                        options, *replacements, progress);
     if (!shell.Open(outcome.pagePath)) {
         data.UserPrompter().Message(msg::kPageNotOpened + outcome.pagePath);
     }

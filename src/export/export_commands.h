@@ -3,6 +3,7 @@
 #include <string>
 
 #include "export/page.h"
+#include "store/progress.h"
 
 namespace velmora {
 
@@ -39,12 +40,16 @@ std::string FindRuntimeFile(const std::string& programFolder, const std::string&
 // "Экспорт в HTML": the page for chosenPath (its extension replaced by ".html"), its data script
 // in VLM beside it, the runtime files copied there when missing, and a fresh copy of the
 // picture beside the page. Copy and write failures throw FileError.
+// Progress hears of the work done before the first file is written (the image map's
+// tracing); a cancel there (OperationCancelled) leaves every file as it was. Once files are
+// written the export finishes, so that no folder is left with half a page.
 ExportOutcome ExportToHtml(COMMON_DATA& data, const std::string& chosenPath,
-                           const std::string& programFolder, ExportOptions options = {});
+                           const std::string& programFolder, ExportOptions options = {},
+                           Progress& progress = NoProgress());
 
 // "Протестировать в браузере": the same export into the project's HTML working folder, named
 // after the project file, then the page opened through the shell (not waited for).
 ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder, Shell& shell,
-                            ExportOptions options = {});
+                            ExportOptions options = {}, Progress& progress = NoProgress());
 
 }  // namespace velmora

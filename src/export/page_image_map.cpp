@@ -16,8 +16,8 @@ std::string ImageMapName(const std::string& pageId) {
 std::vector<std::string> ImageMapLines(const Bitmap& map, const std::array<std::string, 256>& names,
                                        const std::array<std::string, 256>& links,
                                        const std::string& mapName) {
-    const std::vector<AreaOutline> outlines =
-        TraceOutlinesWithin(map, kDefaultOutlineTolerance, names, true);
+    const std::vector<AreaOutline> outlines = TraceOutlinesWithin(
+        map, kDefaultOutlineTolerance, names, true, kMaxOutlineTextBytes, ThreadProgress());
     if (outlines.empty()) {
         return {};
     }

@@ -181,29 +181,33 @@ std::string Json(const std::vector<AreaOutline>& outlines,
 
 std::vector<AreaOutline> TraceOutlinesWithin(const Bitmap& map, double tolerance,
                                              const std::array<std::string, 256>& names,
-                                             bool namedOnly, std::int64_t limit) {
+                                             bool namedOnly, std::int64_t limit,
+                                             Progress& progress) {
     std::array<std::vector<OutlineRing>, 256> rings;
     std::array<std::int64_t, 256> bytes{};
     std::int64_t total = 0;
     bool over = false;
-    TraceRings(map, tolerance, [&](int area, OutlineRing ring) {
-        if (namedOnly && names[area].empty()) {
-            return;
-        }
-        const std::int64_t size = RingTextBytes(ring, names[area]);
-        bytes[area] += size;
-        total += size;
-        if (over) {
-            return;
-        }
-        if (total > limit) {
-            // Only the weights matter from here on: what was kept is let go.
-            over = true;
-            rings = {};
-            return;
-        }
-        rings[area].push_back(std::move(ring));
-    });
+    TraceRings(
+        map, tolerance,
+        [&](int area, OutlineRing ring) {
+            if (namedOnly && names[area].empty()) {
+                return;
+            }
+            const std::int64_t size = RingTextBytes(ring, names[area]);
+            bytes[area] += size;
+            total += size;
+            if (over) {
+                return;
+            }
+            if (total > limit) {
+                // Only the weights matter from here on: what was kept is let go.
+                over = true;
+                rings = {};
+                return;
+            }
+            rings[area].push_back(std::move(ring));
+        },
+        progress);
     if (over) {
         throw OutlinesTooLarge(TooLargeText(bytes, names, limit));
     }

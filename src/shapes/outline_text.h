@@ -33,7 +33,8 @@ public:
 std::vector<AreaOutline> TraceOutlinesWithin(const Bitmap& map, double tolerance,
                                              const std::array<std::string, 256>& names,
                                              bool namedOnly,
-                                             std::int64_t limit = kMaxOutlineTextBytes);
+                                             std::int64_t limit = kMaxOutlineTextBytes,
+                                             Progress& progress = NoProgress());
 
 // Writes traced outlines with their area names, so that importing the text again gives the
 // areas back:

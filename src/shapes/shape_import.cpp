@@ -9,7 +9,8 @@
 namespace velmora {
 
 ShapeImportResult ImportShapes(COMMON_DATA& data, DRAW_HISTORY& history,
-                               const ShapeFileContents& contents, const std::string& prefix) {
+                               const ShapeFileContents& contents, const std::string& prefix,
+                               Progress& progress) {
     if (const std::string notFilled = NotFilledMessage(contents); !notFilled.empty()) {
         data.UserPrompter().Notice(notFilled);
     }
@@ -19,36 +20,45 @@ ShapeImportResult ImportShapes(COMMON_DATA& data, DRAW_HISTORY& history,
     std::vector<int> shapeArea(shapes.size(), -1);
     std::map<std::string, int> byName;
     int unnamed = 0;
+    // The new areas are committed only once their shapes are painted, so that a cancel or a
+    // failure of the painting takes them back too.
     data.BeginTransaction();
-    for (std::size_t i = 0; i < shapes.size(); ++i) {
-        const ImportedShape& shape = shapes[i];
-        if (shape.hole) {
-            shapeArea[i] = 0;
-            continue;
-        }
-        const std::string name =
-            shape.name.empty() ? prefix + std::to_string(++unnamed) : shape.name;
-        if (!shape.name.empty()) {
-            if (const auto known = byName.find(name); known != byName.end()) {
-                shapeArea[i] = known->second;
+    try {
+        for (std::size_t i = 0; i < shapes.size(); ++i) {
+            const ImportedShape& shape = shapes[i];
+            if (shape.hole) {
+                shapeArea[i] = 0;
                 continue;
             }
-        }
-        if (data.areas.AreaCount >= kMaxAreas) {
-            if (!result.limitReached) {
-                data.UserPrompter().Message(kAreaLimitText);
-                result.limitReached = true;
+            const std::string name =
+                shape.name.empty() ? prefix + std::to_string(++unnamed) : shape.name;
+            if (!shape.name.empty()) {
+                if (const auto known = byName.find(name); known != byName.end()) {
+                    shapeArea[i] = known->second;
+                    continue;
+                }
             }
-            ++result.shapesLeftOut;
-            continue;
+            if (data.areas.AreaCount >= kMaxAreas) {
+                if (!result.limitReached) {
+                    data.UserPrompter().Message(kAreaLimitText);
+                    result.limitReached = true;
+                }
+                ++result.shapesLeftOut;
+                continue;
+            }
+            const int number = data.AddArea(data.areas.UniqueAreaName(name), true);
+            if (number < 1) {
+                continue;  // refused, and AddArea said why
+            }
+            byName[name] = number;
+            shapeArea[i] = number;
+            result.newAreas.push_back(number);
         }
-        const int number = data.AddArea(data.areas.UniqueAreaName(name), true);
-        if (number < 1) {
-            continue;  // refused, and AddArea said why
-        }
-        byName[name] = number;
-        shapeArea[i] = number;
-        result.newAreas.push_back(number);
+        result.changed = PaintShapes(data.canvas.Map, shapes, shapeArea, progress);
+    } catch (...) {
+        data.RollbackChange();
+        data.ListAreas();
+        throw;
     }
     data.CommitTransaction();
     if (result.shapesLeftOut > 0) {
@@ -56,7 +66,6 @@ ShapeImportResult ImportShapes(COMMON_DATA& data, DRAW_HISTORY& history,
             "Без области остались фигуры: " + std::to_string(result.shapesLeftOut) +
             ". Остальные импортированы.");
     }
-    result.changed = PaintShapes(data.canvas.Map, shapes, shapeArea);
     if (!result.changed.Empty()) {
         history.RecordValues(data.canvas.Map, result.changed);
         data.canvas.MapModified = true;
@@ -109,18 +118,66 @@ RowRuns Intersect(const RowRuns& a, const RowRuns& b) {
 
 }  // namespace
 
+namespace {
+
+// Marks of PaintShapes: a pixel of an area before the import, or one a shape took.
+constexpr std::uint8_t kTakenBefore = 1;
+constexpr std::uint8_t kTakenByShape = 2;
+
+// Gives every pixel a shape took back to no area.
+void EraseShapePixels(Bitmap& map, const std::vector<std::uint8_t>& taken) {
+    MapWriter eraser(map, 0, true);
+    for (int y = 0; y < map.Height(); ++y) {
+        const std::uint8_t* row = &taken[static_cast<std::size_t>(y) * map.Width()];
+        for (int x = 0; x < map.Width();) {
+            if (row[x] != kTakenByShape) {
+                ++x;
+                continue;
+            }
+            const int run = x;
+            while (x < map.Width() && row[x] == kTakenByShape) {
+                ++x;
+            }
+            eraser.Span(y, run, x);
+        }
+    }
+}
+
+// Paints shape after shape, marking in taken what each took.
+void PaintEachShape(Bitmap& map, const std::vector<ImportedShape>& shapes,
+                    const std::vector<int>& shapeArea, std::vector<std::uint8_t>& taken,
+                    Rect& changed, Progress& progress);
+
+}  // namespace
+
 Rect PaintShapes(Bitmap& map, const std::vector<ImportedShape>& shapes,
-                 const std::vector<int>& shapeArea) {
+                 const std::vector<int>& shapeArea, Progress& progress) {
     Rect changed;
     // Pixels already in an area, or taken by an earlier shape, stay as they are.
     std::vector<std::uint8_t> taken(static_cast<std::size_t>(map.Width()) * map.Height());
     for (int y = 0; y < map.Height(); ++y) {
         const std::uint8_t* p = map.Row(y);
         for (int x = 0; x < map.Width(); ++x, p += 3) {
-            taken[static_cast<std::size_t>(y) * map.Width() + x] = p[0] != 0;
+            taken[static_cast<std::size_t>(y) * map.Width() + x] = p[0] != 0 ? kTakenBefore : 0;
         }
     }
+    try {
+        PaintEachShape(map, shapes, shapeArea, taken, changed, progress);
+    } catch (...) {
+        EraseShapePixels(map, taken);
+        throw;
+    }
+    return changed;
+}
+
+namespace {
+
+void PaintEachShape(Bitmap& map, const std::vector<ImportedShape>& shapes,
+                    const std::vector<int>& shapeArea, std::vector<std::uint8_t>& taken,
+                    Rect& changed, Progress& progress) {
+    const auto count = static_cast<std::int64_t>(shapes.size());
     for (std::size_t i = 0; i < shapes.size(); ++i) {
+        progress.Step(static_cast<std::int64_t>(i), count);
         if (shapeArea[i] < 0) {
             continue;
         }
@@ -134,7 +191,7 @@ Rect PaintShapes(Bitmap& map, const std::vector<ImportedShape>& shapes,
                 }
                 const int run = x;
                 while (x < x1 && !row[x]) {
-                    row[x++] = 1;
+                    row[x++] = kTakenByShape;
                 }
                 if (run < x) {
                     writer.Span(y, run, x);
@@ -160,7 +217,8 @@ Rect PaintShapes(Bitmap& map, const std::vector<ImportedShape>& shapes,
         }
         changed = changed.United(writer.Changed());
     }
-    return changed;
 }
+
+}  // namespace
 
 }  // namespace velmora

@@ -28,13 +28,16 @@ struct ShapeImportResult {
 // shape are listed first in one notice. The map is changed in memory only: all the painted
 // pixels are one step of history (undo takes them away and leaves the new areas empty, as
 // after the grid of areas), and MapModified is set when a pixel changed.
+// Progress hears of each shape painted; a cancel (OperationCancelled) takes back the new areas
+// and their pixels, leaving the project as it was.
 ShapeImportResult ImportShapes(COMMON_DATA& data, DRAW_HISTORY& history,
-                               const ShapeFileContents& contents, const std::string& prefix);
+                               const ShapeFileContents& contents, const std::string& prefix,
+                               Progress& progress = NoProgress());
 
 // The painting step of ImportShapes: shape i paints value shapeArea[i] (0 for a hole, which
 // only takes its pixels; below 0 skipped) into pixels of no area that no earlier shape took.
-// Returns the rectangle of the changed pixels.
+// Returns the rectangle of the changed pixels. A cancel leaves the map as it was.
 Rect PaintShapes(Bitmap& map, const std::vector<ImportedShape>& shapes,
-                 const std::vector<int>& shapeArea);
+                 const std::vector<int>& shapeArea, Progress& progress = NoProgress());
 
 }  // namespace velmora

@@ -25,7 +25,7 @@ void BindValue(SQLite::Statement& statement, int slot, std::int32_t number) {
 
 }  // namespace
 
-bool COMMON_DATA::ImportAreas(const std::string& source) {
+bool COMMON_DATA::ImportAreas(const std::string& source, Progress& progress) {
     if (!project.ProjectOpen) {
         ShowMessage(msg::kOpenProjectFirst);
         return false;
@@ -64,34 +64,45 @@ bool COMMON_DATA::ImportAreas(const std::string& source) {
     std::array<std::string, 256> newNames;
     int noted = 0;
     bool any = false;
-    {
-        SQLite::Statement names(from.Db(), sql::kImportNames);
-        while (noted < kMaxAreas && names.executeStep()) {
-            any = true;
-            sourceNames[noted] = names.getColumn(0).getString();
-            newNames[noted] = areas.UniqueAreaName(TrimAreaName(sourceNames[noted]));
-            // A refused name is not noted: a taken fallback name must not receive the rows.
-            const int number = AddArea(newNames[noted], false);
-            if (number == kTooManyAreas) {
-                break;
-            }
-            if (number < 1) {
-                continue;  // this name was refused and said why; the others come in
-            }
-            newNames[noted] = areas.AreaNames[number];
-            ++noted;
-        }
-    }
-    if (!any) {
-        ShowMessage(msg::kNothingToImport);
-        from.Disconnect();
-        return false;
-    }
-
-    // Every row of the import is one change: a failure or a kill leaves the project as it was.
+    // The names and every row of the import are one change: a failure, a cancel or a kill
+    // leaves the project as it was.
     BeginChange();
     try {
-        ImportRowsFrom(from, sourceNames, newNames, noted);
+        std::int64_t total = 0;
+        {
+            SQLite::Statement count(from.Db(), sql::kImportNames);
+            while (count.executeStep()) {
+                ++total;
+            }
+        }
+        progress.Step(0, total);
+        {
+            SQLite::Statement names(from.Db(), sql::kImportNames);
+            std::int64_t read = 0;
+            while (noted < kMaxAreas && names.executeStep()) {
+                progress.Step(++read, total);
+                any = true;
+                sourceNames[noted] = names.getColumn(0).getString();
+                newNames[noted] = areas.UniqueAreaName(TrimAreaName(sourceNames[noted]));
+                // A refused name is not noted: a taken fallback name must not receive the rows.
+                const int number = AddArea(newNames[noted], false);
+                if (number == kTooManyAreas) {
+                    break;
+                }
+                if (number < 1) {
+                    continue;  // this name was refused and said why; the others come in
+                }
+                newNames[noted] = areas.AreaNames[number];
+                ++noted;
+            }
+        }
+        if (!any) {
+            RollbackChange();
+            ShowMessage(msg::kNothingToImport);
+            from.Disconnect();
+            return false;
+        }
+        ImportRowsFrom(from, sourceNames, newNames, noted, progress);
         CommitChange();
     } catch (...) {
         RollbackChange();
@@ -105,7 +116,8 @@ bool COMMON_DATA::ImportAreas(const std::string& source) {
 
 bool COMMON_DATA::ImportRowsFrom(DbConnection& source,
                                  const std::array<std::string, 256>& sourceNames,
-                                 const std::array<std::string, 256>& newNames, int noted) {
+                                 const std::array<std::string, 256>& newNames, int noted,
+                                 Progress& progress) {
     // Source name -> index among the noted names; the new name's number is looked up once.
     std::unordered_map<std::string, int> indexOf;
     std::array<int, 256> numbers{};
@@ -131,7 +143,12 @@ bool COMMON_DATA::ImportRowsFrom(DbConnection& source,
         slots[i] = insert.getIndex(AttributeFields()[i].parameter);
     }
     ATTRIBUTES record;
+    std::int64_t read = 0;
     do {
+        // The rows come after the names in the work reported; their count is not known.
+        if (++read % 64 == 0) {
+            progress.Step(read, read + 64);
+        }
         const auto found = indexOf.find(rows.getColumn(0).getString());
         if (found == indexOf.end()) {
             continue;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "store/image_codecs.h"
+#include "store/progress.h"
 
 namespace velmora::codec {
 
@@ -220,7 +221,9 @@ void DecodeUncompressed(const ByteReader& in, const BmpHeader& h, Bitmap& bitmap
     const MaskChannel red(h.masks[0]);
     const MaskChannel green(h.masks[1]);
     const MaskChannel blue(h.masks[2]);
+    Progress& progress = ThreadProgress();
     for (int row = 0; row < height; ++row) {
+        StepRows(progress, row, height);
         const std::uint8_t* src = in.At(h.pixelOffset + stride * static_cast<std::size_t>(row));
         std::uint8_t* dst = bitmap.Row(h.topDown ? row : height - 1 - row);
         switch (h.bitCount) {

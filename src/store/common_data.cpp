@@ -237,11 +237,12 @@ void COMMON_DATA::SaveProject() {
     canvas.MapModified = false;
 }
 
-bool COMMON_DATA::ImportPicture(const std::string& source, PixelsOf what) {
+bool COMMON_DATA::ImportPicture(const std::string& source, PixelsOf what, Progress& progress) {
     if (!project.ProjectOpen) {
         ShowMessage(msg::kOpenProjectFirst);
         return false;
     }
+    const ProgressScope reported(progress);
     // The chosen file is decoded where it lies before anything is copied or changed: a missing,
     // unknown or damaged picture leaves the project, its Images folder included, as it was.
     const ReadScope chosen({source});

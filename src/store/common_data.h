@@ -7,6 +7,7 @@
 
 #include "store/area_records.h"
 #include "store/area_registry.h"
+#include "store/progress.h"
 #include "store/project_canvas.h"
 #include "store/project_session.h"
 #include "store/prompter.h"
@@ -50,7 +51,10 @@ public:
     // map; a refusal at any point leaves the project as it was. With MapOnly every row is
     // checked but none kept, for a caller that never shows the picture.
     enum class PixelsOf { PictureAndMap, MapOnly };
-    bool ImportPicture(const std::string& source, PixelsOf what = PixelsOf::PictureAndMap);
+    // Progress hears of the decoding; a cancel (OperationCancelled) leaves the project as it
+    // was, as a refusal does.
+    bool ImportPicture(const std::string& source, PixelsOf what = PixelsOf::PictureAndMap,
+                       Progress& progress = NoProgress());
     void ClearMap();
     // Reads the picture's record (file names, size, background sound) without decoding
     // anything; false when the project holds no picture.
@@ -113,7 +117,8 @@ public:
 
     // --- area import ----------------------------------------------------------------------
 
-    bool ImportAreas(const std::string& source);
+    // A cancel (OperationCancelled) between two areas takes back what was imported.
+    bool ImportAreas(const std::string& source, Progress& progress = NoProgress());
 
     // --- the parts ------------------------------------------------------------------------
 
@@ -138,7 +143,8 @@ private:
     void ShowMessage(const std::string& text) { m_prompter->Message(text); }
     DbConnection& Project();
     bool ImportRowsFrom(DbConnection& source, const std::array<std::string, 256>& sourceNames,
-                        const std::array<std::string, 256>& newNames, int noted);
+                        const std::array<std::string, 256>& newNames, int noted,
+                        Progress& progress);
     void FitMapToPicture();
     bool TakeLock(const std::string& path, ProjectAccess access, DbConnection& db);
     void RepairPendingMap();

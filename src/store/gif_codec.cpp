@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "store/image_codecs.h"
+#include "store/progress.h"
 
 namespace velmora::codec {
 
@@ -237,7 +238,9 @@ Bitmap DecodeGif(std::string_view bytes) {
     // The frame's rows are read before the picture is allocated, so a short file that claims a
     // large screen fails without first filling hundreds of megabytes with the background.
     std::vector<GifPixelType> indexes;
+    Progress& progress = ThreadProgress();
     for (int row = 0; row < frameHeight; ++row) {
+        StepRows(progress, row, frameHeight);
         indexes.resize(indexes.size() + static_cast<std::size_t>(frameWidth));
         if (DGifGetLine(gif.get(), indexes.data() + indexes.size() - frameWidth, frameWidth) ==
             GIF_ERROR) {

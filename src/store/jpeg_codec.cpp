@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "store/image_codecs.h"
+#include "store/progress.h"
 
 namespace velmora::codec {
 
@@ -151,8 +152,10 @@ bool ReadJpegRows(JpegReader& reader, Bitmap& bitmap, JSAMPLE* cmykRow) {
                       "unexpected output layout");
         return false;
     }
+    Progress& progress = ThreadProgress();
     while (cinfo.output_scanline < cinfo.output_height) {
         const int y = static_cast<int>(cinfo.output_scanline);
+        StepRows(progress, y, cinfo.output_height);
         JSAMPROW row = cmyk ? cmykRow : bitmap.Row(y);
         if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) {
             std::snprintf(reader.errors.message, sizeof reader.errors.message, "no scanline read");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/image_codecs.h"
+#include "store/progress.h"
 
 namespace velmora::codec {
 
@@ -140,11 +141,20 @@ bool ReadPngRow(PngSession& session, png_bytep row) {
     return true;
 }
 
-bool ReadPngRows(PngSession& session, png_bytepp rows) {
+// The rows of every pass, as png_read_image reads them, with a report between rows.
+bool ReadPngRows(PngSession& session, png_bytepp rows, png_uint_32 height, bool interlaced) {
     if (setjmp(png_jmpbuf(session.png))) {
         return false;
     }
-    png_read_image(session.png, rows);
+    Progress& progress = ThreadProgress();
+    const int passes = interlaced ? PNG_INTERLACE_ADAM7_PASSES : 1;
+    const std::int64_t total = static_cast<std::int64_t>(passes) * height;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (png_uint_32 y = 0; y < height; ++y) {
+            StepRows(progress, static_cast<std::int64_t>(pass) * height + y, total);
+            png_read_row(session.png, rows[y], nullptr);
+        }
+    }
     return true;
 }
 
@@ -257,7 +267,7 @@ Bitmap DecodePng(std::string_view bytes) {
     for (png_uint_32 y = 0; y < height; ++y) {
         rows[y] = bitmap.Row(static_cast<int>(y));
     }
-    if (!ReadPngRows(session, rows.data())) {
+    if (!ReadPngRows(session, rows.data(), height, interlaced)) {
         FailPng(session);
     }
     return bitmap;
@@ -306,7 +316,9 @@ bool StreamPngRows(InputFile& input, const std::function<void(int, int)>& onSize
     }
     onSize(static_cast<int>(width), static_cast<int>(height));
     std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
+    Progress& progress = ThreadProgress();
     for (png_uint_32 y = 0; y < height; ++y) {
+        StepRows(progress, y, height);
         if (!ReadPngRow(session, row.data())) {
             FailPng(session);
         }

@@ -216,13 +216,16 @@ std::int64_t RingDoubleArea(const std::vector<OutlinePoint>& points) {
 }
 
 void TraceRings(const Bitmap& map, double tolerance,
-                const std::function<void(int area, OutlineRing ring)>& take) {
+                const std::function<void(int area, OutlineRing ring)>& take, Progress& progress) {
     const ValueGrid grid(map);
     const int width = grid.Width();
     const int height = grid.Height();
     // A pixel's top edge is part of an outline when the pixel above holds another value.
     EdgeFlags pendingTop(width, height);
+    // Finding the edges is a tenth of the work, following them the rest.
+    const std::int64_t total = 10LL * height;
     for (int y = 0; y < height; ++y) {
+        StepRows(progress, y, total);
         for (int x = 0; x < width; ++x) {
             const std::uint8_t v = grid.At(x, y);
             if (v != 0 && grid.At(x, y - 1) != v) {
@@ -231,6 +234,7 @@ void TraceRings(const Bitmap& map, double tolerance,
         }
     }
     for (int y = 0; y < height; ++y) {
+        StepRows(progress, height + 9LL * y, total);
         for (int x = 0; x < width; ++x) {
             if (!pendingTop.Test(x, y)) {
                 continue;

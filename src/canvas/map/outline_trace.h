@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "store/bitmap.h"
+#include "store/progress.h"
 
 namespace velmora {
 
@@ -41,8 +42,10 @@ std::vector<AreaOutline> TraceOutlines(const Bitmap& map, double tolerance);
 
 // The rings of TraceOutlines in the order they are found (row by row of their top-left pixel),
 // each handed to take and kept nowhere: besides the map, tracing needs one bit per pixel.
+// Progress hears of every few rows; a cancel throws OperationCancelled.
 void TraceRings(const Bitmap& map, double tolerance,
-                const std::function<void(int area, OutlineRing ring)>& take);
+                const std::function<void(int area, OutlineRing ring)>& take,
+                Progress& progress = NoProgress());
 
 // Twice the enclosed area of a ring, positive for an outer (clockwise on screen) ring.
 std::int64_t RingDoubleArea(const std::vector<OutlinePoint>& points);

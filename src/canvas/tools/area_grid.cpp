@@ -17,7 +17,8 @@ std::string GridCellName(const std::string& prefix, int columns, int rows, int c
     return prefix + std::to_string(column + 1) + "_" + std::to_string(row + 1);
 }
 
-GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridRequest& request) {
+GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridRequest& request,
+                       Progress& progress) {
     if (request.columns < 1 || request.columns > kGridMaxSide || request.rows < 1 ||
         request.rows > kGridMaxSide) {
         throw Error("Столбцов и строк может быть от 1 до " + std::to_string(kGridMaxSide) + ".");
@@ -32,9 +33,13 @@ GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridReque
     // back; the map is then rebuilt from the history as it was before the grid.
     data.BeginTransaction();
     bool painted = false;
+    // Registering and painting a cell are two units of work.
+    const std::int64_t total = 2LL * request.columns * request.rows;
+    std::int64_t done = 0;
     try {
         for (int column = 0; column < request.columns; ++column) {
             for (int row = 0; row < request.rows; ++row) {
+                progress.Step(done++, total);
                 const std::string name =
                     GridCellName(request.prefix, request.columns, request.rows, column, row);
                 const int value = data.AddArea(name, true, true);
@@ -48,6 +53,7 @@ GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridReque
         std::size_t index = 0;
         for (int column = 0; column < request.columns; ++column) {
             for (int row = 0; row < request.rows; ++row) {
+                progress.Step(done++, total);
                 const int value = result.cellValues[index++];
                 if (value == kSkippedCell) {
                     continue;

@@ -44,7 +44,9 @@ std::string GridCellName(const std::string& prefix, int columns, int rows, int c
 // cell whose name is refused is neither painted nor given another area's number; the refused
 // names are shown in one message after the fill.
 // columns and rows must lie in 1..kGridMaxSide; other sides throw Error.
-GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridRequest& request);
+// Progress hears of each cell; a cancel (OperationCancelled) takes everything back.
+GridResult AddAreaGrid(COMMON_DATA& data, DRAW_HISTORY& history, const GridRequest& request,
+                       Progress& progress = NoProgress());
 
 // The one message that lists the cells whose names were taken.
 std::string GridRefusalMessage(const std::vector<std::string>& names);

@@ -56,13 +56,19 @@ void FillPolygon(MapWriter& writer, const ShapeRing& points) {
 }
 
 void FillRegion(MapWriter& writer, std::int64_t x, std::int64_t y) {
-    RequireOnPicture(writer.Map(), x, y);
-    SelectMapRegion(writer.Map(), static_cast<int>(x), static_cast<int>(y),
-                    [&writer](int row, int x0, int x1) { writer.Span(row, x0, x1); });
+    FillRegion(writer, writer.Map(), x, y);
+}
+
+void FillRegion(SpanTarget& target, const Bitmap& map, std::int64_t x, std::int64_t y,
+                Progress& progress) {
+    RequireOnPicture(map, x, y);
+    SelectMapRegion(
+        map, static_cast<int>(x), static_cast<int>(y),
+        [&target](int row, int x0, int x1) { target.Span(row, x0, x1); }, progress);
 }
 
 void FillSimilarColour(SpanTarget& target, const Bitmap& picture, std::int64_t x, std::int64_t y,
-                       int tolerance, bool contiguous) {
+                       int tolerance, bool contiguous, Progress& progress) {
     RequireOnPicture(picture, x, y);
     if (tolerance < 0 || tolerance > 255) {
         throw Error("Допуск цвета должен быть от 0 до 255, а задан " + std::to_string(tolerance) +
@@ -70,16 +76,18 @@ void FillSimilarColour(SpanTarget& target, const Bitmap& picture, std::int64_t x
     }
     const int width = std::min(picture.Width(), target.Width());
     const int height = std::min(picture.Height(), target.Height());
-    SelectSimilarColour(picture, static_cast<int>(x), static_cast<int>(y), tolerance, contiguous,
-                        [&target, width, height](int row, int x0, int x1) {
-                            if (row < height && x0 < width) {
-                                target.Span(row, x0, std::min(x1, width));
-                            }
-                        });
+    SelectSimilarColour(
+        picture, static_cast<int>(x), static_cast<int>(y), tolerance, contiguous,
+        [&target, width, height](int row, int x0, int x1) {
+            if (row < height && x0 < width) {
+                target.Span(row, x0, std::min(x1, width));
+            }
+        },
+        progress);
 }
 
 void FillObject(SpanTarget& target, const Bitmap& picture, std::int64_t left, std::int64_t top,
-                std::int64_t width, std::int64_t height) {
+                std::int64_t width, std::int64_t height, Progress& progress) {
     const std::string asGiven = std::to_string(left) + "," + std::to_string(top) + "," +
                                 std::to_string(width) + "," + std::to_string(height);
     const std::int64_t x0 = std::max<std::int64_t>(left, 0);
@@ -99,18 +107,21 @@ void FillObject(SpanTarget& target, const Bitmap& picture, std::int64_t left, st
     const Rect box{static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
                    static_cast<int>(y1 - y0)};
     // Row by row, so that a box over a huge picture never holds a whole mask.
-    SegmentObject(picture, box, [&](int y, const std::uint8_t* row) {
-        int runStart = -1;
-        for (int x = 0; x <= box.width; ++x) {
-            const bool inside = x < box.width && row[x] != 0;
-            if (inside && runStart < 0) {
-                runStart = x;
-            } else if (!inside && runStart >= 0) {
-                target.Span(box.y + y, box.x + runStart, box.x + x);
-                runStart = -1;
+    SegmentObject(
+        picture, box,
+        [&](int y, const std::uint8_t* row) {
+            int runStart = -1;
+            for (int x = 0; x <= box.width; ++x) {
+                const bool inside = x < box.width && row[x] != 0;
+                if (inside && runStart < 0) {
+                    runStart = x;
+                } else if (!inside && runStart >= 0) {
+                    target.Span(box.y + y, box.x + runStart, box.x + x);
+                    runStart = -1;
+                }
             }
-        }
-    });
+        },
+        progress);
 }
 
 Rect FillEllipse(Bitmap& map, std::int64_t left, std::int64_t top, std::int64_t width,

@@ -7,6 +7,7 @@
 #include "canvas/map/polygon_raster.h"
 #include "canvas/map/rect.h"
 #include "store/bitmap.h"
+#include "store/progress.h"
 
 namespace velmora {
 
@@ -25,12 +26,16 @@ void FillEllipse(MapWriter& writer, std::int64_t left, std::int64_t top, std::in
                  std::int64_t height);
 void FillPolygon(MapWriter& writer, const ShapeRing& points);
 void FillRegion(MapWriter& writer, std::int64_t x, std::int64_t y);
-// The tools that read the picture may also note what they select in a mask (MaskWriter), for
-// a picture too big to hold beside its map.
+// The tools that take long on a big picture may also note what they select in a mask
+// (MaskWriter), for a picture too big to hold beside its map, or for work done apart from the
+// map that is applied once it finished. They report to progress; a cancel throws
+// OperationCancelled, possibly after some runs went to the target.
+void FillRegion(SpanTarget& target, const Bitmap& map, std::int64_t x, std::int64_t y,
+                Progress& progress = NoProgress());
 void FillSimilarColour(SpanTarget& target, const Bitmap& picture, std::int64_t x, std::int64_t y,
-                       int tolerance, bool contiguous);
+                       int tolerance, bool contiguous, Progress& progress = NoProgress());
 void FillObject(SpanTarget& target, const Bitmap& picture, std::int64_t left, std::int64_t top,
-                std::int64_t width, std::int64_t height);
+                std::int64_t width, std::int64_t height, Progress& progress = NoProgress());
 
 Rect FillEllipse(Bitmap& map, std::int64_t left, std::int64_t top, std::int64_t width,
                  std::int64_t height, std::uint8_t value, bool overwrite);

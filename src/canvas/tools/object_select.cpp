@@ -48,16 +48,33 @@ void EnsureBackground(cv::Mat& mask) {
 
 // Cuts image (a part of the picture) with the object inside the rectangle inner.
 cv::Mat CutInBox(const cv::Mat& image, const cv::Rect& inner, cv::Mat& backgroundModel,
-                 cv::Mat& objectModel) {
+                 cv::Mat& objectModel, Progress& progress, std::int64_t total) {
     cv::Mat mask(image.size(), CV_8UC1, cv::Scalar(cv::GC_BGD));
     mask(inner).setTo(cv::GC_PR_FGD);
     EnsureBackground(mask);
     // GrabCut seeds its colour models from OpenCV's random generator: start it where a fresh
     // thread does, so one box always gives one selection.
     cv::theRNG() = cv::RNG();
-    cv::grabCut(image, mask, cv::Rect(), backgroundModel, objectModel, kIterations,
-                cv::GC_INIT_WITH_MASK);
+    // One iteration per call, so that Cancel is heard between them: the models carry all that
+    // one iteration hands the next, so the cut is the same as in one call.
+    cv::grabCut(image, mask, cv::Rect(), backgroundModel, objectModel, 1, cv::GC_INIT_WITH_MASK);
+    for (int done = 1; done < kIterations; ++done) {
+        progress.Step(done, total);
+        cv::grabCut(image, mask, cv::Rect(), backgroundModel, objectModel, 1, cv::GC_EVAL);
+    }
+    progress.Step(kIterations, total);
     return mask;
+}
+
+// The units of work Progress counts for a box: the iterations of the first cut, then one per
+// full-size tile (none when the box is cut at full size at once).
+std::int64_t TotalWork(const cv::Rect& inner, bool refined = true) {
+    if (!refined) {
+        return kIterations;
+    }
+    const std::int64_t across = (inner.width + kTileSide - 1) / kTileSide;
+    const std::int64_t down = (inner.height + kTileSide - 1) / kTileSide;
+    return kIterations + across * down;
 }
 
 // For each full-size column (or row) the reduced one it falls in.
@@ -74,14 +91,16 @@ std::vector<int> ReducedIndex(int full, int reduced) {
 class FullSizeRefinement {
 public:
     FullSizeRefinement(const cv::Mat& image, const cv::Rect& inner, const cv::Mat& reducedMask,
-                       const cv::Mat& backgroundModel, const cv::Mat& objectModel)
+                       const cv::Mat& backgroundModel, const cv::Mat& objectModel,
+                       Progress& progress)
         : m_image(image),
           m_inner(inner),
           m_backgroundModel(backgroundModel),
           m_objectModel(objectModel),
           m_colours(backgroundModel, objectModel),
           m_column(ReducedIndex(image.cols, reducedMask.cols)),
-          m_row(ReducedIndex(image.rows, reducedMask.rows)) {
+          m_row(ReducedIndex(image.rows, reducedMask.rows)),
+          m_progress(progress) {
         m_object = (reducedMask & 1) * 255;
         const cv::Mat kernel = cv::getStructuringElement(
             cv::MORPH_RECT, cv::Size(2 * kEdgeReach + 1, 2 * kEdgeReach + 1));
@@ -107,6 +126,7 @@ public:
                                     std::min(kTileSide, m_inner.width - left), height);
                 cv::Mat objectPart = Tile(tile) & 1;
                 objectPart.copyTo(stripe(cv::Rect(left, 0, tile.width, tile.height)));
+                m_progress.Step(kIterations + ++m_tilesDone, TotalWork(m_inner));
             }
             for (int y = 0; y < height; ++y) {
                 onRow(top + y, stripe.ptr<std::uint8_t>(y));
@@ -170,11 +190,14 @@ private:
     cv::Mat m_edge;        // reduced pixels near the reduced edge
     cv::Mat m_band;        // reduced pixels where a pixel's colour may overrule the reduced result
     double m_refined = 0;  // full-size pixels cut so far
+    Progress& m_progress;
+    std::int64_t m_tilesDone = 0;
 };
 
 }  // namespace
 
-void SegmentObject(const Bitmap& picture, const Rect& box, const ObjectRow& onRow) {
+void SegmentObject(const Bitmap& picture, const Rect& box, const ObjectRow& onRow,
+                   Progress& progress) {
     // The surroundings of the box give the background its colours: a third of the box's size
     // on every side, which the reduced copy keeps affordable.
     const int margin = std::max(8, std::max(box.width, box.height) / 3);
@@ -192,7 +215,8 @@ void SegmentObject(const Bitmap& picture, const Rect& box, const ObjectRow& onRo
     cv::Mat backgroundModel;
     cv::Mat objectModel;
     if (scale >= 1.0) {
-        const cv::Mat mask = CutInBox(image, inner, backgroundModel, objectModel);
+        const cv::Mat mask =
+            CutInBox(image, inner, backgroundModel, objectModel, progress, TotalWork(inner, false));
         std::vector<std::uint8_t> row(static_cast<std::size_t>(box.width));
         for (int y = 0; y < box.height; ++y) {
             const std::uint8_t* labels = mask.ptr<std::uint8_t>(inner.y + y) + inner.x;
@@ -214,16 +238,23 @@ void SegmentObject(const Bitmap& picture, const Rect& box, const ObjectRow& onRo
                  std::max(1, static_cast<int>(std::ceil(inner.width * sx))),
                  std::max(1, static_cast<int>(std::ceil(inner.height * sy)))) &
         cv::Rect(0, 0, reduced.cols, reduced.rows);
-    const cv::Mat reducedMask = CutInBox(reduced, reducedInner, backgroundModel, objectModel);
+    const cv::Mat reducedMask =
+        CutInBox(reduced, reducedInner, backgroundModel, objectModel, progress, TotalWork(inner));
     reduced.release();
-    FullSizeRefinement(image, inner, reducedMask, backgroundModel, objectModel).Run(onRow);
+    FullSizeRefinement(image, inner, reducedMask, backgroundModel, objectModel, progress)
+        .Run(onRow);
 }
 
-std::vector<std::uint8_t> SegmentObject(const Bitmap& picture, const Rect& box) {
+std::vector<std::uint8_t> SegmentObject(const Bitmap& picture, const Rect& box,
+                                        Progress& progress) {
     std::vector<std::uint8_t> mask(static_cast<std::size_t>(box.width) * box.height);
-    SegmentObject(picture, box, [&](int y, const std::uint8_t* row) {
-        std::copy(row, row + box.width, mask.begin() + static_cast<std::ptrdiff_t>(y) * box.width);
-    });
+    SegmentObject(
+        picture, box,
+        [&](int y, const std::uint8_t* row) {
+            std::copy(row, row + box.width,
+                      mask.begin() + static_cast<std::ptrdiff_t>(y) * box.width);
+        },
+        progress);
     return mask;
 }
 

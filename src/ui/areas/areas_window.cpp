@@ -405,7 +405,9 @@ void TForm4::ImportAddClick() {
     if (!file) {
         return;
     }
-    data.ImportAreas(*file);
+    // A cancelled import took back what it had added.
+    m_editor.MainWindow().RunLong(
+        [&data, &file](Progress& progress) { data.ImportAreas(*file, progress); });
     UpdateFieldsList();
 }
 
@@ -426,18 +428,30 @@ void TForm4::ImportReplaceClick() {
     // Removing the old areas and importing the new ones is one change: should the import fail,
     // the old areas and their pixels are all still there, in the file and on screen.
     const Bitmap before = data.canvas.Map;
-    data.BeginChange();
-    try {
-        data.DeleteAllAreas();
-        data.ImportAreas(*file);
-        data.CommitChange();
-    } catch (...) {
+    const auto takeBack = [&] {
         data.RollbackChange();
         data.canvas.Map = before;
         data.ListAreas();
         m_editor.History().Reset(data.canvas.Map);
         UpdateFieldsList();
+    };
+    data.BeginChange();
+    bool finished = false;
+    try {
+        finished = m_editor.MainWindow().RunLong([&data, &file](Progress& progress) {
+            data.DeleteAllAreas();
+            data.ImportAreas(*file, progress);
+        });
+        if (finished) {
+            data.CommitChange();
+        }
+    } catch (...) {
+        takeBack();
         throw;
+    }
+    if (!finished) {
+        takeBack();
+        return;
     }
     UpdateFieldsList();
 }

@@ -123,7 +123,12 @@ void TForm8::OkClick() {
     request.prefix = U(m_prefix->text());
     request.overwrite = m_overwrite->isChecked();
     // Over the limit the message has been shown and the dialog stays open for another choice.
-    if (!AddAreaGrid(m_editor.Data(), m_editor.History(), request).done) {
+    GridResult result;
+    // A cancelled grid changed nothing, and the dialog stays open as after the limit.
+    if (!m_editor.MainWindow().RunLong([&](Progress& progress) {
+            result = AddAreaGrid(m_editor.Data(), m_editor.History(), request, progress);
+        }) ||
+        !result.done) {
         return;
     }
     m_editor.AreasWindow().UpdateFieldsList();

@@ -217,7 +217,17 @@ void CanvasView::Invalidate() {
     }
 }
 
+void CanvasView::HoldFrame(bool held) {
+    m_frameHeld = held;
+    if (!held) {
+        viewport()->update();
+    }
+}
+
 void CanvasView::EnsureComposed() {
+    if (m_frameHeld && m_image.Width() > 0) {
+        return;
+    }
     const ViewGeometry g = Geometry();
     const double ratio = DevicePixelRatio();
     if (m_image.Width() != g.width || m_image.Height() != g.height) {

@@ -104,6 +104,11 @@ public:
     const ViewportImage& Shown();
     double DevicePixelRatio() const;
 
+    // While held, the view paints the frame it last composed and reads nothing of the project:
+    // a long operation on another thread may be changing the picture or the map.
+    void HoldFrame(bool held);
+    bool FrameHeld() const { return m_frameHeld; }
+
     void SetTool(CanvasTool* tool);
     CanvasTool* Tool() const { return m_tool; }
     // The brush's outline follows a new size.
@@ -160,6 +165,7 @@ private:
     ViewportImage m_image;
     bool m_composed = false;
     double m_composedRatio = 0;
+    bool m_frameHeld = false;
 
     CanvasTool* m_tool = nullptr;
     std::optional<QPointF> m_pointer;

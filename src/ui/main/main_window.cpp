@@ -29,7 +29,9 @@
 #include "store/store_messages.h"
 #include "ui/areas/areas_window.h"
 #include "ui/common/app_icon.h"
+#include "ui/common/cross_thread_ports.h"
 #include "ui/common/editor_application.h"
+#include "ui/common/long_operation.h"
 #include "ui/common/mnemonics.h"
 #include "ui/common/text.h"
 #include "ui/main/about_box.h"
@@ -78,7 +80,8 @@ TForm1::TForm1(Editor& editor) : m_editor(editor) {
 
     m_programFolder = QCoreApplication::applicationDirPath();
 
-    m_data = std::make_unique<COMMON_DATA>(editor.GetPorts().prompter);
+    m_prompter = std::make_unique<ThreadSafePrompter>(editor.GetPorts().prompter);
+    m_data = std::make_unique<COMMON_DATA>(*m_prompter);
     m_data->project.ProjectDb = &m_projectDb;
     m_data->project.SourceDb = &m_sourceDb;
     // Removing areas restarts the history from the current map, so that undo never brings
@@ -501,6 +504,13 @@ void TForm1::wheelEvent(QWheelEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (LongOperation* running = LongOperation::Current()) {
+        // The operation owns the project: it stops first, and the window closes after it.
+        running->RequestClose();
+        running->Cancel();
+        event->ignore();
+        return;
+    }
     try {
         FinishProject();
     } catch (const std::exception& error) {
@@ -511,6 +521,17 @@ void TForm1::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     QCoreApplication::quit();
+}
+
+bool TForm1::RunLong(const std::function<void(Progress&)>& work) {
+    struct Hold {
+        CanvasView& canvas;
+        explicit Hold(CanvasView& view) : canvas(view) { canvas.HoldFrame(true); }
+        ~Hold() { canvas.HoldFrame(false); }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+    } hold(*m_canvas);
+    return LongOperation::Run(this, work);
 }
 
 void TForm1::Beep() {

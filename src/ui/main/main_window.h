@@ -32,7 +32,10 @@ namespace velmora {
 class COMMON_DATA;
 class DRAW_HISTORY;
 class MapWriter;
+class Progress;
+class SpanTarget;
 class StrokeRecorder;
+class ThreadSafePrompter;
 class CanvasView;
 class Editor;
 class NavigatorView;
@@ -116,6 +119,11 @@ public:
     QToolBar* ToolBar() const { return m_toolBar; }
     void Beep();
 
+    // Runs a long core operation off the UI thread with "Подождите…" and "Отмена"
+    // (LongOperation); the canvas keeps its frame meanwhile. False when the user cancelled:
+    // the operation then changed nothing. A failure of work is thrown here.
+    bool RunLong(const std::function<void(Progress&)>& work);
+
     // Rewrites the status bar from the session and the pointer's last place over the picture.
     void RefreshStatusBar();
     // The title's modified mark follows the session's unsaved changes.
@@ -147,6 +155,10 @@ private:
     // Runs tool on the map with the current area's number; what it changed becomes one history
     // step and is redrawn. A refusal of the core is shown and changes nothing.
     void UseAreaTool(const std::function<void(MapWriter&)>& tool, bool overwrite);
+    // The same for a tool that may take long: select notes its pixels in a mask off the UI
+    // thread, and only a finished selection is written as the step.
+    void UseSelectingTool(const std::function<void(SpanTarget&, Progress&)>& select,
+                          bool overwrite);
     // The canvas's zoom commands in the menu "Вид", its status figure and the navigator.
     void BuildZoomControls(QMenu* view);
     void ShowZoom();
@@ -177,6 +189,8 @@ private:
     // The two connections outlive COMMON_DATA, which only points at them.
     DbConnection m_projectDb;
     DbConnection m_sourceDb;
+    // What COMMON_DATA asks through, so that it may ask from a long operation's thread too.
+    std::unique_ptr<ThreadSafePrompter> m_prompter;
     std::unique_ptr<COMMON_DATA> m_data;
     // The brush: a press, moves and a release become map pixels and one history step.
     std::unique_ptr<StrokeRecorder> m_stroke;

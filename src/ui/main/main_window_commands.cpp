@@ -101,7 +101,18 @@ void TForm1::OpenProjectFile(const std::string& path) {
 
 void TForm1::ShowOpenedProject() {
     COMMON_DATA& data = *m_data;
-    if (data.LoadPicture()) {
+    bool loaded = false;
+    if (!RunLong([&](Progress& progress) {
+            const ProgressScope reported(progress);
+            loaded = data.LoadPicture();
+        })) {
+        // Opening was cancelled: the project is closed again, as before it was chosen.
+        data.CloseProject();
+        ReleasePicture();
+        setWindowTitle(Q(kMainCaption));
+        return;
+    }
+    if (loaded) {
         RecountFormSize();
         m_editor.History().Reset(data.canvas.Map);
     }
@@ -172,7 +183,14 @@ void TForm1::ImportPictureFile(const std::string& path) {
     if (!ConfirmPictureReplace(data)) {
         return;
     }
-    if (!data.ImportPicture(path)) {
+    bool imported = false;
+    // Cancelled, the picture is left as a refusal leaves it: the project as it was.
+    if (!RunLong([&](Progress& progress) {
+            imported = data.ImportPicture(path, COMMON_DATA::PixelsOf::PictureAndMap, progress);
+        })) {
+        return;
+    }
+    if (!imported) {
         Message("Ошибка открытия файла!");
         return;
     }

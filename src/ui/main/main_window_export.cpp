@@ -7,6 +7,7 @@
 #include "export/export_commands.h"
 #include "store/common_data.h"
 #include "ui/areas/areas_window.h"
+#include "ui/common/cross_thread_ports.h"
 #include "ui/common/file_filters.h"
 #include "ui/common/text.h"
 #include "ui/main/editor.h"
@@ -65,8 +66,13 @@ void TForm1::N39Click() {
         return;
     }
     RememberPageTitle(data.project.ProjectPath, *title);
-    const ExportOutcome outcome =
-        ExportToHtml(data, *chosen, U(m_programFolder), ChosenExportOptions());
+    ExportOutcome outcome;
+    const ExportOptions options = ChosenExportOptions();
+    if (!RunLong([&](Progress& progress) {
+            outcome = ExportToHtml(data, *chosen, U(m_programFolder), options, progress);
+        })) {
+        return;  // cancelled before a file was written
+    }
     // The data script leaves the records of another area loaded.
     m_editor.AreasWindow().ListBox1Click();
     if (!outcome.pagePath.empty()) {
@@ -77,8 +83,14 @@ void TForm1::N39Click() {
 // "Протестировать в браузере".
 void TForm1::N41Click() {
     COMMON_DATA& data = *m_data;
-    const ExportOutcome outcome =
-        TestInBrowser(data, U(m_programFolder), m_editor.GetPorts().shell, ChosenExportOptions());
+    ExportOutcome outcome;
+    const ExportOptions options = ChosenExportOptions();
+    ThreadSafeShell shell(m_editor.GetPorts().shell);
+    if (!RunLong([&](Progress& progress) {
+            outcome = TestInBrowser(data, U(m_programFolder), shell, options, progress);
+        })) {
+        return;  // cancelled before a file was written
+    }
     if (!outcome.pagePath.empty()) {
         m_editor.AreasWindow().ListBox1Click();
     }

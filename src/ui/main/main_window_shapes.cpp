@@ -40,13 +40,22 @@ void TForm1::ImportShapesClick() {
     ShapeFileContents contents;
     try {
         // The whole file is read and checked before the project changes.
-        contents = ReadShapeFile(*chosen, data.canvas.Width, data.canvas.Height);
+        if (!RunLong([&](Progress&) {
+                contents = ReadShapeFile(*chosen, data.canvas.Width, data.canvas.Height);
+            })) {
+            return;
+        }
     } catch (const std::exception& error) {
         Message(error.what());
         return;
     }
-    const ShapeImportResult result =
-        ImportShapes(data, m_editor.History(), contents, kDefaultShapePrefix);
+    ShapeImportResult result;
+    if (!RunLong([&](Progress& progress) {
+            result =
+                ImportShapes(data, m_editor.History(), contents, kDefaultShapePrefix, progress);
+        })) {
+        return;
+    }
     if (!result.newAreas.empty()) {
         m_editor.AreasWindow().UpdateFieldsList();
     }
@@ -76,10 +85,17 @@ void TForm1::ExportShapesClick() {
         return;
     }
     try {
-        const std::string text =
-            WriteOutlines(TraceOutlinesWithin(data.canvas.Map, kDefaultOutlineTolerance,
-                                              data.areas.AreaNames, false),
-                          data.areas.AreaNames, data.canvas.Width, data.canvas.Height, format);
+        std::string text;
+        // Cancelled, nothing is written.
+        if (!RunLong([&](Progress& progress) {
+                text = WriteOutlines(TraceOutlinesWithin(data.canvas.Map, kDefaultOutlineTolerance,
+                                                         data.areas.AreaNames, false,
+                                                         kMaxOutlineTextBytes, progress),
+                                     data.areas.AreaNames, data.canvas.Width, data.canvas.Height,
+                                     format);
+            })) {
+            return;
+        }
         WriteFileAtomically(path, text);
     } catch (const std::exception& error) {
         Message(error.what());

@@ -2,7 +2,6 @@
 // operations as one step of the drawing history.
 #include <QAction>
 #include <QActionGroup>
-#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
@@ -54,15 +53,6 @@ const std::array<ToolItem, 7> kToolItems = {{
      "Выделение объекта: протяните рамку вокруг предмета, и он будет отделён от фона; с "
      "Shift — поверх других областей (O)"},
 }};
-
-// The wait cursor while a long operation runs.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -171,6 +161,30 @@ void TForm1::UseAreaTool(const std::function<void(MapWriter&)>& tool, bool overw
     }
 }
 
+void TForm1::UseSelectingTool(const std::function<void(SpanTarget&, Progress&)>& select,
+                              bool overwrite) {
+    if (!ReadyForTool()) {
+        return;
+    }
+    const Bitmap& map = m_data->canvas.Map;
+    // The worker only reads the picture and the map; the map changes here, after it finished.
+    ChangeMask selected(map.Width(), map.Height());
+    MaskWriter target(selected, map.Width(), map.Height());
+    try {
+        if (!RunLong([&](Progress& progress) { select(target, progress); })) {
+            return;
+        }
+    } catch (const std::exception& error) {
+        Message(error.what());
+        return;
+    }
+    UseAreaTool(
+        [&selected](MapWriter& writer) {
+            selected.ForEachRun([&writer](int y, int x0, int x1) { writer.Span(y, x0, x1); });
+        },
+        overwrite);
+}
+
 void TForm1::FillAt(QPoint pixel, bool overwrite) {
     if (!ReadyForTool()) {
         return;
@@ -190,8 +204,12 @@ void TForm1::FillAt(QPoint pixel, bool overwrite) {
                                  kWrittenNoteMs);
         return;
     }
-    UseAreaTool([pixel](MapWriter& writer) { FillRegion(writer, pixel.x(), pixel.y()); },
-                overwrite);
+    const Bitmap& map = data.canvas.Map;
+    UseSelectingTool(
+        [&map, pixel](SpanTarget& target, Progress& progress) {
+            FillRegion(target, map, pixel.x(), pixel.y(), progress);
+        },
+        overwrite);
 }
 
 void TForm1::WandAt(QPoint pixel, bool overwrite) {
@@ -205,9 +223,10 @@ void TForm1::WandAt(QPoint pixel, bool overwrite) {
     }
     const int tolerance = m_tolerance->value();
     const bool contiguous = m_contiguous->isChecked();
-    UseAreaTool(
-        [&picture, pixel, tolerance, contiguous](MapWriter& writer) {
-            FillSimilarColour(writer, picture, pixel.x(), pixel.y(), tolerance, contiguous);
+    UseSelectingTool(
+        [&picture, pixel, tolerance, contiguous](SpanTarget& target, Progress& progress) {
+            FillSimilarColour(target, picture, pixel.x(), pixel.y(), tolerance, contiguous,
+                              progress);
         },
         overwrite);
 }
@@ -219,10 +238,9 @@ void TForm1::FillBox(AreaTool kind, const QRect& box, bool overwrite) {
     const std::int64_t height = box.height();
     if (kind == AreaTool::Object) {
         const Bitmap& picture = m_data->canvas.Picture;
-        UseAreaTool(
-            [&](MapWriter& writer) {
-                const WaitCursor wait;
-                FillObject(writer, picture, left, top, width, height);
+        UseSelectingTool(
+            [&](SpanTarget& target, Progress& progress) {
+                FillObject(target, picture, left, top, width, height, progress);
             },
             overwrite);
     } else if (kind == AreaTool::Ellipse) {

@@ -89,7 +89,7 @@ void NavigatorView::paintEvent(QPaintEvent*) {
         m_image.Resize(g.width, g.height);
         m_composed = false;
     }
-    if (!m_composed) {
+    if (!m_composed && !m_canvas.FrameHeld()) {
         ViewScene scene = m_canvas.OverviewScene();
         scene.background = palette().color(QPalette::Window).rgb() | 0xFF000000u;
         ComposeViewport(scene, g, m_image, {0, 0, g.width, g.height});
