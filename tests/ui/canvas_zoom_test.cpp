@@ -268,6 +268,18 @@ void CanvasZoomTest::menuKeysZoomFitAndSizeTheBrush() {
     QCOMPARE(canvas->Zoom(), 1.0);
     QCOMPARE(f.form1().ZoomPanel()->text(), Q("100 %"));
 
+    // With the pointer over a picture larger than the view, Ctrl+0 keeps the point under it.
+    f.dialogs.Answer(f.MakePicture("large.png", 1600, 1200));
+    f.Trigger("N9");
+    canvas->SetZoom(0.25);
+    QCoreApplication::processEvents();
+    const QPointF at(90.5, 70.5);
+    SendMouse(f.form1().Image(), QEvent::MouseMove, Qt::NoButton, Qt::NoButton, Qt::NoModifier, at);
+    const QPoint under = canvas->PicturePointAt(at);
+    QTest::keyClick(&f.form1(), Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(canvas->Zoom(), 1.0);
+    QVERIFY((canvas->PicturePointAt(at) - under).manhattanLength() <= 1);
+
     QSlider* slider = f.form4().Controls().TrackBar1;
     slider->setValue(10);
     QTest::keyClick(&f.form1(), Qt::Key_BracketRight);

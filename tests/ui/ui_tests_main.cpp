@@ -8,6 +8,7 @@ int RunPortsTest(int argc, char** argv);
 int RunCanvasZoomTest(int argc, char** argv);
 int RunEditorHabitsTest(int argc, char** argv);
 int RunAreaToolsTest(int argc, char** argv);
+int RunViewOnlyTest(int argc, char** argv);
 
 int main(int argc, char** argv) {
     return velmora::test::RunQtSuites(argc, argv,
@@ -17,5 +18,6 @@ int main(int argc, char** argv) {
                                        {"PortsTest", RunPortsTest},
                                        {"CanvasZoomTest", RunCanvasZoomTest},
                                        {"EditorHabitsTest", RunEditorHabitsTest},
-                                       {"AreaToolsTest", RunAreaToolsTest}});
+                                       {"AreaToolsTest", RunAreaToolsTest},
+                                       {"ViewOnlyTest", RunViewOnlyTest}});
 }

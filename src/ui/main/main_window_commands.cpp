@@ -29,7 +29,9 @@ void TForm1::SaveAndCloseProject() {
     if (!data.project.ProjectOpen) {
         return;
     }
-    SaveClick();
+    if (data.Writable()) {
+        SaveClick();
+    }
     data.CloseProject();
     data.DeleteAllAreas();
     ReleasePicture();
@@ -41,7 +43,9 @@ void TForm1::FinishProject() {
     if (!data.project.ProjectOpen) {
         return;
     }
-    data.SaveProject();
+    if (data.Writable()) {
+        data.SaveProject();
+    }
     data.CloseProject();
 }
 
@@ -93,7 +97,7 @@ void TForm1::OpenProjectFile(const std::string& path) {
     COMMON_DATA& data = *m_data;
     SaveAndCloseProject();
     setWindowTitle(Q(kMainCaption));
-    if (!data.OpenProject(path)) {
+    if (!data.OpenProject(path, ProjectAccess::WriteOrView)) {
         return;
     }
     ShowOpenedProject();
@@ -110,12 +114,20 @@ void TForm1::ShowOpenedProject() {
     ShowAttributesWindow();
     m_editor.AreasWindow().UpdateFieldsList();
     m_editor.AreasWindow().PageControl1Change();
+    if (data.ViewOnly()) {
+        Message(kViewOnlyNote);
+    }
 }
 
 void TForm1::SaveClick() {
     COMMON_DATA& data = *m_data;
     if (!data.project.ProjectOpen) {
         Beep();
+        return;
+    }
+    // A project open for viewing is kept by saving a copy of it.
+    if (data.ViewOnly()) {
+        SaveAsClick();
         return;
     }
     data.SaveProject();
@@ -159,6 +171,9 @@ void TForm1::OpenPictureClick() {
         Message(msg::kNoProjectOpen);
         return;
     }
+    if (!EditingAllowed()) {
+        return;
+    }
     const auto chosen = m_editor.GetPorts().fileDialogs.OpenFile(
         "Открыть изображение", ToQtFilter(kPictureFilter), DialogStart());
     if (!chosen) {
@@ -169,11 +184,14 @@ void TForm1::OpenPictureClick() {
 
 void TForm1::ImportPictureFile(const std::string& path) {
     COMMON_DATA& data = *m_data;
-    if (!ConfirmPictureReplace(data)) {
+    if (!EditingAllowed() || !ConfirmPictureReplace(data)) {
         return;
     }
     if (!data.ImportPicture(path)) {
-        Message("Ошибка открытия файла!");
+        // Cancel on the question about the stored copy leaves everything as it was, silently.
+        if (!data.Cancelled()) {
+            Message("Ошибка открытия файла!");
+        }
         return;
     }
     RecountFormSize();
@@ -188,7 +206,7 @@ void TForm1::ExitClick() {
 }
 
 void TForm1::UndoClick() {
-    if (!UndoMap(*m_data, m_editor.History())) {
+    if (m_data->ViewOnly() || !UndoMap(*m_data, m_editor.History())) {
         Beep();
         UpdateView();
         return;
@@ -198,7 +216,7 @@ void TForm1::UndoClick() {
 }
 
 void TForm1::RedoClick() {
-    if (!RedoMap(*m_data, m_editor.History())) {
+    if (m_data->ViewOnly() || !RedoMap(*m_data, m_editor.History())) {
         Beep();
         UpdateView();
         return;
@@ -207,6 +225,9 @@ void TForm1::RedoClick() {
 }
 
 void TForm1::ClearMapClick() {
+    if (!EditingAllowed()) {
+        return;
+    }
     ClearMapAsStep(*m_data, m_editor.History());
     UpdateView();
 }
@@ -219,7 +240,7 @@ void TForm1::AttributesClick() {
 }
 
 void TForm1::GridClick() {
-    if (m_data->canvas.PictureLoaded) {
+    if (m_data->canvas.PictureLoaded && EditingAllowed()) {
         m_editor.GridDialog().exec();
         RefreshModifiedMark();
     }
@@ -228,6 +249,9 @@ void TForm1::GridClick() {
 void TForm1::MusicClick() {
     if (!m_data->project.ProjectOpen) {
         Message(msg::kNoProjectOpen);
+        return;
+    }
+    if (!EditingAllowed()) {
         return;
     }
     m_editor.MusicDialog().exec();
@@ -247,7 +271,7 @@ void TForm1::StartTimerFired() {
     }
     COMMON_DATA& data = *m_data;
     const std::string path = U(arguments.constFirst());
-    if (!data.OpenProject(path)) {
+    if (!data.OpenProject(path, ProjectAccess::WriteOrView)) {
         // A project open in another program has been named in its own message already; else
         // the path and the reason, since the user did not choose this file in a dialog.
         if (!data.project.HeldElsewhere) {
@@ -256,6 +280,14 @@ void TForm1::StartTimerFired() {
         return;
     }
     ShowOpenedProject();
+}
+
+bool TForm1::EditingAllowed() {
+    if (!m_data->ViewOnly()) {
+        return true;
+    }
+    Message(kViewOnlyNote);
+    return false;
 }
 
 }  // namespace velmora
