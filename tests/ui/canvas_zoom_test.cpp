@@ -269,10 +269,13 @@ void CanvasZoomTest::menuKeysZoomFitAndSizeTheBrush() {
     QCOMPARE(f.form1().ZoomPanel()->text(), Q("100 %"));
 
     // With the pointer over a picture larger than the view, Ctrl+0 keeps the point under it.
-    f.dialogs.Answer(f.MakePicture("large.png", 1600, 1200));
+    // Zoomed in and scrolled so that 100 % can put the point back under the pointer at every
+    // device pixel ratio.
+    f.dialogs.Answer(f.MakePicture("large.png", 3000, 2400));
     f.Trigger("N9");
-    canvas->SetZoom(0.25);
+    canvas->SetZoom(3);
     QCoreApplication::processEvents();
+    canvas->ScrollTo(QPoint(1500, 1200));
     const QPointF at(90.5, 70.5);
     SendMouse(f.form1().Image(), QEvent::MouseMove, Qt::NoButton, Qt::NoButton, Qt::NoModifier, at);
     const QPoint under = canvas->PicturePointAt(at);

@@ -36,6 +36,8 @@ void TForm1::SaveAndCloseProject() {
     data.DeleteAllAreas();
     ReleasePicture();
     RefreshModifiedMark();
+    // A project viewed before may be followed by none, or by one that can be edited.
+    FollowEditingAllowed();
 }
 
 void TForm1::FinishProject() {
