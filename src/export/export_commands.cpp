@@ -185,16 +185,20 @@ ExportOutcome ExportToHtml(COMMON_DATA& data, const std::string& chosenPath,
 }
 
 ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder, Shell& shell,
-                            ExportOptions options, Progress& progress) {
+                            ExportOptions options, const std::string& otherFolder,
+                            Progress& progress) {
     if (!CanExport(data)) {
         return {};
     }
     progress.Step(0, 2);
     const std::string pageName = PageName(data.project.ProjectPath);
-    const std::string pageFolder = data.project.WorkFolderPath("HTML");
-    data.CreateWorkFolders(data.project.ProjectFolder);
-    data.project.RequireWritableWorkFolder("HTML");
-    data.project.RequireWritableWorkFolder("HTML/VLM");
+    const std::string pageFolder =
+        otherFolder.empty() ? data.project.WorkFolderPath("HTML") : otherFolder;
+    if (otherFolder.empty()) {
+        data.CreateWorkFolders(data.project.ProjectFolder);
+        data.project.RequireWritableWorkFolder("HTML");
+        data.project.RequireWritableWorkFolder("HTML/VLM");
+    }
     CreateFolderPath(JoinPath(pageFolder, "VLM"));
     std::error_code ec;
     const fs::path absolute =

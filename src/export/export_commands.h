@@ -48,8 +48,10 @@ ExportOutcome ExportToHtml(COMMON_DATA& data, const std::string& chosenPath,
                            Progress& progress = NoProgress());
 
 // "Протестировать в браузере": the same export into the project's HTML working folder, named
-// after the project file, then the page opened through the shell (not waited for).
+// after the project file, then the page opened through the shell (not waited for). A project
+// open for viewing gets its page in otherFolder instead, so nothing is written beside it.
 ExportOutcome TestInBrowser(COMMON_DATA& data, const std::string& programFolder, Shell& shell,
-                            ExportOptions options = {}, Progress& progress = NoProgress());
+                            ExportOptions options = {}, const std::string& otherFolder = {},
+                            Progress& progress = NoProgress());
 
 }  // namespace velmora

@@ -69,6 +69,7 @@ DbConnection& COMMON_DATA::Project() {
 }
 
 std::string COMMON_DATA::CopyIntoWorkFolder(const std::string& source, const std::string& folder) {
+    m_cancelled = false;
     project.RequireWritableWorkFolder(folder);
     const std::string name = ExtractName(source);
     const std::string target = project.WorkFilePath(folder, name);
@@ -80,6 +81,7 @@ std::string COMMON_DATA::CopyIntoWorkFolder(const std::string& source, const std
         const Answer answer = m_prompter->Ask(Naming(kOverwriteQuestion, target), kConfirmCaption,
                                               Buttons::YesNoCancel);
         if (answer == Answer::Cancel) {
+            m_cancelled = true;
             return std::string();
         }
         // The stored copy chosen again: deleting it would lose the only copy, so it is used
@@ -238,6 +240,7 @@ void COMMON_DATA::SaveProject() {
 }
 
 bool COMMON_DATA::ImportPicture(const std::string& source, PixelsOf what, Progress& progress) {
+    m_cancelled = false;
     if (!project.ProjectOpen) {
         ShowMessage(msg::kOpenProjectFirst);
         return false;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "store/area_records.h"
 #include "store/area_registry.h"
@@ -15,8 +16,16 @@
 namespace velmora {
 
 // How a command uses a project. Any number of readers share a project with its one writer;
-// a reader that finds the project free also repairs and compacts it.
-enum class ProjectAccess { Read, Write };
+// a reader that finds the project free also repairs and compacts it. WriteOrView is the
+// editor's: a writer where the project can be written, else a viewer that changes nothing
+// (a read-only copy such as an installed example is shown rather than refused).
+enum class ProjectAccess { Read, Write, WriteOrView };
+
+// Whether this program may write at a path (a file or a folder); the default asks the system
+// with the program's effective rights. Root passes every such check, so tests play a user
+// without rights by giving COMMON_DATA another one.
+using WriteCheck = std::function<bool(const std::string& path)>;
+bool MayWritePath(const std::string& path);
 
 // Refusals of AddArea.
 inline constexpr int kTooManyAreas = -1;
@@ -37,6 +46,7 @@ public:
 
     Prompter& UserPrompter() { return *m_prompter; }
     void SetPrompter(Prompter& prompter) { m_prompter = &prompter; }
+    void SetWriteCheck(WriteCheck check) { m_mayWrite = std::move(check); }
 
     // --- the project session -----------------------------------------------------------
 
@@ -78,6 +88,9 @@ public:
     // an empty text when the user cancelled or the old file could not be deleted (reported).
     // A refused copy throws FileError.
     std::string CopyIntoWorkFolder(const std::string& source, const std::string& folder);
+    // The last copy or picture import gave up because the user answered Cancel, which is no
+    // failure to report.
+    bool Cancelled() const { return m_cancelled; }
 
     // --- areas and their records --------------------------------------------------------
 
@@ -105,6 +118,8 @@ public:
     // The open project may be changed: it was opened for writing, or for reading while nobody
     // else held it, and neither the file nor its folder is read-only.
     bool Writable() const { return m_writable; }
+    // A project is open but only for viewing: nothing of it may be changed or saved.
+    bool ViewOnly() const { return project.ProjectOpen && !m_writable; }
     bool ReadAttributes(const std::string& name);
     bool WriteAttributes(const std::string& name);
     bool ResetAttributes(int event);
@@ -155,8 +170,10 @@ private:
     bool MapCommitPending();
 
     Prompter* m_prompter;
+    WriteCheck m_mayWrite = MayWritePath;
     ProjectLock m_lock;
     bool m_writable = false;
+    bool m_cancelled = false;
     int m_changeDepth = 0;
     bool m_changeDoomed = false;
     bool m_changeHasMap = false;

@@ -1,6 +1,7 @@
 // The life of a change to an open project: one SQLite transaction, and the map file written
 // with it; plus what opening and closing do so that the file and the map always agree.
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -36,12 +37,18 @@ int ReadInt(DbConnection& db, const char* sql) {
 
 }  // namespace
 
+bool MayWritePath(const std::string& path) {
+    return ::euidaccess(path.c_str(), W_OK) == 0;
+}
+
 bool COMMON_DATA::TakeLock(const std::string& path, ProjectAccess access, DbConnection& db) {
     project.HeldElsewhere = false;
     m_writable = false;
     const int wait = access == ProjectAccess::Read ? 0 : WriterWaitMs(project.Holder);
     const ProjectLock::Result taken = m_lock.Take(path, project.Holder, wait);
-    const bool readOnly = taken == ProjectLock::Result::ReadOnlyFolder || db.ReadOnly();
+    const std::string folder = ExtractFolder(path).empty() ? "." : ExtractFolder(path);
+    const bool readOnly = taken == ProjectLock::Result::ReadOnlyFolder || db.ReadOnly() ||
+                          !m_mayWrite(path) || !m_mayWrite(folder);
     if (access == ProjectAccess::Read) {
         // A reader reads what the writer committed last; only a reader alone may repair.
         m_writable = taken == ProjectLock::Result::Taken && !readOnly;
@@ -62,6 +69,9 @@ bool COMMON_DATA::TakeLock(const std::string& path, ProjectAccess access, DbConn
     }
     if (readOnly) {
         m_lock.Release();
+        if (access == ProjectAccess::WriteOrView) {
+            return true;
+        }
         ShowMessage(msg::kReadOnlyProject);
         return false;
     }

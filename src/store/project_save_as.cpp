@@ -180,7 +180,10 @@ bool SaveProjectAs(COMMON_DATA& data, const std::string& path) {
         data.UserPrompter().Message(msg::kNoProjectOpen);
         return false;
     }
-    data.SaveProject();
+    // A project open for viewing has nothing to save: its copy is what becomes writable.
+    if (data.Writable()) {
+        data.SaveProject();
+    }
     data.canvas.MapModified = false;
     if (SameFile(path, data.project.ProjectPath)) {
         return true;

@@ -16,10 +16,10 @@ class COMMON_DATA;
 // or a whole one. True when the copy is there (nothing is written when path is the project).
 bool WriteProjectCopy(COMMON_DATA& data, const std::string& path);
 
-// Save as: saves the open project, writes its copy at path and opens the copy in its place; the
-// picture and the map in memory stay as they are. Saving as the open file itself is a plain
-// save. False when refused or given up (the project stays open), or when the copy could not be
-// opened ("Ошибка открытия проекта!"; no project is open then).
+// Save as: saves the open project (unless it is open for viewing), writes its copy at path and
+// opens the copy in its place; the picture and the map in memory stay as they are. Saving as the
+// open file itself is a plain save. False when refused or given up (the project stays open), or
+// when the copy could not be opened ("Ошибка открытия проекта!"; no project is open then).
 bool SaveProjectAs(COMMON_DATA& data, const std::string& path);
 
 }  // namespace velmora

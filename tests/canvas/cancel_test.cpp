@@ -172,7 +172,7 @@ const std::vector<CancelCase>& Cases() {
          }},
         {"browser test",
          [](CancelTest& test, COMMON_DATA& data, DRAW_HISTORY&, Progress& progress) {
-             TestInBrowser(data, test.Other(""), test.shell, {}, progress);
+             TestInBrowser(data, test.Other(""), test.shell, {}, {}, progress);
          }},
         {"area import",
          [](CancelTest& test, COMMON_DATA& data, DRAW_HISTORY&, Progress& progress) {

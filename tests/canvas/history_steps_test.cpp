@@ -233,6 +233,38 @@ TEST(StrokeRecorder, PaintsMovesOnlyAndSplitsLongStrokes) {
     }
 }
 
+// A click that asks for a dab paints one disc of the brush about the press, as one step that
+// undo takes back and redo and a replay paint again exactly.
+TEST(StrokeRecorder, AClickDabIsOneReplayableStep) {
+    Canvas canvas;
+    canvas.data.BrushSize = 7;
+    const Bitmap before = canvas.data.canvas.Map;
+    StrokeRecorder stroke(canvas.data, canvas.history);
+    stroke.Press(30, 20, 3);
+    const Rect dab = stroke.Release(StrokeRecorder::ClickDab::Paint);
+    EXPECT_EQ(dab.x, 27);
+    EXPECT_EQ(dab.width, 7);
+    EXPECT_EQ(AreaAt(canvas.data.canvas.Map, 30, 20), 3);
+    EXPECT_EQ(AreaAt(canvas.data.canvas.Map, 27, 17), AreaAt(before, 27, 17));  // round
+    EXPECT_TRUE(HasNoDifferenceOutside(before, canvas.data.canvas.Map, dab));
+    EXPECT_TRUE(canvas.data.canvas.MapModified);
+    ASSERT_EQ(canvas.history.UndoCount(), 1);
+    const Bitmap painted = canvas.data.canvas.Map;
+    Bitmap replayed;
+    canvas.history.Replay(replayed, 1);
+    EXPECT_TRUE(replayed == painted);
+    ASSERT_TRUE(canvas.history.Undo(canvas.data.canvas.Map));
+    EXPECT_TRUE(canvas.data.canvas.Map == before);
+    ASSERT_TRUE(canvas.history.Redo(canvas.data.canvas.Map));
+    EXPECT_TRUE(canvas.data.canvas.Map == painted);
+
+    // A stroke that moved gets no dab at its press beyond what it painted.
+    StrokeRecorder moved(canvas.data, canvas.history);
+    moved.Press(60, 40, 4);
+    moved.Move(70, 40);
+    EXPECT_TRUE(moved.Release(StrokeRecorder::ClickDab::Paint).Empty());
+}
+
 // A move outside a stroke (after a middle click cleared Painting) records and paints nothing.
 TEST(StrokeRecorder, AMoveOutsideAStrokeDoesNothing) {
     Canvas canvas;

@@ -268,6 +268,21 @@ void CanvasZoomTest::menuKeysZoomFitAndSizeTheBrush() {
     QCOMPARE(canvas->Zoom(), 1.0);
     QCOMPARE(f.form1().ZoomPanel()->text(), Q("100 %"));
 
+    // With the pointer over a picture larger than the view, Ctrl+0 keeps the point under it.
+    // Zoomed in and scrolled so that 100 % can put the point back under the pointer at every
+    // device pixel ratio.
+    f.dialogs.Answer(f.MakePicture("large.png", 3000, 2400));
+    f.Trigger("N9");
+    canvas->SetZoom(3);
+    QCoreApplication::processEvents();
+    canvas->ScrollTo(QPoint(1500, 1200));
+    const QPointF at(90.5, 70.5);
+    SendMouse(f.form1().Image(), QEvent::MouseMove, Qt::NoButton, Qt::NoButton, Qt::NoModifier, at);
+    const QPoint under = canvas->PicturePointAt(at);
+    QTest::keyClick(&f.form1(), Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(canvas->Zoom(), 1.0);
+    QVERIFY((canvas->PicturePointAt(at) - under).manhattanLength() <= 1);
+
     QSlider* slider = f.form4().Controls().TrackBar1;
     slider->setValue(10);
     QTest::keyClick(&f.form1(), Qt::Key_BracketRight);

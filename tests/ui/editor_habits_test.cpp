@@ -3,6 +3,7 @@
 // list's keys, file dialogs that start in the project, and menu mnemonics.
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -12,6 +13,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -19,6 +21,7 @@
 #include <filesystem>
 
 #include "canvas/map/map_ops.h"
+#include "store/area_palette.h"
 #include "store/common_data.h"
 #include "store/files.h"
 #include "store/image_file.h"
@@ -28,6 +31,7 @@
 #include "ui/main/canvas_view.h"
 #include "ui/main/main_window.h"
 #include "ui/main/merge_window.h"
+#include "ui/main/navigator_view.h"
 #include "ui_areas_window.h"
 #include "ui_test_support.h"
 
@@ -98,6 +102,10 @@ private slots:
     void droppedFilesOpenOrImport();
     void fileDialogsStartInTheProject();
     void everyMenuItemHasAMnemonic();
+    void aBrushClickPaintsOneDabThatUndoAndRedoReplay();
+    void windowNavigatorAndToleranceAreRemembered();
+    void areaListShowsEachAreasColour();
+    void cancelOnOverwriteIsNoError();
 };
 
 // Ctrl+S, Ctrl+Z and the view keys work while the areas window or the merging window has the
@@ -120,6 +128,10 @@ void EditorHabitsTest::commandKeysWorkInEveryWindow() {
     QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(AreaAt(f.data().canvas.Map, 20, 20), 0);
     QTest::keyClick(list, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(AreaAt(f.data().canvas.Map, 20, 20), 1);
+    // The other redo key of desktop programs.
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(AreaAt(f.data().canvas.Map, 20, 20), 1);
     QTest::keyClick(list, Qt::Key_F4);
     QCOMPARE(f.form1().Mode(), ViewMode::PictureAndCurrentArea);
@@ -339,10 +351,11 @@ void EditorHabitsTest::fileDialogsStartInTheProject() {
     f.dialogs.starts.clear();
     f.Trigger("N9");   // Open picture, cancelled
     f.Trigger("N7");   // Save as, cancelled
-    f.Trigger("N39");  // Export, cancelled
+    f.Trigger("N39");  // Export, cancelled: the page is offered in HTML under the project's name
     f.Trigger("N4");   // Open, cancelled
-    QCOMPARE(f.dialogs.starts, (std::vector<std::string>{f.folder.Path(), project, f.folder.Path(),
-                                                         f.folder.Path()}));
+    QCOMPARE(f.dialogs.starts,
+             (std::vector<std::string>{f.folder.Path(), project, f.folder / "HTML/tour.html",
+                                       f.folder.Path()}));
 }
 
 void EditorHabitsTest::everyMenuItemHasAMnemonic() {
@@ -352,6 +365,83 @@ void EditorHabitsTest::everyMenuItemHasAMnemonic() {
     CheckMnemonics(f.form1().menuBar()->actions(), Q("menu bar"));
     CheckMnemonics(f.form4().ListMenu()->actions(), Q("area list"));
     CheckMnemonics(f.form4().TabsMenu()->actions(), Q("event tabs"));
+}
+
+void EditorHabitsTest::aBrushClickPaintsOneDabThatUndoAndRedoReplay() {
+    EditorFixture f;
+    f.OpenProjectWithPicture(80, 60, {"A"});
+    f.form4().Controls().TrackBar1->setValue(9);
+    QWidget* view = f.form1().Image();
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(30, 20));
+    const Bitmap dab = f.data().canvas.Map;
+    int painted = 0;
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 80; ++x) {
+            painted += AreaAt(dab, x, y) == 1 ? 1 : 0;
+        }
+    }
+    // A round dab of the brush's width about the pixel clicked, nothing elsewhere.
+    QCOMPARE(AreaAt(dab, 30, 20), 1);
+    QVERIFY2(painted > 9 * 5 && painted < 9 * 9 + 1, qPrintable(QString::number(painted)));
+    QCOMPARE(AreaAt(dab, 30 + 6, 20), 0);
+    QVERIFY(f.form1().isWindowModified());
+    QCOMPARE(velmora::test::ShownRed(f.form1(), 30, 20),
+             velmora::test::ShownRed(f.form1(), 31, 21));
+    f.Trigger("N13");
+    QCOMPARE(AreaAt(f.data().canvas.Map, 30, 20), 0);
+    f.Trigger("N14");
+    QVERIFY(f.data().canvas.Map == dab);
+}
+
+// The main window's place and size, the navigator and the wand's tolerance hold in the next run.
+void EditorHabitsTest::windowNavigatorAndToleranceAreRemembered() {
+    EditorFixture f;
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect place(available.topLeft() + QPoint(30, 40), QSize(560, 420));
+    {
+        Editor first(Ports{f.prompter, f.dialogs, f.shell, f.clipboard}, f.history, {});
+        first.Form1().show();
+        first.Form1().setGeometry(place);
+        first.Form1().findChild<QSpinBox*>(Q("WandTolerance"))->setValue(57);
+        first.Form1().findChild<QAction*>(Q("NavigatorAction"))->trigger();
+    }
+    Editor next(Ports{f.prompter, f.dialogs, f.shell, f.clipboard}, f.history, {});
+    next.Form1().show();
+    QCOMPARE(next.Form1().geometry(), place);
+    QCOMPARE(next.Form1().findChild<QSpinBox*>(Q("WandTolerance"))->value(), 57);
+    QVERIFY(next.Form1().findChild<QAction*>(Q("NavigatorAction"))->isChecked());
+    QVERIFY(next.Form1().Navigator()->isVisible());
+}
+
+void EditorHabitsTest::areaListShowsEachAreasColour() {
+    EditorFixture f;
+    f.OpenProjectWithPicture(60, 40, {"A", "B", "C"});
+    QListWidget* list = f.form4().Controls().ListBox1;
+    QCOMPARE(list->count(), 3);
+    for (int row = 0; row < list->count(); ++row) {
+        const QImage swatch = list->item(row)->icon().pixmap(TForm4::kSwatchSide).toImage();
+        const std::uint32_t colour = AreaPalette[static_cast<std::size_t>(row + 1)];
+        QCOMPARE(swatch.pixelColor(TForm4::kSwatchSide / 2, TForm4::kSwatchSide / 2),
+                 QColor(PaletteRed(colour), PaletteGreen(colour), PaletteBlue(colour)));
+    }
+}
+
+// Cancel on the question about a stored picture of the same name gives up quietly.
+void EditorHabitsTest::cancelOnOverwriteIsNoError() {
+    EditorFixture f;
+    f.OpenProjectWithPicture(60, 40, {"A"});
+    const std::string other = f.folder / "elsewhere";
+    std::filesystem::create_directories(other);
+    Bitmap different(30, 20);
+    SaveImageFile(different, other + "/source.png");
+    f.prompter.messages.clear();
+    f.prompter.Reply(Answer::Cancel);  // "Файл уже существует. Перезаписать?"
+    f.dialogs.Answer(other + "/source.png");
+    f.Trigger("N9");
+    QVERIFY(!f.prompter.questions.empty());
+    QVERIFY(Q(f.prompter.questions.back()).contains(Q("Перезаписать?")));
+    QCOMPARE(f.prompter.messages, std::vector<std::string>{});
+    QCOMPARE(f.data().canvas.Width, 60);
 }
 
 int RunEditorHabitsTest(int argc, char** argv) {

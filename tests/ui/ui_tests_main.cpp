@@ -9,6 +9,7 @@ int RunCanvasZoomTest(int argc, char** argv);
 int RunEditorHabitsTest(int argc, char** argv);
 int RunAreaToolsTest(int argc, char** argv);
 int RunLongOperationTest(int argc, char** argv);
+int RunViewOnlyTest(int argc, char** argv);
 
 int main(int argc, char** argv) {
     return velmora::test::RunQtSuites(argc, argv,
@@ -19,5 +20,6 @@ int main(int argc, char** argv) {
                                        {"CanvasZoomTest", RunCanvasZoomTest},
                                        {"EditorHabitsTest", RunEditorHabitsTest},
                                        {"AreaToolsTest", RunAreaToolsTest},
-                                       {"LongOperationTest", RunLongOperationTest}});
+                                       {"LongOperationTest", RunLongOperationTest},
+                                       {"ViewOnlyTest", RunViewOnlyTest}});
 }

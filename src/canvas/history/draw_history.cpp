@@ -42,9 +42,9 @@ void DRAW_HISTORY::AddPoint(std::int32_t x, std::int32_t y) {
 }
 
 void DRAW_HISTORY::CloseStep() {
-    // A press paints nothing, only the moves after it: a step of fewer than two points (a
-    // click, a middle click, a Ctrl-click) changed no pixel, and recording it would make the
-    // next undo do nothing visible.
+    // A step of fewer than two points changed no pixel (a click, a middle click, a Ctrl-click;
+    // a click that paints a dab records it as a segment of two equal points), and recording it
+    // would make the next undo do nothing visible.
     if (m_open.Count() < 2) {
         m_open.Points.clear();
         return;

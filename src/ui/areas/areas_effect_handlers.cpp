@@ -153,7 +153,7 @@ void TForm4::ConnectEffectPages() {
 }
 
 bool TForm4::CanStore() const {
-    return !m_loading && HasSelection();
+    return !m_loading && m_editable && HasSelection();
 }
 
 void TForm4::StoreNumber(std::int32_t ATTRIBUTES::*field, int value) {

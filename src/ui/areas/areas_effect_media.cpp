@@ -62,7 +62,7 @@ void TForm4::ShowPicture(QLabel* box, const std::string& name) {
 }
 
 void TForm4::ChoosePicture(int page) {
-    if (!HasSelection()) {
+    if (!HasSelection() || !m_editable) {
         return;
     }
     const auto chosen = m_editor.GetPorts().fileDialogs.OpenFile(

@@ -1,14 +1,20 @@
 #include "ui/areas/areas_window.h"
 
 #include <QAction>
+#include <QColor>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidgetItem>
 #include <QMenu>
+#include <QPainter>
+#include <QPixmap>
 #include <QStatusBar>
 #include <QToolBar>
 
 #include "canvas/history/draw_history.h"
 #include "store/area_names.h"
+#include "store/area_palette.h"
 #include "store/common_data.h"
 #include "ui/areas/area_name_dialog.h"
 #include "ui/areas/loading_scope.h"
@@ -251,6 +257,22 @@ void TForm4::UpdateMainView() {
     m_editor.MainWindow().UpdateView();
 }
 
+namespace {
+
+// The area's colour as the picture shows it with the mask, so that the list and the picture can
+// be matched at a glance.
+QIcon AreaSwatch(int area) {
+    const std::uint32_t colour = AreaPalette[static_cast<std::size_t>(area)];
+    QPixmap swatch(TForm4::kSwatchSide, TForm4::kSwatchSide);
+    swatch.fill(QColor(PaletteRed(colour), PaletteGreen(colour), PaletteBlue(colour)));
+    QPainter frame(&swatch);
+    frame.setPen(QColor(0x60, 0x60, 0x60));
+    frame.drawRect(0, 0, TForm4::kSwatchSide - 1, TForm4::kSwatchSide - 1);
+    return QIcon(swatch);
+}
+
+}  // namespace
+
 void TForm4::UpdateFieldsList() {
     COMMON_DATA& data = Data();
     if (!data.project.ProjectOpen) {
@@ -262,7 +284,8 @@ void TForm4::UpdateFieldsList() {
         m_ui->ListBox1->clear();
         for (int n = 1; n <= kMaxAreas; ++n) {
             if (!data.areas.AreaNames[n].empty()) {
-                m_ui->ListBox1->addItem(Q(data.areas.AreaNames[n]));
+                m_ui->ListBox1->addItem(
+                    new QListWidgetItem(AreaSwatch(n), Q(data.areas.AreaNames[n])));
             }
         }
     }

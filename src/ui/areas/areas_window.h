@@ -90,6 +90,14 @@ public:
     // stays in view.
     void StandBesideMainWindow();
 
+    // Offers the commands that change areas and effects, or (for a project open for viewing)
+    // only those that show them.
+    void SetEditable(bool editable);
+    bool Editable() const { return m_editable; }
+    static constexpr const char* kPreviewSwitchName = "EffectPreview";
+    // The side of the colour swatch before each area's name in the list.
+    static constexpr int kSwatchSide = 12;
+
     // Keeps the window's place and size for the next run.
     void RememberPlace();
     static constexpr const char* kPlaceKey = "areas";
@@ -132,6 +140,7 @@ private:
     QString m_pendingSelection;
     bool m_loading = false;
     bool m_placed = false;
+    bool m_editable = true;
 };
 
 }  // namespace velmora

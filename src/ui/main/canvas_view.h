@@ -82,6 +82,8 @@ public:
     bool Fitted() const { return m_fitted; }
     // Zooms about a point of the viewport (its centre when none is given).
     void SetZoom(double zoom, std::optional<QPointF> anchor = std::nullopt);
+    // Zooms about the pointer while it is over the picture, else about the viewport's centre.
+    void SetZoomAtPointer(double zoom) { SetZoom(zoom, m_pointer); }
     void ZoomIn();
     void ZoomOut();
     void ZoomToFit();

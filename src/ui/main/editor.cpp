@@ -4,6 +4,7 @@
 #include "ui/areas/areas_window.h"
 #include "ui/areas/grid_dialog.h"
 #include "ui/areas/music_dialog.h"
+#include "ui/common/window_places.h"
 #include "ui/main/about_box.h"
 #include "ui/main/main_window.h"
 #include "ui/main/merge_window.h"
@@ -26,6 +27,7 @@ Editor::Editor(const Ports& ports, DRAW_HISTORY& history, const QStringList& arg
 
 Editor::~Editor() {
     // Windows still open at the end keep their places for the next run.
+    SaveWindowPlace(*m_form1, TForm1::kPlaceKey);
     if (m_form4->isVisible()) {
         m_form4->RememberPlace();
     }

@@ -1,6 +1,7 @@
 #include "ui/main/main_window.h"
 
 #include <QActionGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
@@ -12,6 +13,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -34,6 +36,7 @@
 #include "ui/common/long_operation.h"
 #include "ui/common/mnemonics.h"
 #include "ui/common/text.h"
+#include "ui/common/window_places.h"
 #include "ui/main/about_box.h"
 #include "ui/main/canvas_view.h"
 #include "ui/main/editor.h"
@@ -120,6 +123,8 @@ TForm1::TForm1(Editor& editor) : m_editor(editor) {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
+    // Where the author left the window in the last run, else centred.
+    RestoreWindowPlace(*this, kPlaceKey, pos());
 
     OpenOutput();
     RegisterAssociation();
@@ -227,7 +232,11 @@ void TForm1::BuildMenus() {
     QMenu* edit = menuBar()->addMenu(Q("Редактирование"));
     edit->setObjectName(Q("N12"));
     add(edit, "N13", "Отменить", QKeySequence(Qt::CTRL | Qt::Key_Z), &TForm1::UndoClick);
-    add(edit, "N14", "Повторить", QKeySequence(Qt::CTRL | Qt::Key_Y), &TForm1::RedoClick);
+    QAction* redo =
+        add(edit, "N14", "Повторить", QKeySequence(Qt::CTRL | Qt::Key_Y), &TForm1::RedoClick);
+    // The other redo key of desktop programs; the menu shows the first.
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     edit->addSeparator();
     add(edit, "N16", "Очистить карту", QKeySequence(Qt::CTRL | Qt::Key_Delete),
         &TForm1::ClearMapClick);
@@ -484,9 +493,26 @@ void TForm1::RecountFormSize() {
 
 void TForm1::SetProjectCaption() {
     // "[*]" is where Qt shows the modified mark while there are unsaved changes.
-    setWindowTitle(Q(kCaptionPrefix) + Q(m_data->project.ProjectPath) + Q("[*]"));
+    setWindowTitle(Q(kCaptionPrefix) + Q(m_data->project.ProjectPath) +
+                   (m_data->ViewOnly() ? Q(kViewOnlyMark) : QString()) + Q("[*]"));
+    FollowEditingAllowed();
     RefreshModifiedMark();
     RefreshStatusBar();
+}
+
+void TForm1::FollowEditingAllowed() {
+    const bool editable = !m_data->ViewOnly();
+    for (const char* name : {"N6", "N9", "ImportShapes", "N13", "N14", "N16", "N24", "N26"}) {
+        if (auto* action = findChild<QAction*>(Q(name))) {
+            action->setEnabled(editable);
+        }
+    }
+    for (QAction* tool : m_toolGroup->actions()) {
+        tool->setEnabled(editable);
+    }
+    m_tolerance->setEnabled(editable);
+    m_contiguous->setEnabled(editable);
+    m_editor.AreasWindow().SetEditable(editable);
 }
 
 void TForm1::WheelTurned(int delta) {

@@ -42,6 +42,11 @@ class NavigatorView;
 
 inline constexpr const char* kMainCaption = "Velmora Editor 4.0";
 inline constexpr const char* kCaptionPrefix = "Velmora Editor 4.0 - ";
+// A project that cannot be written is shown, not refused; the title and a note say so.
+inline constexpr const char* kViewOnlyMark = " (только чтение)";
+inline constexpr const char* kViewOnlyNote =
+    "Проект открыт только для просмотра: файл проекта или его папка защищены от записи. Чтобы "
+    "изменять его, сохраните копию командой «Сохранить как».";
 
 // The main window: shows the composed picture, takes the painting and the picking, and holds
 // the project, edit, view and tools menus.
@@ -132,6 +137,9 @@ public:
     void ShowWritten(const QString& text);
     static constexpr int kWrittenNoteMs = 5000;
 
+    // Its place and size are kept for the next run (saved when the editor ends).
+    static constexpr const char* kPlaceKey = "main";
+
     QLabel* Panel(int index) const { return m_panels[index]; }
     // The picture at any zoom; Image() is the widget under the mouse.
     CanvasView* Canvas() const { return m_canvas; }
@@ -171,6 +179,10 @@ private:
     void OpenOutput();
     void RegisterAssociation();
     void SetProjectCaption();
+    // The commands that change the project are offered only while it may be changed.
+    void FollowEditingAllowed();
+    // True when the open project may be changed; else says why (a beep-free refusal).
+    bool EditingAllowed();
     // The shared first steps of New and Open when a project is open: save, close, forget.
     void SaveAndCloseProject();
     // Exit and the close query: the map and the pending edits are written, the file closed.

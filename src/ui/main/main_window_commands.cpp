@@ -29,11 +29,15 @@ void TForm1::SaveAndCloseProject() {
     if (!data.project.ProjectOpen) {
         return;
     }
-    SaveClick();
+    if (data.Writable()) {
+        SaveClick();
+    }
     data.CloseProject();
     data.DeleteAllAreas();
     ReleasePicture();
     RefreshModifiedMark();
+    // A project viewed before may be followed by none, or by one that can be edited.
+    FollowEditingAllowed();
 }
 
 void TForm1::FinishProject() {
@@ -41,7 +45,9 @@ void TForm1::FinishProject() {
     if (!data.project.ProjectOpen) {
         return;
     }
-    data.SaveProject();
+    if (data.Writable()) {
+        data.SaveProject();
+    }
     data.CloseProject();
 }
 
@@ -93,7 +99,7 @@ void TForm1::OpenProjectFile(const std::string& path) {
     COMMON_DATA& data = *m_data;
     SaveAndCloseProject();
     setWindowTitle(Q(kMainCaption));
-    if (!data.OpenProject(path)) {
+    if (!data.OpenProject(path, ProjectAccess::WriteOrView)) {
         return;
     }
     ShowOpenedProject();
@@ -121,12 +127,20 @@ void TForm1::ShowOpenedProject() {
     ShowAttributesWindow();
     m_editor.AreasWindow().UpdateFieldsList();
     m_editor.AreasWindow().PageControl1Change();
+    if (data.ViewOnly()) {
+        Message(kViewOnlyNote);
+    }
 }
 
 void TForm1::SaveClick() {
     COMMON_DATA& data = *m_data;
     if (!data.project.ProjectOpen) {
         Beep();
+        return;
+    }
+    // A project open for viewing is kept by saving a copy of it.
+    if (data.ViewOnly()) {
+        SaveAsClick();
         return;
     }
     data.SaveProject();
@@ -170,6 +184,9 @@ void TForm1::OpenPictureClick() {
         Message(msg::kNoProjectOpen);
         return;
     }
+    if (!EditingAllowed()) {
+        return;
+    }
     const auto chosen = m_editor.GetPorts().fileDialogs.OpenFile(
         "Открыть изображение", ToQtFilter(kPictureFilter), DialogStart());
     if (!chosen) {
@@ -180,7 +197,7 @@ void TForm1::OpenPictureClick() {
 
 void TForm1::ImportPictureFile(const std::string& path) {
     COMMON_DATA& data = *m_data;
-    if (!ConfirmPictureReplace(data)) {
+    if (!EditingAllowed() || !ConfirmPictureReplace(data)) {
         return;
     }
     bool imported = false;
@@ -191,7 +208,10 @@ void TForm1::ImportPictureFile(const std::string& path) {
         return;
     }
     if (!imported) {
-        Message("Ошибка открытия файла!");
+        // Cancel on the question about the stored copy leaves everything as it was, silently.
+        if (!data.Cancelled()) {
+            Message("Ошибка открытия файла!");
+        }
         return;
     }
     RecountFormSize();
@@ -206,7 +226,7 @@ void TForm1::ExitClick() {
 }
 
 void TForm1::UndoClick() {
-    if (!UndoMap(*m_data, m_editor.History())) {
+    if (m_data->ViewOnly() || !UndoMap(*m_data, m_editor.History())) {
         Beep();
         UpdateView();
         return;
@@ -216,7 +236,7 @@ void TForm1::UndoClick() {
 }
 
 void TForm1::RedoClick() {
-    if (!RedoMap(*m_data, m_editor.History())) {
+    if (m_data->ViewOnly() || !RedoMap(*m_data, m_editor.History())) {
         Beep();
         UpdateView();
         return;
@@ -225,6 +245,9 @@ void TForm1::RedoClick() {
 }
 
 void TForm1::ClearMapClick() {
+    if (!EditingAllowed()) {
+        return;
+    }
     ClearMapAsStep(*m_data, m_editor.History());
     UpdateView();
 }
@@ -237,7 +260,7 @@ void TForm1::AttributesClick() {
 }
 
 void TForm1::GridClick() {
-    if (m_data->canvas.PictureLoaded) {
+    if (m_data->canvas.PictureLoaded && EditingAllowed()) {
         m_editor.GridDialog().exec();
         RefreshModifiedMark();
     }
@@ -246,6 +269,9 @@ void TForm1::GridClick() {
 void TForm1::MusicClick() {
     if (!m_data->project.ProjectOpen) {
         Message(msg::kNoProjectOpen);
+        return;
+    }
+    if (!EditingAllowed()) {
         return;
     }
     m_editor.MusicDialog().exec();
@@ -265,7 +291,7 @@ void TForm1::StartTimerFired() {
     }
     COMMON_DATA& data = *m_data;
     const std::string path = U(arguments.constFirst());
-    if (!data.OpenProject(path)) {
+    if (!data.OpenProject(path, ProjectAccess::WriteOrView)) {
         // A project open in another program has been named in its own message already; else
         // the path and the reason, since the user did not choose this file in a dialog.
         if (!data.project.HeldElsewhere) {
@@ -274,6 +300,14 @@ void TForm1::StartTimerFired() {
         return;
     }
     ShowOpenedProject();
+}
+
+bool TForm1::EditingAllowed() {
+    if (!m_data->ViewOnly()) {
+        return true;
+    }
+    Message(kViewOnlyNote);
+    return false;
 }
 
 }  // namespace velmora

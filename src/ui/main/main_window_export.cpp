@@ -2,10 +2,13 @@
 // the project's HTML folder opened in the browser.
 #include <QAction>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QVariantMap>
 
 #include "export/export_commands.h"
+#include "export/page.h"
 #include "store/common_data.h"
+#include "store/paths.h"
 #include "ui/areas/areas_window.h"
 #include "ui/common/cross_thread_ports.h"
 #include "ui/common/file_filters.h"
@@ -53,8 +56,12 @@ void TForm1::N39Click() {
         ExportToHtml(data, std::string(), U(m_programFolder));
         return;
     }
+    // The page is offered under the project's name in its HTML folder, where the browser test
+    // puts it too.
+    const std::string suggested =
+        JoinPath(data.project.WorkFolderPath("HTML"), PageName(data.project.ProjectPath) + ".html");
     const auto chosen = m_editor.GetPorts().fileDialogs.SaveFile(
-        "Экспорт в HTML", ToQtFilter(kPageFilter), DialogStart());
+        "Экспорт в HTML", ToQtFilter(kPageFilter), suggested);
     if (!chosen) {
         return;
     }
@@ -83,11 +90,18 @@ void TForm1::N39Click() {
 // "Протестировать в браузере".
 void TForm1::N41Click() {
     COMMON_DATA& data = *m_data;
+    // A project open for viewing gets its test page among the editor's own files.
+    const std::string otherFolder =
+        data.ViewOnly()
+            ? U(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                Q("/test-pages/") + QString::number(qHash(Q(data.project.ProjectPath)), 16))
+            : std::string();
     ExportOutcome outcome;
     const ExportOptions options = ChosenExportOptions();
     ThreadSafeShell shell(m_editor.GetPorts().shell);
     if (!RunLong([&](Progress& progress) {
-            outcome = TestInBrowser(data, U(m_programFolder), shell, options, progress);
+            outcome =
+                TestInBrowser(data, U(m_programFolder), shell, options, otherFolder, progress);
         })) {
         return;  // cancelled before a file was written
     }

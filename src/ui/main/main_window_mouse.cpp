@@ -23,6 +23,10 @@ void TForm1::ImageMouseDown(Qt::MouseButtons buttons, Qt::KeyboardModifiers modi
         }
         return;
     }
+    // A project open for viewing is looked at: only the middle button's picking is left.
+    if (data.ViewOnly() && !(buttons & Qt::MiddleButton)) {
+        return;
+    }
     if (buttons & Qt::LeftButton) {
         if (data.areas.AreaCount == 0) {
             return;
@@ -54,7 +58,8 @@ void TForm1::ImageMouseMove(Qt::MouseButtons buttons, int x, int y) {
 }
 
 void TForm1::ImageMouseUp() {
-    m_stroke->Release();
+    // A click of the brush leaves a dab, as in every paint program.
+    UpdateView(m_stroke->Release(StrokeRecorder::ClickDab::Paint));
     RefreshModifiedMark();
 }
 

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QToolBar>
@@ -53,6 +54,8 @@ const std::array<ToolItem, 7> kToolItems = {{
      "Выделение объекта: протяните рамку вокруг предмета, и он будет отделён от фона; с "
      "Shift — поверх других областей (O)"},
 }};
+
+constexpr const char* kWandToleranceKey = "wandTolerance";
 
 }  // namespace
 
@@ -103,7 +106,11 @@ void TForm1::BuildToolBar(QMenu* tools) {
             m_tolerance = new QSpinBox(m_toolBar);
             m_tolerance->setObjectName(Q("WandTolerance"));
             m_tolerance->setRange(0, 255);
-            m_tolerance->setValue(kDefaultWandTolerance);
+            // The author's last tolerance holds in the next run.
+            m_tolerance->setValue(
+                QSettings().value(Q(kWandToleranceKey), kDefaultWandTolerance).toInt());
+            connect(m_tolerance, &QSpinBox::valueChanged, this,
+                    [](int value) { QSettings().setValue(Q(kWandToleranceKey), value); });
             m_tolerance->setToolTip(
                 Q("Допуск волшебной палочки: насколько красный, зелёный и "
                   "синий могут отличаться от цвета под щелчком (0–255)"));
@@ -134,8 +141,8 @@ void TForm1::SelectTool(AreaTool tool) {
 
 bool TForm1::ReadyForTool() {
     const COMMON_DATA& data = *m_data;
-    if (!data.project.ProjectOpen || !data.canvas.PictureLoaded || data.areas.AreaCount == 0 ||
-        data.areas.CurrentArea < 1 || data.areas.CurrentArea > 255) {
+    if (!data.project.ProjectOpen || data.ViewOnly() || !data.canvas.PictureLoaded ||
+        data.areas.AreaCount == 0 || data.areas.CurrentArea < 1 || data.areas.CurrentArea > 255) {
         Beep();
         return false;
     }

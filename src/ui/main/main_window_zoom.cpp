@@ -4,6 +4,7 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QMenu>
+#include <QSettings>
 #include <QStatusBar>
 
 #include "canvas/view/view_zoom.h"
@@ -14,6 +15,10 @@
 #include "ui/main/navigator_view.h"
 
 namespace velmora {
+
+namespace {
+constexpr const char* kNavigatorKey = "navigatorVisible";
+}  // namespace
 
 void TForm1::BuildZoomControls(QMenu* view) {
     auto add = [this](QMenu* menu, const char* name, const char* text,
@@ -38,7 +43,7 @@ void TForm1::BuildZoomControls(QMenu* view) {
     add(view, "ZoomOut", "Уменьшить", {QKeySequence(Qt::CTRL | Qt::Key_Minus)},
         [this] { m_canvas->ZoomOut(); });
     add(view, "ZoomActualSize", "Масштаб 100 %", {QKeySequence(Qt::CTRL | Qt::Key_0)},
-        [this] { m_canvas->SetZoom(1); });
+        [this] { m_canvas->SetZoomAtPointer(1); });
     add(view, "ZoomToFit", "Вписать в окно", {QKeySequence(Qt::CTRL | Qt::Key_9)},
         [this] { m_canvas->ZoomToFit(); });
     // Not in a menu: they work while the main window has the focus, not while typing elsewhere.
@@ -52,8 +57,12 @@ void TForm1::BuildZoomControls(QMenu* view) {
     dock->setObjectName(Q("NavigatorDock"));
     dock->setWidget(m_navigator);
     addDockWidget(Qt::RightDockWidgetArea, dock);
-    dock->hide();
+    // Shown or hidden as the author left it in the last run.
+    dock->setVisible(QSettings().value(Q(kNavigatorKey), false).toBool());
     QAction* toggle = dock->toggleViewAction();
+    // Only the author's choice counts: the dock also hides when the window closes.
+    connect(toggle, &QAction::triggered, this,
+            [](bool on) { QSettings().setValue(Q(kNavigatorKey), on); });
     toggle->setObjectName(Q("NavigatorAction"));
     toggle->setText(Q("Навигатор"));
     if (view) {
