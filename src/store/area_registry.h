@@ -20,8 +20,8 @@ struct AreaRegistry {
 
     // The number of the area of that name; 0 when there is none.
     int FindArea(const std::string& name) const;
-    // The name itself when it is free, else the first free of name_2 to name_299, else "XXX"
-    // (which may be taken too, and is then refused by the add).
+    // The name itself when it is free, else the first free of name_2 to name_299, else three
+    // capital X letters (which may be taken too, and are then refused by the add).
     std::string UniqueAreaName(const std::string& name) const;
 };
 
