@@ -46,16 +46,6 @@ struct ProjectState {
 
 constexpr int kSide = 600;
 
-// Opens nothing, and tells whether it was asked to.
-class RecordingShell : public Shell {
-public:
-    bool Open(const std::string& pathOrUrl) override {
-        opened.push_back(pathOrUrl);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
-
 class CancelTest : public StoreTest {
 public:
     void SetUp() override {

@@ -10,17 +10,6 @@
 namespace velmora::test {
 namespace {
 
-// Records what the command asked the desktop to open.
-class RecordingShell : public Shell {
-public:
-    bool Open(const std::string& pathOrUrl) override {
-        opened.push_back(pathOrUrl);
-        return answer;
-    }
-    std::vector<std::string> opened;
-    bool answer = true;
-};
-
 class PageExportTest : public ExportTest {
 protected:
     void SetUp() override {

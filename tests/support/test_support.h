@@ -48,6 +48,17 @@ public:
     int beeps = 0;
 };
 
+// Records what the program asked the desktop to open, and answers as told.
+class RecordingShell : public Shell {
+public:
+    bool Open(const std::string& pathOrUrl) override {
+        opened.push_back(pathOrUrl);
+        return answer;
+    }
+    std::vector<std::string> opened;
+    bool answer = true;
+};
+
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempFolder {
 public:

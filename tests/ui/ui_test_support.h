@@ -55,15 +55,7 @@ private:
     std::optional<std::string> Next(const std::string& filter, const std::string& start);
 };
 
-// Records what the program asked the desktop to open.
-class ScriptedShell : public Shell {
-public:
-    bool Open(const std::string& pathOrUrl) override {
-        opened.push_back(pathOrUrl);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
+using ScriptedShell = RecordingShell;
 
 class ScriptedClipboard : public Clipboard {
 public:

@@ -178,34 +178,30 @@ void DRAW_HISTORY::SwapTiles(KeptTiles& kept, Bitmap& map) {
     }
 }
 
-bool DRAW_HISTORY::Undo(Bitmap& map) {
-    if (m_undo.empty()) {
+bool DRAW_HISTORY::MoveLastStep(std::vector<DRAW_HISTORY_RECORD>& from,
+                                std::vector<KeptTiles>& fromTiles,
+                                std::vector<DRAW_HISTORY_RECORD>& to,
+                                std::vector<KeptTiles>& toTiles, Bitmap& map) {
+    if (from.empty()) {
         return false;
     }
     const bool sameSize = map.Width() == m_tiles.Width() && map.Height() == m_tiles.Height();
-    SwapTiles(m_undoTiles.back(), map);
-    m_changed = sameSize ? StepReach(m_undo.back(), map.Width(), map.Height())
+    SwapTiles(fromTiles.back(), map);
+    m_changed = sameSize ? StepReach(from.back(), map.Width(), map.Height())
                          : Rect{0, 0, map.Width(), map.Height()};
-    m_redo.push_back(std::move(m_undo.back()));
-    m_redoTiles.push_back(std::move(m_undoTiles.back()));
-    m_undo.pop_back();
-    m_undoTiles.pop_back();
+    to.push_back(std::move(from.back()));
+    toTiles.push_back(std::move(fromTiles.back()));
+    from.pop_back();
+    fromTiles.pop_back();
     return true;
 }
 
+bool DRAW_HISTORY::Undo(Bitmap& map) {
+    return MoveLastStep(m_undo, m_undoTiles, m_redo, m_redoTiles, map);
+}
+
 bool DRAW_HISTORY::Redo(Bitmap& map) {
-    if (m_redo.empty()) {
-        return false;
-    }
-    const bool sameSize = map.Width() == m_tiles.Width() && map.Height() == m_tiles.Height();
-    SwapTiles(m_redoTiles.back(), map);
-    m_changed = sameSize ? StepReach(m_redo.back(), map.Width(), map.Height())
-                         : Rect{0, 0, map.Width(), map.Height()};
-    m_undo.push_back(std::move(m_redo.back()));
-    m_undoTiles.push_back(std::move(m_redoTiles.back()));
-    m_redo.pop_back();
-    m_redoTiles.pop_back();
-    return true;
+    return MoveLastStep(m_redo, m_redoTiles, m_undo, m_undoTiles, map);
 }
 
 void DRAW_HISTORY::Replay(Bitmap& target, int n) const {

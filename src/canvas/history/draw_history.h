@@ -82,6 +82,11 @@ private:
     // Swaps the kept tiles with the packed map's and writes them into map, which is made
     // whole from the packed map when its size differs.
     void SwapTiles(KeptTiles& kept, Bitmap& map);
+    // Undo and redo alike: takes the last step of one list back (or again) into map and moves
+    // it, with its kept tiles, onto the other list.
+    bool MoveLastStep(std::vector<DRAW_HISTORY_RECORD>& from, std::vector<KeptTiles>& fromTiles,
+                      std::vector<DRAW_HISTORY_RECORD>& to, std::vector<KeptTiles>& toTiles,
+                      Bitmap& map);
 
     StrokeStep m_open;
     MapTiles m_tiles;
