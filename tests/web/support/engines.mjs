@@ -324,7 +324,7 @@ class GeckoBrowser {
         for (const instance of this.instances.values()) await (await instance.catch(() => null))?.close().catch(() => {});
         await this.loopback.close();
         this.screen.close();
-        fs.rmSync(this.home, { recursive: true, force: true });
+        removeProfile(this.home);
     }
 }
 
@@ -615,7 +615,7 @@ class WebKitBrowser {
                 const driver = spawn(webkitDriverPath, [`--port=${port}`, '--host=127.0.0.1'], {
                     env: { ...process.env, DISPLAY: this.screen.display, HOME: this.home, TMPDIR: config,
                         XDG_CONFIG_HOME: config, XDG_CACHE_HOME: config, XDG_DATA_HOME: config },
-                    stdio: 'ignore' });
+                    stdio: 'ignore', detached: true });
                 this.drivers.push(driver);
                 const base = `http://127.0.0.1:${port}`;
                 let created;
@@ -653,11 +653,31 @@ class WebKitBrowser {
             const s = await session.catch(() => null);
             if (s) await Promise.race([s.raw('DELETE', '').catch(() => {}), sleep(5000)]);
         }
-        for (const driver of this.drivers) driver.kill('SIGKILL');
+        // The driver leads its own process group, so its browser and the browser's helper
+        // processes go with it and stop writing into the profile before it is removed.
+        await Promise.all(this.drivers.map(killGroup));
         await this.loopback.close();
         this.screen.close();
-        fs.rmSync(this.home, { recursive: true, force: true });
+        removeProfile(this.home);
     }
+}
+
+// Kills a detached child and every process of its group; resolves once the child has exited.
+function killGroup(child) {
+    if (child.exitCode !== null || child.signalCode !== null) return Promise.resolve();
+    const exited = new Promise((resolve) => child.once('exit', resolve));
+    try {
+        process.kill(-child.pid, 'SIGKILL');
+    } catch {
+        child.kill('SIGKILL');
+    }
+    return Promise.race([exited, sleep(5000)]);
+}
+
+// A browser's helper processes may still be finishing a cache write while the profile goes;
+// the removal retries instead of failing the suite over a folder that empties a moment later.
+export function removeProfile(folder) {
+    fs.rmSync(folder, { recursive: true, force: true, maxRetries: 10, retryDelay: 200 });
 }
 
 // Launches the engine's browser; testHost is the made-up host name that must reach 127.0.0.1.

@@ -7,7 +7,7 @@ import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { firefoxPath, launchEngine, webkitDriverPath } from './engines.mjs';
+import { firefoxPath, launchEngine, removeProfile, webkitDriverPath } from './engines.mjs';
 import { encodePng } from './png.mjs';
 
 const repo = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../..');
@@ -154,7 +154,7 @@ export async function launchBrowser({ autoplay = true, which = engine } = {}) {
     const close = browser.close.bind(browser);
     browser.close = async () => {
         await close();
-        fs.rmSync(home, { recursive: true, force: true });
+        removeProfile(home);
     };
     return browser;
 }
