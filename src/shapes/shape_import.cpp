@@ -22,6 +22,7 @@ ShapeImportResult ImportShapes(COMMON_DATA& data, DRAW_HISTORY& history,
     int unnamed = 0;
     // The new areas are committed only once their shapes are painted, so that a cancel or a
     // failure of the painting takes them back too.
+    StepAreas made{.Made = {}, .MapWritesBefore = data.MapWrites()};
     data.BeginTransaction();
     try {
         for (std::size_t i = 0; i < shapes.size(); ++i) {
@@ -53,6 +54,7 @@ ShapeImportResult ImportShapes(COMMON_DATA& data, DRAW_HISTORY& history,
             byName[name] = number;
             shapeArea[i] = number;
             result.newAreas.push_back(number);
+            made.Made.push_back({.Number = number, .Name = data.areas.AreaNames[number]});
         }
         result.changed = PaintShapes(data.canvas.Map, shapes, shapeArea, progress);
     } catch (...) {
@@ -67,7 +69,7 @@ ShapeImportResult ImportShapes(COMMON_DATA& data, DRAW_HISTORY& history,
             ". Остальные импортированы.");
     }
     if (!result.changed.Empty()) {
-        history.RecordValues(data.canvas.Map, result.changed);
+        history.RecordValues(data.canvas.Map, result.changed, std::move(made));
         data.canvas.MapModified = true;
     }
     return result;

@@ -26,8 +26,9 @@ struct ShapeImportResult {
 // the suffix of UniqueAreaName. When 255 areas are reached, kAreaLimitText is shown once and
 // the shapes left over are not painted. The drawn elements of the file that are no filled
 // shape are listed first in one notice. The map is changed in memory only: all the painted
-// pixels are one step of history (undo takes them away and leaves the new areas empty, as
-// after the grid of areas), and MapModified is set when a pixel changed.
+// pixels are one step of history, which also knows the new areas: undo takes the pixels away
+// and with them the new areas nothing else has used yet (UndoMap), redo brings both back.
+// MapModified is set when a pixel changed.
 // Progress hears of each shape painted; a cancel (OperationCancelled) takes back the new areas
 // and their pixels, leaving the project as it was.
 ShapeImportResult ImportShapes(COMMON_DATA& data, DRAW_HISTORY& history,

@@ -199,6 +199,44 @@ bool COMMON_DATA::DeleteArea(const std::string& name) {
     return true;
 }
 
+bool COMMON_DATA::AreaUntouched(const std::string& name) {
+    if (records.AttributesArea == name && records.AttributesModified) {
+        return false;
+    }
+    const ATTRIBUTES fresh = DefaultAttributes();
+    for (int event = 0; event < kEventCount; ++event) {
+        SQLite::Statement query(Project().Db(), sql::kSelectRecord);
+        query.bind(":FIELD", name);
+        query.bind(":EVENT", EventName(event));
+        ATTRIBUTES stored;
+        if (!query.executeStep()) {
+            return false;
+        }
+        ReadAttributesRow(query, 3, stored);
+        if (stored != fresh) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void COMMON_DATA::RemovePixellessArea(int number) {
+    const std::string name = areas.AreaNames.at(static_cast<std::size_t>(number));
+    if (name.empty()) {
+        return;
+    }
+    {
+        SQLite::Statement remove(Project().Db(), sql::kDeleteArea);
+        remove.bind(":FIELD", name);
+        remove.exec();
+    }
+    areas.AreaNames[number].clear();
+    --areas.AreaCount;
+    if (records.AttributesArea == name) {
+        records.AttributesArea.clear();
+    }
+}
+
 // The grid's transaction pair is a change like any other, so that it nests inside a
 // command's own change.
 void COMMON_DATA::BeginTransaction() {

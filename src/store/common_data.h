@@ -101,6 +101,12 @@ public:
     int AddArea(const std::string& name, bool withRows, bool quiet = false);
     bool RenameArea(const std::string& oldName, const std::string& newName);
     bool DeleteArea(const std::string& name);
+    // Whether the area's rows still hold a new area's values for every event, with no edit of
+    // them waiting to be written.
+    bool AreaUntouched(const std::string& name);
+    // Takes back an area that owns no pixel in memory or on disk (the caller knows): its rows
+    // and its number go, the map is not touched and the history stays.
+    void RemovePixellessArea(int number);
     bool InsertAreaRows(const std::string& name, int number, const std::string& event);
     void BeginTransaction();
     void CommitTransaction();
@@ -153,6 +159,9 @@ public:
     // The file that holds the committed map: while a committed change still waits for its
     // map's rename, that is the staged map. Empty without a map name.
     std::string CurrentMapPath();
+    // How many times the map has been written to the project's folder in this run; a step
+    // taken at an equal count knows the stored map predates it.
+    std::uint64_t MapWrites() const { return m_mapWrites; }
 
 private:
     void ShowMessage(const std::string& text) { m_prompter->Message(text); }
@@ -178,6 +187,7 @@ private:
     bool m_changeDoomed = false;
     bool m_changeHasMap = false;
     int m_changesAtBegin = 0;
+    std::uint64_t m_mapWrites = 0;
     // The open file passed the version check, so closing it may compact it.
     bool m_projectVerified = false;
 };

@@ -181,6 +181,7 @@ void COMMON_DATA::CommitChange() {
         }
         // A map alone is replaced in one rename; nothing else has to agree with it.
         if (withMap) {
+            ++m_mapWrites;
             SaveImageFile(canvas.Map, map);
         }
         return;
@@ -190,6 +191,8 @@ void COMMON_DATA::CommitChange() {
     // the old file and the old map (the staged one is deleted on opening); after the commit,
     // opening finds the mark and renames the staged map.
     const std::string staged = StagedMapPath();
+    // Counted before the attempt: a write that fails may still have reached the disk.
+    ++m_mapWrites;
     try {
         SaveImageFile(canvas.Map, staged);
         db.Execute(kMarkMapPending);

@@ -535,19 +535,25 @@ void AreaToolsTest::exportedOutlinesImportBackAsTheSameAreas() {
         QCOMPARE(f.history.UndoCount(), steps + 1);
         QVERIFY(f.form1().isWindowModified());
         const Bitmap imported = f.data().canvas.Map;
+        const std::array<std::string, 256> importedNames = f.data().areas.AreaNames;
         for (int y = 0; y < kHeight; ++y) {
             for (int x = 0; x < kWidth; ++x) {
                 QCOMPARE(f.data().areas.AreaNames[AreaAt(imported, x, y)],
                          names[AreaAt(painted, x, y)]);
             }
         }
-        // The import is one step: undo leaves the new areas empty, redo paints them again.
+        // The import is one step: undo takes the new, still unused areas back with their
+        // pixels, and the list shows it; redo makes and paints them again.
         QVERIFY(Shown(f, {60, 10}) != empty);
         f.Trigger("N13");
         QCOMPARE(Count(f.data().canvas.Map, 0), kWidth * kHeight);
         QCOMPARE(Shown(f, {60, 10}), empty);
+        QCOMPARE(f.data().areas.AreaCount, 0);
+        QCOMPARE(f.form4().Controls().ListBox1->count(), 0);
         f.Trigger("N14");
         QVERIFY(f.data().canvas.Map == imported);
+        QVERIFY(f.data().areas.AreaNames == importedNames);
+        QCOMPARE(f.form4().Controls().ListBox1->count(), 2);
     }
 }
 

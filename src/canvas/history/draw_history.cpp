@@ -85,9 +85,11 @@ void DRAW_HISTORY::RecordPixels(const ChangeMask& changed, std::uint8_t value) {
     Append(MakePixelsStep(changed, value));
 }
 
-void DRAW_HISTORY::RecordValues(const Bitmap& after, const Rect& changed) {
+void DRAW_HISTORY::RecordValues(const Bitmap& after, const Rect& changed, StepAreas areas) {
     CloseOpenStroke();
-    Append(MakeValuesStep(after, changed));
+    ValuesStep step = MakeValuesStep(after, changed);
+    step.Areas = std::move(areas);
+    Append(std::move(step));
 }
 
 std::size_t DRAW_HISTORY::StepBytes() const {
@@ -112,8 +114,7 @@ void DRAW_HISTORY::Append(DRAW_HISTORY_RECORD step) {
     KeptTiles before = PaintIntoTiles(step);
     m_undo.push_back(std::move(step));
     m_undoTiles.push_back(std::move(before));
-    m_redo.clear();
-    m_redoTiles.clear();
+    DropRedo();
     MergeWhenFull();
 }
 
@@ -194,6 +195,19 @@ bool DRAW_HISTORY::MoveLastStep(std::vector<DRAW_HISTORY_RECORD>& from,
     from.pop_back();
     fromTiles.pop_back();
     return true;
+}
+
+StepAreas* DRAW_HISTORY::NextRedoAreas() {
+    if (m_redo.empty()) {
+        return nullptr;
+    }
+    auto* values = std::get_if<ValuesStep>(&m_redo.back());
+    return values != nullptr && !values->Areas.Made.empty() ? &values->Areas : nullptr;
+}
+
+void DRAW_HISTORY::DropRedo() {
+    m_redo.clear();
+    m_redoTiles.clear();
 }
 
 bool DRAW_HISTORY::Undo(Bitmap& map) {

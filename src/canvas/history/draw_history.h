@@ -43,8 +43,9 @@ public:
     // Records an area tool's use as one step: the pixels noted in changed took value.
     void RecordPixels(const ChangeMask& changed, std::uint8_t value);
     // Records a change of many values as one step: the values after it inside changed, which
-    // holds every pixel where after differs from the map before the step.
-    void RecordValues(const Bitmap& after, const Rect& changed);
+    // holds every pixel where after differs from the map before the step, and the areas made
+    // for it.
+    void RecordValues(const Bitmap& after, const Rect& changed, StepAreas areas = {});
     // The bytes the undoable and redoable steps hold with the tiles they keep, for the memory
     // budget.
     std::size_t StepBytes() const;
@@ -61,6 +62,11 @@ public:
     // The rectangle of the map that the last Undo or Redo may have changed: the reach of the
     // step it took away or brought back, so that a view redraws only that.
     const Rect& LastChanged() const { return m_changed; }
+
+    // The areas made by the step Redo would bring back; null when there is none or it made none.
+    StepAreas* NextRedoAreas();
+    // Forgets the undone steps, for when one can no longer be brought back as it was.
+    void DropRedo();
 
     int UndoCount() const { return static_cast<int>(m_undo.size()); }
     int RedoCount() const { return static_cast<int>(m_redo.size()); }

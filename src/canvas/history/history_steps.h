@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -63,11 +64,32 @@ struct PixelsStep {
     friend bool operator==(const PixelsStep&, const PixelsStep&) = default;
 };
 
+// An area made together with a step's pixels. Undoing the step takes the area back too while
+// nothing else has made use of it; redoing the step makes it again under its number and name.
+struct StepArea {
+    std::int32_t Number = 0;
+    std::string Name;
+    bool TakenBack = false;  // the step's undo removed it
+
+    friend bool operator==(const StepArea&, const StepArea&) = default;
+};
+
+// The areas a step made, and how many times the map had been written before it, which tells
+// whether the stored map may hold their pixels.
+struct StepAreas {
+    std::vector<StepArea> Made;
+    std::uint64_t MapWritesBefore = 0;
+
+    friend bool operator==(const StepAreas&, const StepAreas&) = default;
+};
+
 // A change of many values at once (shapes imported into several areas): the value of every
-// pixel of Changed after it, one byte each, row by row, zlib-compressed.
+// pixel of Changed after it, one byte each, row by row, zlib-compressed, and the areas made
+// for it.
 struct ValuesStep {
     Rect Changed;
     std::vector<std::uint8_t> Values;
+    StepAreas Areas;
 
     friend bool operator==(const ValuesStep&, const ValuesStep&) = default;
 };

@@ -157,6 +157,8 @@ protected:
 
 private:
     void BuildMenus();
+    // Undo or redo: step takes one step of the drawing history; a refusal beeps.
+    void StepThroughHistory(bool (*step)(COMMON_DATA&, DRAW_HISTORY&));
     void BuildStatusBar();
     // The area tools' bar, and their items at the end of the menu "Инструменты".
     void BuildToolBar(QMenu* tools);

@@ -226,21 +226,25 @@ void TForm1::ExitClick() {
 }
 
 void TForm1::UndoClick() {
-    if (m_data->ViewOnly() || !UndoMap(*m_data, m_editor.History())) {
-        Beep();
-        UpdateView();
-        return;
-    }
-    // Only what the step reached is redrawn, at any zoom.
-    UpdateView(m_editor.History().LastChanged());
+    StepThroughHistory(UndoMap);
 }
 
 void TForm1::RedoClick() {
-    if (m_data->ViewOnly() || !RedoMap(*m_data, m_editor.History())) {
+    StepThroughHistory(RedoMap);
+}
+
+void TForm1::StepThroughHistory(bool (*step)(COMMON_DATA&, DRAW_HISTORY&)) {
+    const std::array<std::string, 256> areasBefore = m_data->areas.AreaNames;
+    if (m_data->ViewOnly() || !step(*m_data, m_editor.History())) {
         Beep();
         UpdateView();
         return;
     }
+    // A shape import's step takes its areas with it, and brings them back.
+    if (m_data->areas.AreaNames != areasBefore) {
+        m_editor.AreasWindow().UpdateFieldsList();
+    }
+    // Only what the step reached is redrawn, at any zoom.
     UpdateView(m_editor.History().LastChanged());
 }
 
