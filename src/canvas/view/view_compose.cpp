@@ -16,15 +16,14 @@ constexpr std::uint64_t kEveryByte = 0x0101010101010101ULL;
 #if !defined(__SSE2__)
 constexpr std::uint64_t kHighSevenBits = 0xFEFEFEFEFEFEFEFEULL;
 #endif
-constexpr int kPatternBytes = sizeof(TintPattern::bytes);
+constexpr int kPatternBytes = 48;  // the pattern's period in whole blocks of sixteen pixels
 using ColorPattern = TintPattern;
 
 ColorPattern MakePattern(std::uint32_t color) {
     ColorPattern p{};
-    for (int i = 0; i < kPatternBytes; i += 3) {
-        p.bytes[i] = PaletteBlue(color);
-        p.bytes[i + 1] = PaletteGreen(color);
-        p.bytes[i + 2] = PaletteRed(color);
+    const std::uint8_t channels[3] = {PaletteBlue(color), PaletteGreen(color), PaletteRed(color)};
+    for (std::size_t i = 0; i < sizeof(p.bytes); ++i) {
+        p.bytes[i] = channels[i % 3];
     }
     return p;
 }
@@ -36,16 +35,22 @@ std::uint64_t HalfSum(std::uint64_t a, std::uint64_t b) {
 }
 #endif
 
+#if defined(__SSE2__)
+// Sixteen bytes of src mixed with sixteen of the pattern into dst.
+void Blend16(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* pattern) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pattern));
+    // The rounding-up average less the lost half gives the rounding-down one.
+    const __m128i down =
+        _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), down);
+}
+#endif
+
 void BlendBlock(std::uint8_t* dst, const std::uint8_t* src, const ColorPattern& pattern) {
 #if defined(__SSE2__)
-    const __m128i one = _mm_set1_epi8(1);
     for (int k = 0; k < kPatternBytes; k += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + k));
-        const __m128i b = _mm_load_si128(reinterpret_cast<const __m128i*>(pattern.bytes + k));
-        // The rounding-up average less the lost half gives the rounding-down one.
-        const __m128i down =
-            _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k), down);
+        Blend16(dst + k, src + k, pattern.bytes + k);
     }
 #else
     for (int k = 0; k < kPatternBytes; k += 8) {
@@ -66,8 +71,20 @@ void BlendRun(std::uint8_t* dst, const std::uint8_t* src, std::size_t pixels,
     for (; i + kPatternBytes <= bytes; i += kPatternBytes) {
         BlendBlock(dst + i, src + i, pattern);
     }
-    for (std::size_t k = 0; i < bytes; ++i, ++k) {
-        dst[i] = static_cast<std::uint8_t>((src[i] + pattern.bytes[k]) >> 1);
+#if defined(__SSE2__)
+    // The rest in windows of sixteen, the last one ending at the run's end and overlapping the
+    // one before: mixing a byte again from src gives the same byte.
+    if (i < bytes && bytes >= 16) {
+        for (; i + 16 < bytes; i += 16) {
+            Blend16(dst + i, src + i, pattern.bytes + i % kPatternBytes);
+        }
+        const std::size_t last = bytes - 16;
+        Blend16(dst + last, src + last, pattern.bytes + last % kPatternBytes);
+        return;
+    }
+#endif
+    for (; i < bytes; ++i) {
+        dst[i] = static_cast<std::uint8_t>((src[i] + pattern.bytes[i % kPatternBytes]) >> 1);
     }
 }
 

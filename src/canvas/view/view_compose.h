@@ -20,10 +20,11 @@ bool UpdateView(const COMMON_DATA& data, ViewMode mode, Bitmap& view);
 // composition gives. A view of another size than the picture is composed in full.
 bool UpdateView(const COMMON_DATA& data, ViewMode mode, Bitmap& view, const Rect& rect);
 
-// A palette colour repeated over sixteen pixels in the view's byte order blue, green, red:
-// 48 bytes hold sixteen whole pixels, so a run blends block by block without splitting pixels.
+// A palette colour repeated in the view's byte order blue, green, red: 48 bytes hold sixteen
+// whole pixels, so a run blends block by block without splitting pixels; 16 more let a
+// sixteen-byte window start at any of the 48.
 struct alignas(16) TintPattern {
-    std::uint8_t bytes[48];
+    std::uint8_t bytes[64];
 };
 
 // Composes the view one row span at a time, the tints of the mode made ready once. The
