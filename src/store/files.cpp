@@ -148,12 +148,20 @@ public:
     }
 
     void Replace(const std::string& target) {
-        // Renamed at once after the naming and closed afterwards, so that the name exists for as
-        // short a time as possible.
+        Rename(target);
+        Close(target);
+    }
+
+    // Renamed at once after the naming and closed afterwards, so that the name exists for as
+    // short a time as possible.
+    void Rename(const std::string& target) {
         if (::rename(m_path.c_str(), target.c_str()) != 0) {
             throw FileError("Ошибка записи файла " + target + ": " + SystemError(errno));
         }
         m_committed = true;
+    }
+
+    void Close(const std::string& target) {
         const int closed = ::close(m_fd);
         m_fd = -1;
         if (closed != 0) {
@@ -299,7 +307,10 @@ void WriteFilesTogether(const std::vector<std::pair<std::string, std::string>>& 
         temps[i]->Name(files[i].first);
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
-        temps[i]->Replace(files[i].first);
+        temps[i]->Rename(files[i].first);
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        temps[i]->Close(files[i].first);
     }
 }
 
