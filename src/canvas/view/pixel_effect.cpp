@@ -50,11 +50,6 @@ PixelEffect::PixelEffect(const PixelEffectSettings& settings) {
     }
 }
 
-std::uint8_t GreyLevel(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-    // The weights in ten-thousandths, exactly: they add up to one.
-    return static_cast<std::uint8_t>((2126 * red + 7152 * green + 722 * blue + 5000) / 10000);
-}
-
 void PixelEffect::Apply(std::uint8_t* bgr, std::size_t pixels) const {
     if (m_neutral) {
         return;
@@ -72,22 +67,6 @@ void PixelEffect::Apply(std::uint8_t* bgr, std::size_t pixels) const {
     for (std::uint8_t* p = bgr; p != end; ++p) {
         *p = m_levels[*p];
     }
-}
-
-std::uint32_t PixelEffect::Apply(std::uint32_t argb) const {
-    if (m_neutral) {
-        return argb;
-    }
-    const auto red = static_cast<std::uint8_t>(argb >> 16);
-    const auto green = static_cast<std::uint8_t>(argb >> 8);
-    const auto blue = static_cast<std::uint8_t>(argb);
-    const std::uint32_t alpha = argb & 0xFF000000u;
-    if (m_grey) {
-        const std::uint32_t level = m_levels[GreyLevel(red, green, blue)];
-        return alpha | level << 16 | level << 8 | level;
-    }
-    return alpha | static_cast<std::uint32_t>(m_levels[red]) << 16 |
-           static_cast<std::uint32_t>(m_levels[green]) << 8 | m_levels[blue];
 }
 
 EffectPreview PreviewOf(const ATTRIBUTES& record, int area) {

@@ -39,7 +39,7 @@ public:
 
     // Pixels in the bitmap's byte order blue, green, red, changed in place.
     void Apply(std::uint8_t* bgr, std::size_t pixels) const;
-    // One pixel 0xAARRGGBB; the top byte is kept.
+    // One pixel 0xAARRGGBB; the top byte is kept. Inline: the view calls it per device pixel.
     std::uint32_t Apply(std::uint32_t argb) const;
 
 private:
@@ -48,8 +48,26 @@ private:
     bool m_neutral = true;
 };
 
-// The grey level of a pixel, rounded.
-std::uint8_t GreyLevel(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+// The grey level of a pixel, rounded; the weights in ten-thousandths add up to one exactly.
+inline std::uint8_t GreyLevel(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    return static_cast<std::uint8_t>((2126 * red + 7152 * green + 722 * blue + 5000) / 10000);
+}
+
+inline std::uint32_t PixelEffect::Apply(std::uint32_t argb) const {
+    if (m_neutral) {
+        return argb;
+    }
+    const auto red = static_cast<std::uint8_t>(argb >> 16);
+    const auto green = static_cast<std::uint8_t>(argb >> 8);
+    const auto blue = static_cast<std::uint8_t>(argb);
+    const std::uint32_t alpha = argb & 0xFF000000u;
+    if (m_grey) {
+        const std::uint32_t level = m_levels[GreyLevel(red, green, blue)];
+        return alpha | level << 16 | level << 8 | level;
+    }
+    return alpha | static_cast<std::uint32_t>(m_levels[red]) << 16 |
+           static_cast<std::uint32_t>(m_levels[green]) << 8 | m_levels[blue];
+}
 
 // What the view shows while an event's effects are previewed: the area's pixels with the area's
 // effect, all others with the background's.
