@@ -33,10 +33,10 @@ const fields = (side, [brightness, contrast, gamma, grayscale]) => ({
     [`${side}_brightness`]: brightness, [`${side}_contrast`]: contrast, [`${side}_gamma`]: gamma,
     [`${side}_grayscale`]: grayscale,
 });
-// The browsers work the filter on whole levels as the editor does; they may still round a level
-// differently where a step lands on a half (grey weights in single precision): one level, and
-// two where a steep gamma doubles it.
-const kTolerance = 2;
+// Browsers work the filter on whole levels as the editor does, yet round some levels their own
+// way where a step lands near a half (the grey weights in single precision, Firefox's tables):
+// Chromium and WebKit come within 2 levels, Firefox within 3, most pixels exactly.
+const kTolerance = 3;
 
 describe('the editor\'s effect preview and the page', { skip: skip || false }, () => {
     let folder;
@@ -83,6 +83,7 @@ describe('the editor\'s effect preview and the page', { skip: skip || false }, (
                 const shown = decodePng(await p.screenshot({ clip }));
                 let wrong = 0;
                 let compared = 0;
+                let worst = 0;
                 let first = '';
                 for (let y = 0; y < kHeight; y++) {
                     for (let x = 0; x < kWidth; x++) {
@@ -91,7 +92,9 @@ describe('the editor\'s effect preview and the page', { skip: skip || false }, (
                         const want = expected.pixel(x, y);
                         const got = shown.pixel(x, y);
                         compared++;
-                        if (got.some((v, c) => Math.abs(v - want[c]) > kTolerance)) {
+                        const off = Math.max(...got.map((v, c) => Math.abs(v - want[c])));
+                        worst = Math.max(worst, off);
+                        if (off > kTolerance) {
                             wrong++;
                             const where = x >= left && x < left + w && y >= top && y < top + h ? 'area' : 'background';
                             first = first || `(${x}, ${y}) of the ${where}: editor ${want}, page ${got}`;
@@ -99,7 +102,7 @@ describe('the editor\'s effect preview and the page', { skip: skip || false }, (
                     }
                 }
                 assert.ok(compared > kWidth * kHeight * 0.9);
-                assert.equal(wrong, 0, first);
+                assert.equal(wrong, 0, `${first}; at most ${worst} levels apart`);
                 assert.deepEqual(p.errors, []);
             } finally {
                 await context.close();
