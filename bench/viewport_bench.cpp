@@ -1,14 +1,16 @@
 // The view at any zoom on a 6000 x 4000 picture whose map holds 255 painted areas, shown in a
 // 1600 x 1000 viewport: the repaint after one brush-50 segment against composing and scaling
 // the whole picture, a full repaint of the viewport at every zoom, the same after the whole
-// map changed (undo), and one zoom step about the pointer. Repaints share their rows out over
-// the cores, so their times are wall-clock times.
+// map changed (undo), the same while the effects of an event are previewed, and one zoom step
+// about the pointer. Repaints share their rows out over the cores, so their times are
+// wall-clock times.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 
 #include "bench_scene.h"
 #include "canvas/map/area_map.h"
+#include "canvas/view/pixel_effect.h"
 #include "canvas/view/view_compose.h"
 #include "canvas/view/view_geometry.h"
 #include "canvas/view/view_pyramid.h"
@@ -160,6 +162,31 @@ BENCHMARK(BM_ViewportFullRepaint)
     ->ArgsProduct({{0, 62, 125, 250, 333, 500, 667, 1000, 1500, 2000, 3000, 4000, 8000, 16000},
                    {10}})
     ->ArgsProduct({{0, 250, 667, 1000, 4000}, {15, 20}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The whole viewport drawn again while the effects page previews an event: the current area
+// brighter and with more contrast, the rest lighter by gamma and, with grey_scale, in grey.
+// Each change of an effect field costs one such repaint.
+void BM_ViewportRepaintWithEffectPreview(benchmark::State& state) {
+    Scene& scene = TheScene();
+    const ViewGeometry g = CentredAt(ZoomOf(state.range(0)));
+    ATTRIBUTES record = DefaultAttributes();
+    record.area_brightness = 40;
+    record.area_contrast = 30;
+    record.background_gamma = 160;
+    record.background_grayscale = state.range(1) != 0 ? 1 : 0;
+    const EffectPreview effects = PreviewOf(record, scene.data.areas.CurrentArea);
+    ViewScene view = scene.View();
+    view.effects = &effects;
+    for (auto _ : state) {
+        ComposeViewport(view, g, scene.image, {0, 0, kViewWidth, kViewHeight});
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ViewportRepaintWithEffectPreview)
+    ->ArgNames({"zoom_permille", "grey_scale"})
+    ->ArgsProduct({{0, 333, 667, 1000, 2000}, {0, 1}})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 

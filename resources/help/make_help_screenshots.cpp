@@ -5,6 +5,7 @@
 //   make_help_screenshots <project.vlm> <output folder>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
@@ -179,6 +180,17 @@ int main(int argc, char** argv) {
     script.Then([&] { save(GrabFrames({&areas}), "sound-page.png"); });
     script.Then([&] { showPage(1, 0, 7); });
     script.Then([&] { save(GrabFrames({&areas}), "effects-page.png"); });
+    // The lake's "over" greys the rest of the picture: the preview shows it on the picture
+    // alone, without the mask.
+    script.Then([&] {
+        trigger(Q("N18"));
+        areas.findChild<QCheckBox*>(Q(TForm4::kPreviewSwitchName))->setChecked(true);
+    });
+    script.Then([&] { save(GrabFrames({&main, &areas}), "effects-preview.png"); });
+    script.Then([&] {
+        areas.findChild<QCheckBox*>(Q(TForm4::kPreviewSwitchName))->setChecked(false);
+        trigger(Q("N19"));
+    });
     // The wand with its tolerance in the tool bar, the picture at 200 % and the navigator.
     script.Then([&] {
         areas.hide();

@@ -9,6 +9,7 @@
 #include "canvas/canvas_fixtures.h"
 #include "canvas/map/line_raster.h"
 #include "canvas/map/map_ops.h"
+#include "canvas/view/pixel_effect.h"
 #include "canvas/view/view_compose.h"
 #include "canvas/view/view_geometry.h"
 #include "canvas/view/view_pyramid.h"
@@ -272,6 +273,60 @@ TEST_F(ViewportTest, RedrawingWhatAStrokeAffectsEqualsDrawingEverythingAgain) {
         const ViewportImage again = Draw(scene, g);
         for (int y = 0; y < g.height; ++y) {
             ASSERT_TRUE(std::equal(image.Row(y), image.Row(y) + g.width, again.Row(y))) << y;
+        }
+    }
+}
+
+TEST_F(ViewportTest, PreviewedEffectsChangeThePictureUnderTheTint) {
+    ATTRIBUTES record = DefaultAttributes();
+    record.area_brightness = 70;
+    record.area_contrast = 30;
+    record.background_grayscale = 1;
+    record.background_gamma = 180;
+    const EffectPreview effects = PreviewOf(record, 3);
+    const auto areaAt = [&](std::int64_t x, std::int64_t y) {
+        return map.Pixel(static_cast<int>(x), static_cast<int>(y))[2];
+    };
+    // From 100 % on: the same as drawing a picture whose pixels the effects changed first.
+    Bitmap changed = picture;
+    for (int y = 0; y < changed.Height(); ++y) {
+        for (int x = 0; x < changed.Width(); ++x) {
+            effects.For(areaAt(x, y)).Apply(changed.Pixel(x, y), 1);
+        }
+    }
+    for (const ViewMode mode : {ViewMode::PictureAndMask, ViewMode::Picture}) {
+        for (const double scale : {1.0, 2.5}) {
+            SCOPED_TRACE(scale);
+            const ViewGeometry g{scale, 10, 4, 120, 90};
+            ViewScene scene = Scene(mode, 3);
+            scene.effects = &effects;
+            ViewScene expected = Scene(mode, 3);
+            expected.picture = &changed;
+            const ViewportImage image = Draw(scene, g);
+            const ViewportImage want = Draw(expected, g);
+            for (int y = 0; y < g.height; ++y) {
+                ASSERT_TRUE(std::equal(image.Row(y), image.Row(y) + g.width, want.Row(y))) << y;
+            }
+        }
+    }
+    // Below it: each filtered pixel changed by the effect of the area under its centre.
+    for (const double scale : {0.5, 0.3}) {
+        SCOPED_TRACE(scale);
+        const ViewGeometry g{scale, 3, 0, 60, 40};
+        ViewScene scene = Scene(ViewMode::Picture);
+        const ViewportImage plain = Draw(scene, g);
+        scene.effects = &effects;
+        const ViewportImage image = Draw(scene, g);
+        for (int y = 0; y < g.height; ++y) {
+            for (int x = 0; x < g.width; ++x) {
+                const std::int64_t px = g.PictureColumn(x);
+                const std::int64_t py = g.PictureRow(y);
+                const bool inside = px >= 0 && py >= 0 && px < 157 && py < 103;
+                ASSERT_EQ(image.Row(y)[x], inside
+                                               ? effects.For(areaAt(px, py)).Apply(plain.Row(y)[x])
+                                               : plain.Row(y)[x])
+                    << x << "," << y;
+            }
         }
     }
 }

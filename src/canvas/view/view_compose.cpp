@@ -203,6 +203,39 @@ void ViewRowComposer::Compose(const Bitmap& picture, const Bitmap& map, int y, i
     ComposeRow(src, map.Row(y), map.Width(), x0, x1, m_mode, m_currentArea, m_patterns.data(), dst);
 }
 
+void ViewRowComposer::Compose(const Bitmap& picture, const Bitmap& map,
+                              const EffectPreview& effects, int y, int x0, int x1,
+                              std::vector<std::uint8_t>& row, std::uint8_t* dst) const {
+    if (x1 <= x0) {
+        return;
+    }
+    row.resize(static_cast<std::size_t>(picture.Width()) * 3);
+    std::uint8_t* changed = row.data();
+    const std::size_t from = static_cast<std::size_t>(x0) * 3;
+    std::memcpy(changed + from, picture.Row(y) + from, static_cast<std::size_t>(x1 - x0) * 3);
+    // Pixels beyond the map belong to no area.
+    const std::uint8_t* mapRow = y < map.Height() ? map.Row(y) : nullptr;
+    const int mapEnd = mapRow ? std::clamp(map.Width(), x0, x1) : x0;
+    int x = x0;
+    while (x < mapEnd) {
+        const std::uint8_t v = mapRow[static_cast<std::size_t>(x) * 3 + 2];
+        int end = x + 1;
+        while (end < mapEnd && mapRow[static_cast<std::size_t>(end) * 3 + 2] == v) {
+            ++end;
+        }
+        effects.For(v).Apply(changed + static_cast<std::size_t>(x) * 3,
+                             static_cast<std::size_t>(end - x));
+        x = end;
+    }
+    effects.For(0).Apply(changed + static_cast<std::size_t>(x) * 3,
+                         static_cast<std::size_t>(x1 - x));
+    if (m_plain || !mapRow) {
+        std::memcpy(dst, changed + from, static_cast<std::size_t>(x1 - x0) * 3);
+        return;
+    }
+    ComposeRow(changed, mapRow, map.Width(), x0, x1, m_mode, m_currentArea, m_patterns.data(), dst);
+}
+
 void ComposeView(const Bitmap& picture, const Bitmap& map,
                  const std::array<std::uint32_t, 256>& palette, ViewMode mode, int currentArea,
                  Bitmap& view, const Rect& rect) {

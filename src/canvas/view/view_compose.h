@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "canvas/map/rect.h"
+#include "canvas/view/pixel_effect.h"
 #include "store/bitmap.h"
 #include "store/common_data.h"
 
@@ -37,6 +39,10 @@ public:
     // x0 and x1 lie within the picture; map rows or columns it lacks count as no area.
     void Compose(const Bitmap& picture, const Bitmap& map, int y, int x0, int x1,
                  std::uint8_t* dst) const;
+    // The same, each picture pixel first changed by the effect of its area; row is room for a
+    // whole picture row.
+    void Compose(const Bitmap& picture, const Bitmap& map, const EffectPreview& effects, int y,
+                 int x0, int x1, std::vector<std::uint8_t>& row, std::uint8_t* dst) const;
 
 private:
     ViewMode m_mode;

@@ -112,6 +112,8 @@ void ComposeSharp(const ViewScene& scene, const ViewGeometry& g, ViewportImage& 
         return;
     }
     std::vector<std::uint8_t> row(static_cast<std::size_t>(last - first + 1) * 3);
+    const EffectPreview* effects = scene.map ? scene.effects : nullptr;
+    std::vector<std::uint8_t> changedRow;
     std::int64_t composedRow = -1;
     for (int y = rect.y; y < rect.Bottom(); ++y) {
         std::uint32_t* out = image.Row(y) + rect.x;
@@ -125,8 +127,13 @@ void ComposeSharp(const ViewScene& scene, const ViewGeometry& g, ViewportImage& 
             std::memcpy(out, image.Row(y - 1) + rect.x, static_cast<std::size_t>(rect.width) * 4);
             continue;
         }
-        composer.Compose(picture, map, static_cast<int>(py), static_cast<int>(first),
-                         static_cast<int>(last + 1), row.data());
+        if (effects) {
+            composer.Compose(picture, map, *effects, static_cast<int>(py), static_cast<int>(first),
+                             static_cast<int>(last + 1), changedRow, row.data());
+        } else {
+            composer.Compose(picture, map, static_cast<int>(py), static_cast<int>(first),
+                             static_cast<int>(last + 1), row.data());
+        }
         for (int i = 0; i < rect.width; ++i) {
             const int x = columns[static_cast<std::size_t>(i)];
             out[i] = x < 0 ? scene.background
@@ -174,6 +181,18 @@ void ComposeFiltered(const ViewScene& scene, const ViewGeometry& g, ViewportImag
         const AreaPlane& plane = scene.pyramid->MapLevel(level);
         areas = {plane.values.data(), static_cast<std::size_t>(plane.width), 1, plane.width,
                  plane.height};
+    }
+
+    // The preview's effects follow the area under each device pixel's centre.
+    const EffectPreview* effects = scene.map ? scene.effects : nullptr;
+    std::vector<int> effectColumns;
+    if (effects) {
+        effectColumns.resize(static_cast<std::size_t>(rect.width));
+        for (int i = 0; i < rect.width; ++i) {
+            const std::int64_t x = g.PictureColumn(rect.x + i);
+            effectColumns[static_cast<std::size_t>(i)] =
+                x >= 0 && x < scene.map->Width() ? static_cast<int>(x) : -1;
+        }
     }
 
     std::vector<Tap> columns(static_cast<std::size_t>(rect.width));
@@ -241,6 +260,10 @@ void ComposeFiltered(const ViewScene& scene, const ViewGeometry& g, ViewportImag
         const std::uint32_t* bottom = mixAcross(row.second);
         const auto wy = static_cast<std::uint32_t>(row.weight);
         const bool areaRow = tinting && !across.empty() && row.areaFirst <= row.areaLast;
+        const std::int64_t effectRow = g.PictureRow(y);
+        const std::uint8_t* effectAreas = effects && effectRow < scene.map->Height()
+                                              ? scene.map->Row(static_cast<int>(effectRow))
+                                              : nullptr;
         if (areaRow) {
             for (int x = areaFrom; x <= areaTo; ++x) {
                 const std::size_t at = static_cast<std::size_t>(x) * areas.step;
@@ -262,6 +285,12 @@ void ComposeFiltered(const ViewScene& scene, const ViewGeometry& g, ViewportImag
                 continue;
             }
             std::uint32_t pixel = wy == 0 ? top[i] : Mix(top[i], bottom[i], wy);
+            if (effects) {
+                const int at = effectColumns[static_cast<std::size_t>(i)];
+                const std::uint8_t v =
+                    effectAreas && at >= 0 ? effectAreas[static_cast<std::size_t>(at) * 3 + 2] : 0;
+                pixel = effects->For(v).Apply(pixel);
+            }
             if (areaRow && column.areaFirst <= column.areaLast) {
                 // Most footprints lie inside one area; a footprint is at most three level
                 // pixels across.

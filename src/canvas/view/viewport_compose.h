@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "canvas/map/rect.h"
+#include "canvas/view/pixel_effect.h"
 #include "canvas/view/view_compose.h"
 #include "canvas/view/view_geometry.h"
 #include "canvas/view/view_pyramid.h"
@@ -45,6 +46,9 @@ struct ViewScene {
     ViewMode mode = ViewMode::Picture;
     int currentArea = 0;
     std::uint32_t background = 0xFF808080u;  // beyond the picture's edges
+    // With a map: the picture's pixels changed as the page's effects change them, before the
+    // tint, each by the effect of the area under it.
+    const EffectPreview* effects = nullptr;
 };
 
 // Draws deviceRect of the viewport (clipped to the image) at the geometry's scale. From 100 %

@@ -112,6 +112,7 @@ void TForm4::ConnectEffectPages() {
                 SetVolume(CurrentStream, kVolumeAttribute, static_cast<float>(value) * 0.01f);
             } else {
                 UpdateStatusBar();
+                UpdateEffectPreview();
             }
         };
         connect(slider, &QSlider::valueChanged, this, changed);
@@ -124,6 +125,7 @@ void TForm4::ConnectEffectPages() {
             }
             StoreNumber(check.field, on ? 1 : 0);
             UpdateStatusBar();
+            UpdateEffectPreview();
         });
     }
     for (const ImageField& image : ImageFields()) {
@@ -133,6 +135,7 @@ void TForm4::ConnectEffectPages() {
         }));
     }
 
+    connect(m_ui->EffectPreview, &QCheckBox::toggled, this, [this] { UpdateEffectPreview(); });
     connect(m_ui->SoundChoose, &QPushButton::clicked, this, [this] { SoundChooseClick(); });
     connect(m_ui->SoundPlay, &QPushButton::clicked, this, [this] { SoundPlayClick(); });
     connect(m_ui->SoundStop, &QPushButton::clicked, this, [] { StopPreview(); });

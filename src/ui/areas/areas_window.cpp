@@ -222,6 +222,7 @@ void TForm4::showEvent(QShowEvent* event) {
 
 void TForm4::hideEvent(QHideEvent* event) {
     RememberPlace();
+    m_editor.MainWindow().Canvas()->SetEffectPreview(std::nullopt);
     QDialog::hideEvent(event);
 }
 
@@ -330,6 +331,7 @@ void TForm4::ListBox1Click() {
 }
 
 void TForm4::PageControl1Change() {
+    UpdateEffectPreview();
     if (ActivePage() == 2) {
         m_editor.MainWindow().DrawOverlay();
     } else {

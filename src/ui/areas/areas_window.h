@@ -37,6 +37,9 @@ public:
     // Another effect page or event shown: the main view, or the overlay preview, follows.
     void PageControl1Change();
     void UpdateStatusBar();
+    // While the switch "Предпросмотр" is on and the effects page shows, the picture shows the
+    // current event's effects on the chosen area and on the rest; otherwise none.
+    void UpdateEffectPreview();
     // Fill or clear every control of the effect pages from Attributes[current event].
     void UpdateAttributes();
     void ClearAttributes();

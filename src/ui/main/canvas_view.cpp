@@ -146,6 +146,17 @@ void CanvasView::ShowNothing() {
     ViewChanged();
 }
 
+void CanvasView::SetEffectPreview(std::optional<EffectPreview> effects) {
+    if (effects && effects->Neutral()) {
+        effects.reset();
+    }
+    if (!effects && !m_effects) {
+        return;
+    }
+    m_effects = std::move(effects);
+    Invalidate();
+}
+
 double CanvasView::DevicePixelRatio() const {
     return viewport()->devicePixelRatioF();
 }
@@ -199,6 +210,7 @@ ViewScene CanvasView::Scene() const {
     scene.mode = m_mode;
     scene.currentArea = m_data ? m_data->areas.CurrentArea : 0;
     scene.background = palette().color(QPalette::Window).rgb() | 0xFF000000u;
+    scene.effects = m_map && m_effects ? &*m_effects : nullptr;
     return scene;
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "canvas/map/rect.h"
+#include "canvas/view/pixel_effect.h"
 #include "canvas/view/view_compose.h"
 #include "canvas/view/view_geometry.h"
 #include "canvas/view/view_pyramid.h"
@@ -73,6 +74,10 @@ public:
     // when the picture is larger than the viewport.
     void PictureReplaced(const COMMON_DATA& data, bool fit);
     void ShowNothing();
+    // Shows the composition with the picture's pixels changed as the page's effects change
+    // them (none: as they are). Only the viewport is recomposed.
+    void SetEffectPreview(std::optional<EffectPreview> effects);
+    bool PreviewsEffects() const { return m_effects.has_value(); }
     bool ShowsPicture() const { return m_picture != nullptr; }
     bool ShowsComposition() const { return m_picture != nullptr && m_map != nullptr; }
     // What is shown, with the map's halves made current, for a smaller overview of it.
@@ -155,6 +160,7 @@ private:
     const Bitmap* m_picture = nullptr;  // the picture or the preview shown
     const Bitmap* m_map = nullptr;      // nullptr while the preview shows
     ViewMode m_mode = ViewMode::PictureAndMask;
+    std::optional<EffectPreview> m_effects;
     ViewPyramid m_pyramid;         // of the picture and the map
     ViewPyramid m_previewPyramid;  // of the overlay preview
     const std::uint8_t* m_pyramidSource = nullptr;
