@@ -570,7 +570,7 @@ class Picture {
     this.copies = new Map();
     this.areaElements = new Map();
     // over, clicked: the running { area, effects }.
-    Object.assign(this, { over: null, clicked: null, inside: false, touchHover: false, music: null, warned: new Set() });
+    Object.assign(this, { over: null, clicked: null, inside: false, prepared: false, touchHover: false, music: null, warned: new Set() });
     const names = new Map();
     const scale = this.frame().sx;
     for (const c of Array.isArray(data.colors) ? data.colors : []) {
@@ -617,6 +617,35 @@ class Picture {
     this.clip = el('div', 'vlm4-clip', this.layer);
     this.addAreaElements(names);
     this.placeLayer();
+  }
+
+  // The first time the pointer comes onto the picture: the filtered copies that pixel effects
+  // will show, and then, while the page is idle, one area at a time, the areas' shapes, so that
+  // entering an area only shows them.
+  prepare() {
+    if (this.prepared) return;
+    this.prepared = true;
+    const shapes = [];
+    let f = null;
+    for (const [area, p] of this.areas) {
+      for (const e of kEvents) {
+        for (const outside of [false, true]) {
+          const filter = pixelFilter((p[e] || {})[outside ? 'background' : 'area'] || {});
+          if (!filter) continue;
+          if (!shapes.includes(area)) shapes.push(area);
+          if (!this.copies.has(`${filter}${outside ? '-' : '+'}`)) pixelCopy(this, filter, outside).place(f || (f = this.placeLayer()));
+        }
+      }
+    }
+    const later = window.requestIdleCallback || ((run) => setTimeout(run, 50));
+    const next = () => {
+      try {
+        this.clipId(shapes.shift());
+      } finally {
+        if (shapes.length) later(next);
+      }
+    };
+    if (shapes.length) later(next);
   }
 
   // A focusable element over each area with effects, in reading order (by its first sample).
@@ -697,6 +726,7 @@ class Picture {
   // Touch pointers enter and leave with every tap: onDown handles taps.
   onEnter(e) {
     if (e.pointerType === 'touch') return;
+    this.prepare();
     this.inside = true;
     this.playMusic();
   }
@@ -710,6 +740,7 @@ class Picture {
     // A tap shows the area's over effects until the next tap elsewhere.
     for (const p of pictures) if (p !== this && p.touchHover) p.leave();
     this.touchHover = this.inside = true;
+    this.prepare();
     this.playMusic();
     this.hover(this.areaAtClient(e.clientX, e.clientY));
   }
