@@ -35,25 +35,28 @@ public:
         }
     }
 
-    // The component's weighted density at colour, up to a factor shared by every mixture.
+    // The component's density at colour, up to a factor shared by every mixture, leaving out
+    // the component's weight; 0 for a component that holds no colour.
     double Density(int k, const cv::Vec3d& colour) const {
         const Component& c = m_components[k];
         if (c.weight <= 0) {
             return 0;
         }
         const cv::Vec3d d = colour - c.mean;
-        return c.weight * c.scale * std::exp(-0.5 * d.dot(c.inverse * d));
+        return c.scale * std::exp(-0.5 * d.dot(c.inverse * d));
     }
 
+    // The mixture's density at colour, up to a factor shared by every mixture.
     double operator()(const cv::Vec3d& colour) const {
         double sum = 0;
         for (int k = 0; k < kComponents; ++k) {
-            sum += Density(k, colour);
+            sum += m_components[k].weight * Density(k, colour);
         }
         return sum;
     }
 
-    // The component that explains colour best.
+    // The component whose own density is highest at colour, whatever the components' weights:
+    // GrabCut assigns a colour to a component so.
     int Likeliest(const cv::Vec3d& colour) const {
         int best = 0;
         double bestDensity = 0;
