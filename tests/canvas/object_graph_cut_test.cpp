@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <random>
 
 #include <opencv2/imgproc.hpp>
@@ -98,12 +99,17 @@ double ModelDistance(const cv::Mat& a, const cv::Mat& b) {
     return distance;
 }
 
+std::vector<int> Identity(int size) {
+    std::vector<int> index(static_cast<std::size_t>(size));
+    std::iota(index.begin(), index.end(), 0);
+    return index;
+}
+
 ObjectColourModels SampleEveryPixel(const cv::Mat& image) {
     ObjectColourModels models;
     for (int y = 0; y < image.rows; ++y) {
         for (int x = 0; x < image.cols; ++x) {
-            models.Add(image.ptr<std::uint8_t>(y) + 3 * x,
-                       static_cast<std::int64_t>(y) * image.cols + x, 1);
+            models.Add(image.ptr<std::uint8_t>(y) + 3 * x, x, y, 1);
         }
     }
     return models;
@@ -118,14 +124,14 @@ TEST(ObjectGraphCut, ModelsLearntFromEveryPixelAreGrabCutsOwn) {
     cv::grabCut(scene.image, scene.mask, cv::Rect(), background, object, 1, cv::GC_INIT_WITH_MASK);
     // GrabCut learnt on the box, then cut: our learning sees the box as it was.
     Scene before = MakeScene();
-    models.Learn(before.mask);
+    models.Learn(before.mask, Identity(before.mask.cols), Identity(before.mask.rows));
     EXPECT_LT(ModelDistance(models.Background(), background), 1e-6);
     EXPECT_LT(ModelDistance(models.Object(), object), 1e-6);
 
     // The next iteration learns from the cut's labels and the models so far.
     cv::Mat labels = scene.mask.clone();
     cv::grabCut(scene.image, scene.mask, cv::Rect(), background, object, 1, cv::GC_EVAL);
-    models.Learn(labels);
+    models.Learn(labels, Identity(labels.cols), Identity(labels.rows));
     EXPECT_LT(ModelDistance(models.Background(), background), 1e-6);
     EXPECT_LT(ModelDistance(models.Object(), object), 1e-6);
 }

@@ -76,17 +76,19 @@ std::vector<int> KMeansComponents(const std::vector<cv::Vec3f>& colours) {
 
 }  // namespace
 
-void ObjectColourModels::Add(const std::uint8_t* bgr, std::int64_t workingIndex, float weight) {
+void ObjectColourModels::Add(const std::uint8_t* bgr, int x, int y, float weight) {
     m_colours.emplace_back(bgr[0], bgr[1], bgr[2]);
-    m_workingIndex.push_back(workingIndex);
+    m_places.emplace_back(x, y);
     m_weights.push_back(weight);
     m_isObject.push_back(0);
 }
 
-void ObjectColourModels::Learn(const cv::Mat& workingMask) {
-    const std::uint8_t* labels = workingMask.ptr<std::uint8_t>(0);
+void ObjectColourModels::Learn(const cv::Mat& mask, const std::vector<int>& column,
+                               const std::vector<int>& row) {
     for (std::size_t i = 0; i < m_colours.size(); ++i) {
-        m_isObject[i] = m_workingIndex[i] >= 0 && (labels[m_workingIndex[i]] & 1) != 0 ? 1 : 0;
+        const cv::Point& place = m_places[i];
+        m_isObject[i] =
+            place.x >= 0 && (mask.at<std::uint8_t>(row[place.y], column[place.x]) & 1) != 0 ? 1 : 0;
     }
     std::array<MixtureSums, 2> sums;
     if (m_background.empty()) {

@@ -60,13 +60,14 @@ void EnsureBackground(cv::Mat& mask) {
 
 // The working copy's GrabCut labels: the object inside the rectangle inner, cut with colour
 // models that each iteration learns again from the picture's sample.
-cv::Mat CutInBox(const cv::Mat& working, const cv::Rect& inner, ObjectColourModels& models,
+cv::Mat CutInBox(const cv::Mat& working, const cv::Rect& inner, const std::vector<int>& column,
+                 const std::vector<int>& row, ObjectColourModels& models,
                  const CutSmoothness& smoothness, Progress& progress, std::int64_t total) {
     cv::Mat mask(working.size(), CV_8UC1, cv::Scalar(cv::GC_BGD));
     mask(inner).setTo(cv::GC_PR_FGD);
     EnsureBackground(mask);
     for (int done = 0; done < kIterations; ++done) {
-        models.Learn(mask);
+        models.Learn(mask, column, row);
         CutWithModels(working, mask, ColourMixture(models.Background()),
                       ColourMixture(models.Object()), smoothness);
         progress.Step(done + 1, total);
@@ -207,15 +208,13 @@ private:
 // than the rest, each sampled pixel inside it tied to the working copy's pixel it falls in. A
 // box that covers all of around takes its own frame for background, as the working copy does.
 ObjectColourModels SamplePicture(const Bitmap& picture, const Rect& around, const Rect& box,
-                                 const Rect& crop, const cv::Size& working) {
+                                 const Rect& crop) {
     const auto stepFor = [](double pixels) {
         return std::max(1, static_cast<int>(std::ceil(std::sqrt(pixels / kSamplePixels))));
     };
     const int boxStep = stepFor(static_cast<double>(box.width) * box.height);
     const int restStep =
         std::max(boxStep, stepFor(static_cast<double>(around.width) * around.height));
-    const std::vector<int> column = ReducedIndex(crop.width, working.width);
-    const std::vector<int> row = ReducedIndex(crop.height, working.height);
     ObjectColourModels models;
     const auto inBox = [&](int x, int y) {
         return x >= box.x && x < box.x + box.width && y >= box.y && y < box.y + box.height;
@@ -224,29 +223,27 @@ ObjectColourModels SamplePicture(const Bitmap& picture, const Rect& around, cons
         for (int x = boxStep / 2; x < box.width; x += boxStep) {
             const int fx = box.x + x;
             const int fy = box.y + y;
-            models.Add(
-                picture.Pixel(fx, fy),
-                static_cast<std::int64_t>(row[fy - crop.y]) * working.width + column[fx - crop.x],
-                static_cast<float>(boxStep) * boxStep);
+            models.Add(picture.Pixel(fx, fy), fx - crop.x, fy - crop.y,
+                       static_cast<float>(boxStep) * boxStep);
         }
     }
     bool background = false;
     for (int y = around.y + restStep / 2; y < around.y + around.height; y += restStep) {
         for (int x = around.x + restStep / 2; x < around.x + around.width; x += restStep) {
             if (!inBox(x, y)) {
-                models.Add(picture.Pixel(x, y), -1, static_cast<float>(restStep) * restStep);
+                models.Add(picture.Pixel(x, y), -1, -1, static_cast<float>(restStep) * restStep);
                 background = true;
             }
         }
     }
     if (!background) {
         for (int x = 0; x < box.width; x += boxStep) {
-            models.Add(picture.Pixel(box.x + x, box.y), -1, 1);
-            models.Add(picture.Pixel(box.x + x, box.y + box.height - 1), -1, 1);
+            models.Add(picture.Pixel(box.x + x, box.y), -1, -1, 1);
+            models.Add(picture.Pixel(box.x + x, box.y + box.height - 1), -1, -1, 1);
         }
         for (int y = 0; y < box.height; y += boxStep) {
-            models.Add(picture.Pixel(box.x, box.y + y), -1, 1);
-            models.Add(picture.Pixel(box.x + box.width - 1, box.y + y), -1, 1);
+            models.Add(picture.Pixel(box.x, box.y + y), -1, -1, 1);
+            models.Add(picture.Pixel(box.x + box.width - 1, box.y + y), -1, -1, 1);
         }
     }
     return models;
@@ -286,12 +283,14 @@ void SegmentObject(const Bitmap& picture, const Rect& box, const ObjectRow& onRo
                                 std::max(1, static_cast<int>(std::ceil(inner.height * sy)))) &
                        cv::Rect(0, 0, working.cols, working.rows);
     }
+    const std::vector<int> column = ReducedIndex(crop.width, working.cols);
+    const std::vector<int> row = ReducedIndex(crop.height, working.rows);
     const Rect all{0, 0, picture.Width(), picture.Height()};
     const double contrast = PictureContrast(whole, kSamplePixels);
     const CutSmoothness workingSmoothness{contrast, kSmoothness * scale};
-    ObjectColourModels models = SamplePicture(picture, all, box, crop, working.size());
-    cv::Mat workingMask = CutInBox(working, workingInner, models, workingSmoothness, progress,
-                                   TotalWork(inner, scale < 1.0));
+    ObjectColourModels models = SamplePicture(picture, all, box, crop);
+    cv::Mat workingMask = CutInBox(working, workingInner, column, row, models, workingSmoothness,
+                                   progress, TotalWork(inner, scale < 1.0));
     if (cv::countNonZero(workingMask & 1) == 0) {
         // The colours of the whole picture outside the box explain all that is in it (the
         // object's colour is elsewhere too): the box's near surroundings alone tell them apart.
@@ -299,9 +298,9 @@ void SegmentObject(const Bitmap& picture, const Rect& box, const ObjectRow& onRo
         const Rect near =
             Rect{box.x - reach, box.y - reach, box.width + 2 * reach, box.height + 2 * reach}
                 .Intersected(all);
-        models = SamplePicture(picture, near, box, crop, working.size());
-        workingMask = CutInBox(working, workingInner, models, workingSmoothness, progress,
-                               TotalWork(inner, scale < 1.0));
+        models = SamplePicture(picture, near, box, crop);
+        workingMask = CutInBox(working, workingInner, column, row, models, workingSmoothness,
+                               progress, TotalWork(inner, scale < 1.0));
     }
     if (scale >= 1.0) {
         std::vector<std::uint8_t> row(static_cast<std::size_t>(box.width));
