@@ -145,12 +145,27 @@ TEST(ObjectGraphCut, CutWithModelsIsGrabCutsCut) {
     cv::grabCut(scene.image, learnt, cv::Rect(), background, object, 2, cv::GC_INIT_WITH_MASK);
     const double contrast = ImageContrast(scene.image);
 
-    cv::Mat theirs = learnt.clone();
-    cv::grabCut(scene.image, theirs, cv::Rect(), background, object, 1, cv::GC_EVAL_FREEZE_MODEL);
-    cv::Mat ours = learnt.clone();
-    CutWithModels(scene.image, ours, ColourMixture(background), ColourMixture(object),
-                  {contrast, 50});
-    EXPECT_EQ(cv::countNonZero(ours != theirs), 0);
+    // The labels after two iterations; with a sure core of the disc and a sure strip of
+    // ground; and only scattered unsure pixels, none next to another.
+    cv::Mat pinned = learnt.clone();
+    pinned(cv::Rect(38, 25, 14, 14)).setTo(cv::GC_FGD);
+    pinned(cv::Rect(22, 10, 46, 4)).setTo(cv::GC_BGD);
+    cv::Mat scattered(learnt.size(), CV_8UC1, cv::Scalar(cv::GC_BGD));
+    for (int y = 0; y < scattered.rows; y += 2) {
+        for (int x = 0; x < scattered.cols; x += 2) {
+            scattered.at<std::uint8_t>(y, x) =
+                std::hypot(x - 45.0, y - 32.0) < 10 ? cv::GC_FGD : cv::GC_PR_FGD;
+        }
+    }
+    for (const cv::Mat& labels : {learnt, pinned, scattered}) {
+        cv::Mat theirs = labels.clone();
+        cv::grabCut(scene.image, theirs, cv::Rect(), background, object, 1,
+                    cv::GC_EVAL_FREEZE_MODEL);
+        cv::Mat ours = labels.clone();
+        CutWithModels(scene.image, ours, ColourMixture(background), ColourMixture(object),
+                      {contrast, 50});
+        EXPECT_EQ(cv::countNonZero(ours != theirs), 0);
+    }
 
     // Without smoothness every unsure pixel goes to the model that explains its colour better.
     cv::Mat alone = learnt.clone();
