@@ -31,7 +31,7 @@ inline const char* const kPhotoFolder = "/usr/share/backgrounds/mate/nature";
 // dandelion seeds; a splash crown with its droplets; a yellow flower on black.
 inline const std::vector<PhotoObject>& PhotoObjects() {
     static const std::vector<PhotoObject> photos = {
-        {"LadyBird", {1640, 660, 340, 340}, 0.9},     {"Garden", {900, 280, 1660, 1320}, 0.94},
+        {"LadyBird", {1640, 660, 340, 340}, 0.9},     {"Garden", {900, 280, 1660, 1320}, 0.97},
         {"TwoWings", {1450, 1390, 520, 210}, 0.99},   {"Aqua", {1360, 600, 840, 760}, 0.9},
         {"YellowFlower", {480, 0, 2080, 1600}, 0.99},
     };
