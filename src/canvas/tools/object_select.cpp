@@ -1,10 +1,16 @@
-// Graph-cut segmentation of the object in a box. A large box is first segmented on a reduced
-// working copy of bounded size (the cut's cost grows faster than the pixel count), then the
-// full-size picture is cut again tile by tile with the colour models learnt on the copy,
-// wherever the reduced result is unsure: along its edge, and near it where a pixel's own
-// colour disagrees with it, which is how thin parts (legs, stems, petal tips) come back.
-// Away from the edge the reduced result stands, and the full-size cuts stop at a work budget
-// (the rest keeps the reduced result), so that no box on any picture takes long.
+// Graph-cut segmentation of the object in a box that agrees with GrabCut run on the whole
+// picture at full size, at a fraction of its cost. A cut of only part of the picture behaves
+// like that one when three things are kept: the colour models learn from an even sample of the
+// whole picture (the background from everything outside the box); the edge contrast is the
+// whole picture's; and on a reduced copy the edges weigh less, since a reduced pixel stands
+// for 1/scale^2 pixels of area but only about 1/scale pixels of edge.
+// A large box is first segmented on a reduced working copy of bounded size (the cut's cost
+// grows faster than the pixel count), then the full-size picture is cut again tile by tile
+// with the final colour models wherever the reduced result is unsure: along its edge, and near
+// it where a pixel's own colour disagrees with it, which is how thin parts (legs, stems, petal
+// tips) come back. Away from the edge the reduced result stands, and the full-size cuts stop
+// at a work budget (the rest keeps the reduced result), so that no box on any picture takes
+// long.
 #include "canvas/tools/object_select.h"
 
 #include <algorithm>
@@ -12,7 +18,9 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "canvas/tools/object_colour_models.h"
 #include "canvas/tools/object_colour_table.h"
+#include "canvas/tools/object_graph_cut.h"
 
 namespace velmora {
 
@@ -29,6 +37,15 @@ constexpr int kColourReach = 12;
 // edge stays well within it.
 constexpr double kRefineBudgetPixels = 24e6;
 constexpr int kIterations = 5;
+constexpr double kSmoothness = 50;  // GrabCut's weight of an edge between like colours
+// A reduced copy's edge is shorter than the full-size one by the scale where the outline is
+// smooth and by less where it is ragged (the reduction irons out what made it long): its
+// edges weigh scale to this power. Lower, a reduced cut drops what the full-size cut keeps
+// (photographs); at 1, a noise-free picture's object takes in part of a plain background.
+constexpr double kEdgeLengthPower = 0.75;
+constexpr int kFrame = 3;  // the working copy's pixels of surroundings around the box
+// The sampled pixels the colour models learn from, in the box and outside it each.
+constexpr double kSamplePixels = 200e3;
 
 bool IsObject(std::uint8_t label) {
     return (label & 1) != 0;
@@ -46,23 +63,20 @@ void EnsureBackground(cv::Mat& mask) {
     mask.col(mask.cols - 1).setTo(cv::GC_BGD);
 }
 
-// Cuts image (a part of the picture) with the object inside the rectangle inner.
-cv::Mat CutInBox(const cv::Mat& image, const cv::Rect& inner, cv::Mat& backgroundModel,
-                 cv::Mat& objectModel, Progress& progress, std::int64_t total) {
-    cv::Mat mask(image.size(), CV_8UC1, cv::Scalar(cv::GC_BGD));
+// The working copy's GrabCut labels: the object inside the rectangle inner, cut with colour
+// models that each iteration learns again from the picture's sample.
+cv::Mat CutInBox(const cv::Mat& working, const cv::Rect& inner, const std::vector<int>& column,
+                 const std::vector<int>& row, ObjectColourModels& models,
+                 const CutSmoothness& smoothness, Progress& progress, std::int64_t total) {
+    cv::Mat mask(working.size(), CV_8UC1, cv::Scalar(cv::GC_BGD));
     mask(inner).setTo(cv::GC_PR_FGD);
     EnsureBackground(mask);
-    // GrabCut seeds its colour models from OpenCV's random generator: start it where a fresh
-    // thread does, so one box always gives one selection.
-    cv::theRNG() = cv::RNG();
-    // One iteration per call, so that Cancel is heard between them: the models carry all that
-    // one iteration hands the next, so the cut is the same as in one call.
-    cv::grabCut(image, mask, cv::Rect(), backgroundModel, objectModel, 1, cv::GC_INIT_WITH_MASK);
-    for (int done = 1; done < kIterations; ++done) {
-        progress.Step(done, total);
-        cv::grabCut(image, mask, cv::Rect(), backgroundModel, objectModel, 1, cv::GC_EVAL);
+    for (int done = 0; done < kIterations; ++done) {
+        models.Learn(mask, column, row);
+        CutWithModels(working, mask, ColourMixture(models.Background()),
+                      ColourMixture(models.Object()), smoothness);
+        progress.Step(done + 1, total);
     }
-    progress.Step(kIterations, total);
     return mask;
 }
 
@@ -92,11 +106,12 @@ class FullSizeRefinement {
 public:
     FullSizeRefinement(const cv::Mat& image, const cv::Rect& inner, const cv::Mat& reducedMask,
                        const cv::Mat& backgroundModel, const cv::Mat& objectModel,
-                       Progress& progress)
+                       const CutSmoothness& smoothness, Progress& progress)
         : m_image(image),
           m_inner(inner),
           m_backgroundModel(backgroundModel),
           m_objectModel(objectModel),
+          m_smoothness(smoothness),
           m_colours(backgroundModel, objectModel),
           m_column(ReducedIndex(image.cols, reducedMask.cols)),
           m_row(ReducedIndex(image.rows, reducedMask.rows)),
@@ -173,16 +188,16 @@ private:
         }
         if (unsure && m_refined < kRefineBudgetPixels) {
             m_refined += static_cast<double>(wide.area());
-            cv::grabCut(m_image(wide), mask, cv::Rect(), m_backgroundModel, m_objectModel, 1,
-                        cv::GC_EVAL_FREEZE_MODEL);
+            CutWithModels(m_image(wide), mask, m_backgroundModel, m_objectModel, m_smoothness);
         }
         return mask(back);
     }
 
     const cv::Mat& m_image;
     cv::Rect m_inner;
-    cv::Mat m_backgroundModel;
-    cv::Mat m_objectModel;
+    ColourMixture m_backgroundModel;
+    ColourMixture m_objectModel;
+    CutSmoothness m_smoothness;
     ObjectColourTable m_colours;
     std::vector<int> m_column;
     std::vector<int> m_row;
@@ -194,13 +209,60 @@ private:
     std::int64_t m_tilesDone = 0;
 };
 
+// An even sample of the part around of the picture for the colour models: the box more densely
+// than the rest, each sampled pixel inside it tied to the working copy's pixel it falls in. A
+// box that covers all of around takes its own frame for background, as the working copy does.
+ObjectColourModels SamplePicture(const Bitmap& picture, const Rect& around, const Rect& box,
+                                 const Rect& crop) {
+    const auto stepFor = [](double pixels) {
+        return std::max(1, static_cast<int>(std::ceil(std::sqrt(pixels / kSamplePixels))));
+    };
+    const int boxStep = stepFor(static_cast<double>(box.width) * box.height);
+    const int restStep =
+        std::max(boxStep, stepFor(static_cast<double>(around.width) * around.height));
+    ObjectColourModels models;
+    const auto inBox = [&](int x, int y) {
+        return x >= box.x && x < box.x + box.width && y >= box.y && y < box.y + box.height;
+    };
+    for (int y = boxStep / 2; y < box.height; y += boxStep) {
+        for (int x = boxStep / 2; x < box.width; x += boxStep) {
+            const int fx = box.x + x;
+            const int fy = box.y + y;
+            models.Add(picture.Pixel(fx, fy), fx - crop.x, fy - crop.y,
+                       static_cast<float>(boxStep) * boxStep);
+        }
+    }
+    bool background = false;
+    for (int y = around.y + restStep / 2; y < around.y + around.height; y += restStep) {
+        for (int x = around.x + restStep / 2; x < around.x + around.width; x += restStep) {
+            if (!inBox(x, y)) {
+                models.Add(picture.Pixel(x, y), -1, -1, static_cast<float>(restStep) * restStep);
+                background = true;
+            }
+        }
+    }
+    if (!background) {
+        for (int x = 0; x < box.width; x += boxStep) {
+            models.Add(picture.Pixel(box.x + x, box.y), -1, -1, 1);
+            models.Add(picture.Pixel(box.x + x, box.y + box.height - 1), -1, -1, 1);
+        }
+        for (int y = 0; y < box.height; y += boxStep) {
+            models.Add(picture.Pixel(box.x, box.y + y), -1, -1, 1);
+            models.Add(picture.Pixel(box.x + box.width - 1, box.y + y), -1, -1, 1);
+        }
+    }
+    return models;
+}
+
 }  // namespace
 
 void SegmentObject(const Bitmap& picture, const Rect& box, const ObjectRow& onRow,
                    Progress& progress) {
-    // The surroundings of the box give the background its colours: a third of the box's size
-    // on every side, which the reduced copy keeps affordable.
-    const int margin = std::max(8, std::max(box.width, box.height) / 3);
+    // The working copy is the box with a thin frame of its surroundings, whose fixed
+    // background holds the box's own edge; the colours come from the sample of the picture.
+    const double boxScale =
+        std::min(1.0, std::sqrt(kWorkPixels / (static_cast<double>(box.width) * box.height)));
+    const int margin = static_cast<int>(std::ceil(kFrame / boxScale));
     const Rect crop =
         Rect{box.x - margin, box.y - margin, box.width + 2 * margin, box.height + 2 * margin}
             .Intersected({0, 0, picture.Width(), picture.Height()});
@@ -212,36 +274,56 @@ void SegmentObject(const Bitmap& picture, const Rect& box, const ObjectRow& onRo
 
     const double scale =
         std::min(1.0, std::sqrt(kWorkPixels / (static_cast<double>(crop.width) * crop.height)));
-    cv::Mat backgroundModel;
-    cv::Mat objectModel;
+    cv::Mat working = image;
+    cv::Rect workingInner = inner;
+    if (scale < 1.0) {
+        const cv::Size reducedSize(std::max(3, static_cast<int>(std::lround(crop.width * scale))),
+                                   std::max(3, static_cast<int>(std::lround(crop.height * scale))));
+        cv::resize(image, working, reducedSize, 0, 0, cv::INTER_AREA);
+        const double sx = static_cast<double>(reducedSize.width) / crop.width;
+        const double sy = static_cast<double>(reducedSize.height) / crop.height;
+        workingInner = cv::Rect(static_cast<int>(std::floor(inner.x * sx)),
+                                static_cast<int>(std::floor(inner.y * sy)),
+                                std::max(1, static_cast<int>(std::ceil(inner.width * sx))),
+                                std::max(1, static_cast<int>(std::ceil(inner.height * sy)))) &
+                       cv::Rect(0, 0, working.cols, working.rows);
+    }
+    const std::vector<int> column = ReducedIndex(crop.width, working.cols);
+    const std::vector<int> row = ReducedIndex(crop.height, working.rows);
+    const Rect all{0, 0, picture.Width(), picture.Height()};
+    const double contrast = PictureContrast(whole, kSamplePixels);
+    // A box over the whole picture has only its own frame for background, too little to
+    // learn from without the edges' full weight holding the background together.
+    const bool framed = box.width == picture.Width() && box.height == picture.Height();
+    const CutSmoothness workingSmoothness{
+        contrast, kSmoothness * (framed ? 1.0 : std::pow(scale, kEdgeLengthPower))};
+    ObjectColourModels models = SamplePicture(picture, all, box, crop);
+    cv::Mat workingMask = CutInBox(working, workingInner, column, row, models, workingSmoothness,
+                                   progress, TotalWork(inner, scale < 1.0));
+    if (cv::countNonZero(workingMask & 1) == 0) {
+        // The colours of the whole picture outside the box explain all that is in it (the
+        // object's colour is elsewhere too): the box's near surroundings alone tell them apart.
+        const int reach = std::max(box.width, box.height) / 3;
+        const Rect near =
+            Rect{box.x - reach, box.y - reach, box.width + 2 * reach, box.height + 2 * reach}
+                .Intersected(all);
+        models = SamplePicture(picture, near, box, crop);
+        workingMask = CutInBox(working, workingInner, column, row, models, workingSmoothness,
+                               progress, TotalWork(inner, scale < 1.0));
+    }
     if (scale >= 1.0) {
-        const cv::Mat mask =
-            CutInBox(image, inner, backgroundModel, objectModel, progress, TotalWork(inner, false));
         std::vector<std::uint8_t> row(static_cast<std::size_t>(box.width));
         for (int y = 0; y < box.height; ++y) {
-            const std::uint8_t* labels = mask.ptr<std::uint8_t>(inner.y + y) + inner.x;
+            const std::uint8_t* labels = workingMask.ptr<std::uint8_t>(inner.y + y) + inner.x;
             std::transform(labels, labels + box.width, row.begin(),
                            [](std::uint8_t label) { return IsObject(label) ? 1 : 0; });
             onRow(y, row.data());
         }
         return;
     }
-    const cv::Size reducedSize(std::max(3, static_cast<int>(std::lround(crop.width * scale))),
-                               std::max(3, static_cast<int>(std::lround(crop.height * scale))));
-    cv::Mat reduced;
-    cv::resize(image, reduced, reducedSize, 0, 0, cv::INTER_AREA);
-    const double sx = static_cast<double>(reducedSize.width) / crop.width;
-    const double sy = static_cast<double>(reducedSize.height) / crop.height;
-    const cv::Rect reducedInner =
-        cv::Rect(static_cast<int>(std::floor(inner.x * sx)),
-                 static_cast<int>(std::floor(inner.y * sy)),
-                 std::max(1, static_cast<int>(std::ceil(inner.width * sx))),
-                 std::max(1, static_cast<int>(std::ceil(inner.height * sy)))) &
-        cv::Rect(0, 0, reduced.cols, reduced.rows);
-    const cv::Mat reducedMask =
-        CutInBox(reduced, reducedInner, backgroundModel, objectModel, progress, TotalWork(inner));
-    reduced.release();
-    FullSizeRefinement(image, inner, reducedMask, backgroundModel, objectModel, progress)
+    working.release();
+    FullSizeRefinement(image, inner, workingMask, models.Background(), models.Object(),
+                       {contrast, kSmoothness}, progress)
         .Run(onRow);
 }
 

@@ -1,0 +1,144 @@
+// The graph is GrabCut's: one node a pixel, edges to the eight neighbours (diagonals weighted
+// by 1/sqrt 2), links to the terminals from the colour models, and a link of 9 * 50 that
+// pins the sure pixels; here the sure pixels are left out of it.
+#include "canvas/tools/object_graph_cut.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include <opencv2/imgproc.hpp>
+#include <opencv2/imgproc/detail/gcgraph.hpp>
+
+namespace velmora {
+
+namespace {
+
+double SquaredDistance(const std::uint8_t* a, const std::uint8_t* b) {
+    const double d0 = static_cast<double>(a[0]) - b[0];
+    const double d1 = static_cast<double>(a[1]) - b[1];
+    const double d2 = static_cast<double>(a[2]) - b[2];
+    return d0 * d0 + d1 * d1 + d2 * d2;
+}
+
+// The cost of a colour on one side: GrabCut's minus log of the model's density, kept finite.
+double Cost(const ColourMixture& model, const std::uint8_t* bgr) {
+    return -std::log(std::max(DBL_MIN, model(cv::Vec3d(bgr[0], bgr[1], bgr[2]))));
+}
+
+}  // namespace
+
+void CutWithModels(const cv::Mat& image, cv::Mat& mask, const ColourMixture& background,
+                   const ColourMixture& object, const CutSmoothness& smoothness) {
+    const int rows = image.rows;
+    const int cols = image.cols;
+    // Only the unsure pixels are nodes: the pin outweighs all eight edges of a pixel (9 * 50
+    // against 4 * 50 + 4 * 50 / sqrt 2), so a sure pixel never changes sides, and an edge to it
+    // is the same as a link of its weight to the sure pixel's terminal.
+    std::vector<int> node(static_cast<std::size_t>(rows) * cols, -1);
+    int nodes = 0;
+    for (int y = 0; y < rows; ++y) {
+        const std::uint8_t* labels = mask.ptr<std::uint8_t>(y);
+        for (int x = 0; x < cols; ++x) {
+            if (labels[x] == cv::GC_PR_BGD || labels[x] == cv::GC_PR_FGD) {
+                node[static_cast<std::size_t>(y) * cols + x] = nodes++;
+            }
+        }
+    }
+    if (nodes == 0) {
+        return;
+    }
+    const double straight = smoothness.smoothness;
+    const double diagonal = smoothness.smoothness / std::sqrt(2.0);
+    cv::detail::GCGraph<double> graph(static_cast<unsigned>(nodes),
+                                      static_cast<unsigned>(8 * nodes));
+    // Without an edge between two nodes (the graph cannot run then) each node goes the way its
+    // links lean: towards the object by its cost as background less its cost as the object.
+    std::vector<double> leaning(static_cast<std::size_t>(nodes));
+    bool edges = false;
+    // The link between pixel index (whose node exists) and an earlier neighbour.
+    const auto link = [&](int index, int neighbour, double scale, const std::uint8_t* a,
+                          const std::uint8_t* b) {
+        const double w = scale * std::exp(-smoothness.contrast * SquaredDistance(a, b));
+        const int from = node[index];
+        const int to = node[neighbour];
+        if (from >= 0 && to >= 0) {
+            graph.addEdges(from, to, w, w);
+            edges = true;
+            return;
+        }
+        const int unsure = from >= 0 ? from : to;
+        if (unsure < 0) {
+            return;
+        }
+        const int sure = from >= 0 ? neighbour : index;
+        const bool sureIsObject = (mask.ptr<std::uint8_t>(sure / cols)[sure % cols] & 1) != 0;
+        graph.addTermWeights(unsure, sureIsObject ? w : 0, sureIsObject ? 0 : w);
+        leaning[unsure] += sureIsObject ? w : -w;
+    };
+    for (int y = 0; y < rows; ++y) {
+        const std::uint8_t* row = image.ptr<std::uint8_t>(y);
+        const std::uint8_t* above = y > 0 ? image.ptr<std::uint8_t>(y - 1) : nullptr;
+        const int first = y * cols;
+        for (int x = 0; x < cols; ++x) {
+            const int index = first + x;
+            const std::uint8_t* colour = row + 3 * x;
+            if (node[index] >= 0) {
+                graph.addVtx();
+                const double asBackground = Cost(background, colour);
+                const double asObject = Cost(object, colour);
+                graph.addTermWeights(node[index], asBackground, asObject);
+                leaning[node[index]] += asBackground - asObject;
+            }
+            if (x > 0) {
+                link(index, index - 1, straight, colour, colour - 3);
+            }
+            if (above == nullptr) {
+                continue;
+            }
+            if (x > 0) {
+                link(index, index - cols - 1, diagonal, colour, above + 3 * (x - 1));
+            }
+            link(index, index - cols, straight, colour, above + 3 * x);
+            if (x + 1 < cols) {
+                link(index, index - cols + 1, diagonal, colour, above + 3 * (x + 1));
+            }
+        }
+    }
+    if (edges) {
+        graph.maxFlow();
+    }
+    for (int y = 0; y < rows; ++y) {
+        std::uint8_t* labels = mask.ptr<std::uint8_t>(y);
+        for (int x = 0; x < cols; ++x) {
+            const int n = node[static_cast<std::size_t>(y) * cols + x];
+            if (n >= 0) {
+                const bool isObject = edges ? graph.inSourceSegment(n) : leaning[n] >= 0;
+                labels[x] = isObject ? cv::GC_PR_FGD : cv::GC_PR_BGD;
+            }
+        }
+    }
+}
+
+double PictureContrast(const cv::Mat& picture, double sampleCount) {
+    const int step = std::max(
+        1, static_cast<int>(std::sqrt(static_cast<double>(picture.total()) / sampleCount)));
+    double sum = 0;
+    double pairs = 0;
+    for (int y = 1; y < picture.rows; y += step) {
+        const std::uint8_t* row = picture.ptr<std::uint8_t>(y);
+        const std::uint8_t* above = picture.ptr<std::uint8_t>(y - 1);
+        for (int x = 1; x + 1 < picture.cols; x += step) {
+            const std::uint8_t* colour = row + 3 * x;
+            sum +=
+                SquaredDistance(colour, colour - 3) + SquaredDistance(colour, above + 3 * x - 3) +
+                SquaredDistance(colour, above + 3 * x) + SquaredDistance(colour, above + 3 * x + 3);
+            pairs += 4;
+        }
+    }
+    return sum <= DBL_EPSILON ? 0 : 1.0 / (2 * sum / pairs);
+}
+
+}  // namespace velmora
