@@ -205,86 +205,45 @@ function pixelFilter(opts) {
   const id = `vlm4-f${++uid}`;
   const f = svgEl('filter', { id, x: 0, y: 0, width: 1, height: 1, 'color-interpolation-filters': 'sRGB' },
     defsRoot());
-  // Grey scale and the straight line of brightness and contrast as one matrix, which browsers
-  // apply in one pass; grey stays within 0..1, so nothing is clamped in between.
-  const slope = (255 + k) / (255 - k);
-  const offset = b || k ? slope * (b / 255 - 0.5) + 0.5 : 0;
-  const row = (c) => [0, 1, 2].map((i) => (grey ? [0.2126, 0.7152, 0.0722][i] : +(i === c)) * slope).join(' ');
-  svgEl('feColorMatrix', { type: 'matrix', values: [0, 1, 2].map((c) => `${row(c)} 0 ${offset}`).join(' ') + ' 0 0 0 1 0' }, f);
-  if (g !== 1) {
-    const t = svgEl('feComponentTransfer', {}, f);
-    for (const c of 'RGB') svgEl(`feFunc${c}`, { type: 'gamma', amplitude: 1, exponent: 1 / g, offset: 0 }, t);
+  if (grey) {
+    const row = '0.2126 0.7152 0.0722 0 0 ';
+    svgEl('feColorMatrix', { type: 'matrix', values: `${row}${row}${row}0 0 0 1 0` }, f);
   }
+  const transfer = (attrs) => {
+    const t = svgEl('feComponentTransfer', {}, f);
+    for (const c of 'RGB') svgEl(`feFunc${c}`, attrs, t);
+  };
+  if (b || k) {
+    const slope = (255 + k) / (255 - k);
+    transfer({ type: 'linear', slope, intercept: slope * (b / 255 - 0.5) + 0.5 });
+  }
+  if (g !== 1) transfer({ type: 'gamma', amplitude: 1, exponent: 1 / g, offset: 0 });
   filterIds.set(key, id);
   return id;
 }
 
-// A copy of the picture at its shown size, cut by a box.
-function copyIn(pic, box) {
-  const image = picture(pic.img.currentSrc || pic.img.src, '', box);
-  image.decoding = 'sync';
-  return image;
-}
-
-// The picture filtered, on one side of an area: all of it where the area is (the area's box
-// cut to the area's shape), or all but it (what is visible of the picture, the area's box over
-// it showing the area's own pixels cut to its shape), cut to what is visible of the picture.
-// Copies stay in the page between uses, hidden, in layers of their own: the browser keeps their
-// pixels filtered, and showing them again draws nothing anew but the area's box. One set per
-// filter and side, more when more show at once.
-function pixelCopy(pic, filter, outside) {
-  const key = `${filter}${outside ? '-' : '+'}`;
-  const pool = pic.copies.get(key) || pic.copies.set(key, []).get(key);
-  let c = pool.find((p) => !p.busy);
-  if (c) return c;
-  const box = el('div', 'vlm4-filtered vlm4-idle', pic.clip);
-  const image = copyIn(pic, box);
-  // On the image itself the filter is drawn with it; on a box around it, the box is drawn
-  // aside first.
-  image.style.filter = `url(#${filter})`;
-  const hole = outside ? el('div', 'vlm4-hole', box) : null;
-  const holeImage = hole && copyIn(pic, hole);
-  const shaped = outside ? holeImage : image;
-  let area = 0;
-  c = {
-    busy: false,
-    show(a) {
-      this.busy = true;
-      box.className = 'vlm4-filtered vlm4-pixels' + (outside ? ' vlm4-background' : '');
-      if (a !== area) shaped.style.clipPath = `url(#${pic.clipId(a)})`;
-      area = a;
-    },
-    hide() {
-      box.className = 'vlm4-filtered vlm4-idle';
-      this.busy = false;
-    },
-    place(f) {
-      const src = pic.img.currentSrc || pic.img.src;
-      for (const e of [image, holeImage]) if (e && e.getAttribute('src') !== src) e.src = src;
-      const b = pic.map.boxes.subarray(area * 4, area * 4 + 4);
-      const [sx, sy] = [2 * f.sx, 2 * f.sy];
-      const v = f.visible;
-      const inner = [Math.max(v.x0, Math.floor(b[0] * sx)), Math.max(v.y0, Math.floor(b[1] * sy)),
-        Math.min(v.x1, Math.ceil((b[2] + 1) * sx)), Math.min(v.y1, Math.ceil((b[3] + 1) * sy))];
-      const [x0, y0, x1, y1] = outside ? [v.x0, v.y0, v.x1, v.y1] : inner;
-      put(box, x0, y0, Math.max(0, x1 - x0), Math.max(0, y1 - y0));
-      put(image, -x0, -y0, f.w, f.h);
-      if (hole) {
-        put(hole, inner[0] - x0, inner[1] - y0, Math.max(0, inner[2] - inner[0]), Math.max(0, inner[3] - inner[1]));
-        put(holeImage, -inner[0], -inner[1], f.w, f.h);
-      }
-    },
-  };
-  pool.push(c);
-  return c;
-}
-
+// The filtered copy, clipped to the area (or all but it) and cut to what is visible of the
+// picture, so that the filter never works on more pixels than are shown.
 function pixelEffect(pic, opts, area, outside) {
   const filter = pixelFilter(opts || {});
   if (!filter) return null;
-  const c = pixelCopy(pic, filter, outside);
-  c.show(area);
-  return { place: (f) => c.place(f), stop: () => c.hide() };
+  const box = el('div', 'vlm4-pixels' + (outside ? ' vlm4-background' : ''), pic.clip);
+  const copy = picture(pic.img.currentSrc || pic.img.src, '', box);
+  box.style.filter = `url(#${filter})`;
+  copy.style.clipPath = `url(#${pic.clipId(area, outside)})`;
+  const b = pic.map.boxes.subarray(area * 4, area * 4 + 4);
+  return {
+    node: box,
+    place(f) {
+      const [sx, sy] = [2 * f.sx, 2 * f.sy];
+      const v = f.visible;
+      const [x0, y0, x1, y1] = outside ? [v.x0, v.y0, v.x1, v.y1] : [Math.max(v.x0, Math.floor(b[0] * sx)),
+        Math.max(v.y0, Math.floor(b[1] * sy)), Math.min(v.x1, Math.ceil((b[2] + 1) * sx)),
+        Math.min(v.y1, Math.ceil((b[3] + 1) * sy))];
+      put(box, x0, y0, Math.max(0, x1 - x0), Math.max(0, y1 - y0));
+      put(copy, -x0, -y0, f.w, f.h);
+    },
+  };
 }
 
 // Shapes of a balloon whose body is the box w x h at (0, 0), pointing at (tx, ty); each is
@@ -567,10 +526,9 @@ class Picture {
     if ((img.srcset || img.parentNode.nodeName === 'PICTURE') && size[0] > 0 && size[1] > 0) this.full = size;
     this.areas = new Map();
     this.clips = new Map();
-    this.copies = new Map();
     this.areaElements = new Map();
     // over, clicked: the running { area, effects }.
-    Object.assign(this, { over: null, clicked: null, inside: false, prepared: false, touchHover: false, music: null, warned: new Set() });
+    Object.assign(this, { over: null, clicked: null, inside: false, touchHover: false, music: null, warned: new Set() });
     const names = new Map();
     const scale = this.frame().sx;
     for (const c of Array.isArray(data.colors) ? data.colors : []) {
@@ -617,35 +575,6 @@ class Picture {
     this.clip = el('div', 'vlm4-clip', this.layer);
     this.addAreaElements(names);
     this.placeLayer();
-  }
-
-  // The first time the pointer comes onto the picture: the filtered copies that pixel effects
-  // will show, and then, while the page is idle, one area at a time, the areas' shapes, so that
-  // entering an area only shows them.
-  prepare() {
-    if (this.prepared) return;
-    this.prepared = true;
-    const shapes = [];
-    let f = null;
-    for (const [area, p] of this.areas) {
-      for (const e of kEvents) {
-        for (const outside of [false, true]) {
-          const filter = pixelFilter((p[e] || {})[outside ? 'background' : 'area'] || {});
-          if (!filter) continue;
-          if (!shapes.includes(area)) shapes.push(area);
-          if (!this.copies.has(`${filter}${outside ? '-' : '+'}`)) pixelCopy(this, filter, outside).place(f || (f = this.placeLayer()));
-        }
-      }
-    }
-    const later = window.requestIdleCallback || ((run) => setTimeout(run, 50));
-    const next = () => {
-      try {
-        this.clipId(shapes.shift());
-      } finally {
-        if (shapes.length) later(next);
-      }
-    };
-    if (shapes.length) later(next);
   }
 
   // A focusable element over each area with effects, in reading order (by its first sample).
@@ -711,22 +640,28 @@ class Picture {
     return x < 0 || y < 0 || x >= f.width || y >= f.height ? 0 : this.areaAt(x, y);
   }
 
-  // A clip path of the area in units of the picture's box: sample i covers pixels 2i and 2i + 1.
-  clipId(area) {
-    if (!this.clips.has(area)) {
+  // A clip path in units of the picture's box: sample i covers pixels 2i and 2i + 1.
+  clipId(area, outside) {
+    const key = outside ? -area : area;
+    if (!this.clips.has(key)) {
       const id = `vlm4-c${++uid}`;
       const clip = svgEl('clipPath', { id, clipPathUnits: 'objectBoundingBox' }, defsRoot());
       const m = this.map;
-      svgEl('path', { d: areaPath(m, area), transform: `scale(${1 / m.cols} ${1 / m.rows})` }, clip);
-      this.clips.set(area, id);
+      const f = this.frame();
+      const whole = outside ? `M0 0H${f.width / 2}V${f.height / 2}H0z` : '';
+      svgEl('path', {
+        d: whole + areaPath(m, area),
+        'clip-rule': 'evenodd',
+        transform: `scale(${2 / f.width} ${2 / f.height})`,
+      }, clip);
+      this.clips.set(key, id);
     }
-    return this.clips.get(area);
+    return this.clips.get(key);
   }
 
   // Touch pointers enter and leave with every tap: onDown handles taps.
   onEnter(e) {
     if (e.pointerType === 'touch') return;
-    this.prepare();
     this.inside = true;
     this.playMusic();
   }
@@ -740,7 +675,6 @@ class Picture {
     // A tap shows the area's over effects until the next tap elsewhere.
     for (const p of pictures) if (p !== this && p.touchHover) p.leave();
     this.touchHover = this.inside = true;
-    this.prepare();
     this.playMusic();
     this.hover(this.areaAtClient(e.clientX, e.clientY));
   }
