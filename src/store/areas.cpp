@@ -205,15 +205,8 @@ bool COMMON_DATA::AreaUntouched(const std::string& name) {
     }
     const ATTRIBUTES fresh = DefaultAttributes();
     for (int event = 0; event < kEventCount; ++event) {
-        SQLite::Statement query(Project().Db(), sql::kSelectRecord);
-        query.bind(":FIELD", name);
-        query.bind(":EVENT", EventName(event));
         ATTRIBUTES stored;
-        if (!query.executeStep()) {
-            return false;
-        }
-        ReadAttributesRow(query, 3, stored);
-        if (stored != fresh) {
+        if (!ReadStoredRecord(name, event, stored) || stored != fresh) {
             return false;
         }
     }
@@ -247,14 +240,20 @@ void COMMON_DATA::CommitTransaction() {
     CommitChange();
 }
 
+bool COMMON_DATA::ReadStoredRecord(const std::string& name, int event, ATTRIBUTES& record) {
+    SQLite::Statement query(Project().Db(), sql::kSelectRecord);
+    query.bind(":FIELD", name);
+    query.bind(":EVENT", EventName(event));
+    if (!query.executeStep()) {
+        return false;
+    }
+    ReadAttributesRow(query, 3, record);
+    return true;
+}
+
 bool COMMON_DATA::ReadAttributes(const std::string& name) {
     for (int event = 0; event < kEventCount; ++event) {
-        SQLite::Statement query(Project().Db(), sql::kSelectRecord);
-        query.bind(":FIELD", name);
-        query.bind(":EVENT", EventName(event));
-        if (query.executeStep()) {
-            ReadAttributesRow(query, 3, records.Attributes[event]);
-        }
+        ReadStoredRecord(name, event, records.Attributes[event]);
     }
     records.AttributesArea = name;
     records.AttributesModified = false;

@@ -166,6 +166,8 @@ public:
 private:
     void ShowMessage(const std::string& text) { m_prompter->Message(text); }
     DbConnection& Project();
+    // The stored record of one area and event; false, with record unchanged, when it has none.
+    bool ReadStoredRecord(const std::string& name, int event, ATTRIBUTES& record);
     bool ImportRowsFrom(DbConnection& source, const std::array<std::string, 256>& sourceNames,
                         const std::array<std::string, 256>& newNames, int noted,
                         Progress& progress);
