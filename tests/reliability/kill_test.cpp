@@ -31,6 +31,11 @@ int Rounds() {
     return rounds > 0 ? rounds : 200;
 }
 
+// How many kills may land in an instant between two system calls: one in twenty.
+int RareKills() {
+    return std::max(1, Rounds() / 20);
+}
+
 // The files under root a user sees; hidden temporary files (".name.XXXXXX") are counted in
 // hidden instead.
 std::set<std::string> Names(const std::string& root, int& hidden) {
@@ -79,8 +84,9 @@ protected:
         // Most rounds must really have been cut short, or the test proves little.
         EXPECT_GE(killed, Rounds() / 4);
         // A write's file has a name only for the instant between naming and renaming it; a kill
-        // there is rare. A file named for the whole write would be left by most kills.
-        EXPECT_LE(hidden, std::max(1, Rounds() / 100)) << "hidden temporary files were left";
+        // there is rare, though a loaded machine may stretch that instant (3 of 200 were seen
+        // beside three browsers). A file named for the whole write would be left by most kills.
+        EXPECT_LE(hidden, RareKills()) << "hidden temporary files were left";
         std::cout << "[ note ] " << hidden << " hidden temporary files left; " << killed << " of "
                   << Rounds() << " runs killed; a whole run took " << shortest.count() / 1000
                   << " ms\n";
@@ -156,7 +162,7 @@ TEST_F(KillTest, MergeOverwrite) {
         }
         ASSERT_EQ(Names(Work("site"), hidden), siteFolder);
     });
-    EXPECT_LE(mixed, std::max(1, Rounds() / 100)) << "pages left beside another merge's script";
+    EXPECT_LE(mixed, RareKills()) << "pages left beside another merge's script";
 }
 
 // Save as into another folder: a kill leaves either no new project or a whole one that reads
