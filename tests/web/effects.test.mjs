@@ -312,7 +312,8 @@ describe('effects on an exported page', { skip: skip || false }, () => {
             await act(p, 'move', 'quiet');
             await act(p, 'click', 'sound');
             // The second start is recorded when the runtime gets to it, not with the click.
-            await p.waitForFunction(() => window.played.filter((s) => s.src.endsWith('/VLM/tone.ogg')).length >= 2);
+            await p.waitForFunction(() => window.played.filter((s) => s.src.endsWith('/VLM/tone.ogg')).length >= 2,
+                undefined, { timeout: 40000 });
             const plays = await p.evaluate(() => {
                 const tones = window.played.filter((s) => s.src.endsWith('/VLM/tone.ogg'));
                 return tones.map((s) => ({ volume: s.volume, at: s.at, same: s.element === tones[0].element }));
