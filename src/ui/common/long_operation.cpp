@@ -176,7 +176,13 @@ bool LongOperation::Run(QWidget* parent, const std::function<void(Progress&)>& w
     thread->wait();
     refresh.stop();
     showTimer.stop();
+    // The dialog had the keyboard: give it back to the window the work was started from, so
+    // that its shortcuts work at once and not only when the window system gets round to it.
+    const bool hadFocus = dialog.isActiveWindow();
     dialog.hide();
+    if (hadFocus && parent) {
+        parent->window()->activateWindow();
+    }
     operation.m_dialog = nullptr;
     if (operation.CloseRequested() && parent) {
         // Closing is the window's own business once the project is its own again.
