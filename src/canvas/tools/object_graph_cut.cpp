@@ -30,53 +30,52 @@ double Cost(const ColourMixture& model, const std::uint8_t* bgr) {
 
 }  // namespace
 
-void CutWithModels(const cv::Mat& image, cv::Mat& mask, const ColourMixture& background,
-                   const ColourMixture& object, const CutSmoothness& smoothness) {
+ObjectGraphCut::ObjectGraphCut(const cv::Mat& image, const cv::Mat& mask,
+                               const CutSmoothness& smoothness)
+    : m_image(image), m_node(static_cast<std::size_t>(image.rows) * image.cols, -1) {
     const int rows = image.rows;
     const int cols = image.cols;
     // Only the unsure pixels are nodes: the pin outweighs all eight edges of a pixel (9 * 50
     // against 4 * 50 + 4 * 50 / sqrt 2), so a sure pixel never changes sides, and an edge to it
     // is the same as a link of its weight to the sure pixel's terminal.
-    std::vector<int> node(static_cast<std::size_t>(rows) * cols, -1);
     int nodes = 0;
     for (int y = 0; y < rows; ++y) {
         const std::uint8_t* labels = mask.ptr<std::uint8_t>(y);
         for (int x = 0; x < cols; ++x) {
             if (labels[x] == cv::GC_PR_BGD || labels[x] == cv::GC_PR_FGD) {
-                node[static_cast<std::size_t>(y) * cols + x] = nodes++;
+                m_node[static_cast<std::size_t>(y) * cols + x] = nodes++;
             }
         }
     }
     if (nodes == 0) {
         return;
     }
+    m_graph.create(static_cast<unsigned>(nodes), static_cast<unsigned>(8 * nodes));
+    for (int n = 0; n < nodes; ++n) {
+        m_graph.addVtx();
+    }
+    m_leaning.assign(static_cast<std::size_t>(nodes), 0);
     const double straight = smoothness.smoothness;
     const double diagonal = smoothness.smoothness / std::sqrt(2.0);
-    cv::detail::GCGraph<double> graph(static_cast<unsigned>(nodes),
-                                      static_cast<unsigned>(8 * nodes));
-    // Without an edge between two nodes (the graph cannot run then) each node goes the way its
-    // links lean: towards the object by its cost as background less its cost as the object.
-    std::vector<double> leaning(static_cast<std::size_t>(nodes));
-    bool edges = false;
-    // The link between pixel index (whose node exists) and an earlier neighbour.
+    // The link between pixel index and an earlier neighbour.
     const auto link = [&](int index, int neighbour, double scale, const std::uint8_t* a,
                           const std::uint8_t* b) {
+        const int from = m_node[index];
+        const int to = m_node[neighbour];
+        if (from < 0 && to < 0) {
+            return;
+        }
         const double w = scale * std::exp(-smoothness.contrast * SquaredDistance(a, b));
-        const int from = node[index];
-        const int to = node[neighbour];
         if (from >= 0 && to >= 0) {
-            graph.addEdges(from, to, w, w);
-            edges = true;
+            m_graph.addEdges(from, to, w, w);
+            m_edges = true;
             return;
         }
         const int unsure = from >= 0 ? from : to;
-        if (unsure < 0) {
-            return;
-        }
         const int sure = from >= 0 ? neighbour : index;
         const bool sureIsObject = (mask.ptr<std::uint8_t>(sure / cols)[sure % cols] & 1) != 0;
-        graph.addTermWeights(unsure, sureIsObject ? w : 0, sureIsObject ? 0 : w);
-        leaning[unsure] += sureIsObject ? w : -w;
+        m_graph.addTermWeights(unsure, sureIsObject ? w : 0, sureIsObject ? 0 : w);
+        m_leaning[unsure] += sureIsObject ? w : -w;
     };
     for (int y = 0; y < rows; ++y) {
         const std::uint8_t* row = image.ptr<std::uint8_t>(y);
@@ -85,13 +84,6 @@ void CutWithModels(const cv::Mat& image, cv::Mat& mask, const ColourMixture& bac
         for (int x = 0; x < cols; ++x) {
             const int index = first + x;
             const std::uint8_t* colour = row + 3 * x;
-            if (node[index] >= 0) {
-                graph.addVtx();
-                const double asBackground = Cost(background, colour);
-                const double asObject = Cost(object, colour);
-                graph.addTermWeights(node[index], asBackground, asObject);
-                leaning[node[index]] += asBackground - asObject;
-            }
             if (x > 0) {
                 link(index, index - 1, straight, colour, colour - 3);
             }
@@ -107,19 +99,55 @@ void CutWithModels(const cv::Mat& image, cv::Mat& mask, const ColourMixture& bac
             }
         }
     }
-    if (edges) {
-        graph.maxFlow();
+    m_costs.assign(2 * static_cast<std::size_t>(nodes), 0);
+}
+
+void ObjectGraphCut::Cut(cv::Mat& mask, const ColourMixture& background,
+                         const ColourMixture& object) {
+    if (m_leaning.empty()) {
+        return;
+    }
+    const int rows = m_image.rows;
+    const int cols = m_image.cols;
+    for (int y = 0; y < rows; ++y) {
+        const std::uint8_t* colour = m_image.ptr<std::uint8_t>(y);
+        const int* node = m_node.data() + static_cast<std::size_t>(y) * cols;
+        for (int x = 0; x < cols; ++x, colour += 3) {
+            const int n = node[x];
+            if (n < 0) {
+                continue;
+            }
+            const double asBackground = Cost(background, colour);
+            const double asObject = Cost(object, colour);
+            double& oldBackground = m_costs[2 * static_cast<std::size_t>(n)];
+            double& oldObject = m_costs[2 * static_cast<std::size_t>(n) + 1];
+            // A later cut starts from the flow of the one before, whose residual links to the
+            // terminals change by the change of the costs alone.
+            m_graph.addTermWeights(n, asBackground - oldBackground, asObject - oldObject);
+            m_leaning[n] += (asBackground - oldBackground) - (asObject - oldObject);
+            oldBackground = asBackground;
+            oldObject = asObject;
+        }
+    }
+    if (m_edges) {
+        m_graph.maxFlow();
     }
     for (int y = 0; y < rows; ++y) {
         std::uint8_t* labels = mask.ptr<std::uint8_t>(y);
+        const int* node = m_node.data() + static_cast<std::size_t>(y) * cols;
         for (int x = 0; x < cols; ++x) {
-            const int n = node[static_cast<std::size_t>(y) * cols + x];
+            const int n = node[x];
             if (n >= 0) {
-                const bool isObject = edges ? graph.inSourceSegment(n) : leaning[n] >= 0;
+                const bool isObject = m_edges ? m_graph.inSourceSegment(n) : m_leaning[n] >= 0;
                 labels[x] = isObject ? cv::GC_PR_FGD : cv::GC_PR_BGD;
             }
         }
     }
+}
+
+void CutWithModels(const cv::Mat& image, cv::Mat& mask, const ColourMixture& background,
+                   const ColourMixture& object, const CutSmoothness& smoothness) {
+    ObjectGraphCut(image, mask, smoothness).Cut(mask, background, object);
 }
 
 double PictureContrast(const cv::Mat& picture, double sampleCount) {

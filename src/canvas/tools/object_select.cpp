@@ -71,10 +71,10 @@ cv::Mat CutInBox(const cv::Mat& working, const cv::Rect& inner, const std::vecto
     cv::Mat mask(working.size(), CV_8UC1, cv::Scalar(cv::GC_BGD));
     mask(inner).setTo(cv::GC_PR_FGD);
     EnsureBackground(mask);
+    ObjectGraphCut graph(working, mask, smoothness);
     for (int done = 0; done < kIterations; ++done) {
         models.Learn(mask, column, row);
-        CutWithModels(working, mask, ColourMixture(models.Background()),
-                      ColourMixture(models.Object()), smoothness);
+        graph.Cut(mask, ColourMixture(models.Background()), ColourMixture(models.Object()));
         progress.Step(done + 1, total);
     }
     return mask;
