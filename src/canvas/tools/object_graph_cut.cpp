@@ -12,6 +12,8 @@
 #include <opencv2/imgproc.hpp>
 #include <opencv2/imgproc/detail/gcgraph.hpp>
 
+#include "canvas/tools/parallel_items.h"
+
 namespace velmora {
 
 namespace {
@@ -27,6 +29,42 @@ double SquaredDistance(const std::uint8_t* a, const std::uint8_t* b) {
 double Cost(const ColourMixture& model, const std::uint8_t* bgr) {
     return -std::log(std::max(DBL_MIN, model(cv::Vec3d(bgr[0], bgr[1], bgr[2]))));
 }
+
+// The costs of a colour on both sides, kept for the colours met last: a photograph's
+// neighbouring pixels often share a colour, and a cost takes five exps and a log.
+class ColourCosts {
+public:
+    ColourCosts(const ColourMixture& background, const ColourMixture& object)
+        : m_background(background), m_object(object), m_entries(kEntries) {}
+
+    // Writes the colour's cost as background and as the object to out[0] and out[1].
+    void Of(const std::uint8_t* bgr, double* out) {
+        const std::uint32_t colour = (static_cast<std::uint32_t>(bgr[0]) << 16) |
+                                     (static_cast<std::uint32_t>(bgr[1]) << 8) | bgr[2];
+        Entry& entry = m_entries[(colour * 2654435761u) >> (32 - kBits)];
+        if (entry.key != colour + 1) {
+            entry.key = colour + 1;
+            entry.asBackground = Cost(m_background, bgr);
+            entry.asObject = Cost(m_object, bgr);
+        }
+        out[0] = entry.asBackground;
+        out[1] = entry.asObject;
+    }
+
+private:
+    static constexpr int kBits = 14;
+    static constexpr std::size_t kEntries = std::size_t{1} << kBits;
+    struct Entry {
+        std::uint32_t key = 0;  // the colour + 1, 0 for none
+        double asBackground = 0;
+        double asObject = 0;
+    };
+    const ColourMixture& m_background;
+    const ColourMixture& m_object;
+    std::vector<Entry> m_entries;
+};
+
+constexpr int kCostBands = 16;  // row bands of the costs, shared out over the cores
 
 }  // namespace
 
@@ -100,34 +138,54 @@ ObjectGraphCut::ObjectGraphCut(const cv::Mat& image, const cv::Mat& mask,
         }
     }
     m_costs.assign(2 * static_cast<std::size_t>(nodes), 0);
+    m_next.resize(m_costs.size());
 }
 
 void ObjectGraphCut::Cut(cv::Mat& mask, const ColourMixture& background,
-                         const ColourMixture& object) {
+                         const ColourMixture& object, bool onAllCores) {
     if (m_leaning.empty()) {
         return;
     }
     const int rows = m_image.rows;
     const int cols = m_image.cols;
-    for (int y = 0; y < rows; ++y) {
-        const std::uint8_t* colour = m_image.ptr<std::uint8_t>(y);
-        const int* node = m_node.data() + static_cast<std::size_t>(y) * cols;
-        for (int x = 0; x < cols; ++x, colour += 3) {
-            const int n = node[x];
-            if (n < 0) {
-                continue;
+    // The costs of each row band's pixels, on all cores when asked, then the changes of the
+    // links to the terminals in order.
+    const auto costsOf = [&](int top, int bottom) {
+        ColourCosts costs(background, object);
+        for (int y = top; y < bottom; ++y) {
+            const std::uint8_t* colour = m_image.ptr<std::uint8_t>(y);
+            const int* node = m_node.data() + static_cast<std::size_t>(y) * cols;
+            for (int x = 0; x < cols; ++x, colour += 3) {
+                if (node[x] >= 0) {
+                    costs.Of(colour, &m_next[2 * static_cast<std::size_t>(node[x])]);
+                }
             }
-            const double asBackground = Cost(background, colour);
-            const double asObject = Cost(object, colour);
-            double& oldBackground = m_costs[2 * static_cast<std::size_t>(n)];
-            double& oldObject = m_costs[2 * static_cast<std::size_t>(n) + 1];
-            // A later cut starts from the flow of the one before, whose residual links to the
-            // terminals change by the change of the costs alone.
-            m_graph.addTermWeights(n, asBackground - oldBackground, asObject - oldObject);
-            m_leaning[n] += (asBackground - oldBackground) - (asObject - oldObject);
-            oldBackground = asBackground;
-            oldObject = asObject;
         }
+    };
+    if (onAllCores) {
+        const int bands = std::min(rows, kCostBands);
+        ForEachItemInParallel(
+            static_cast<std::size_t>(bands),
+            [&](std::size_t band) {
+                costsOf(static_cast<int>(band) * rows / bands,
+                        static_cast<int>(band + 1) * rows / bands);
+            },
+            [] {});
+    } else {
+        costsOf(0, rows);
+    }
+    for (std::size_t n = 0; n < m_leaning.size(); ++n) {
+        const double asBackground = m_next[2 * n];
+        const double asObject = m_next[2 * n + 1];
+        double& oldBackground = m_costs[2 * n];
+        double& oldObject = m_costs[2 * n + 1];
+        // A later cut starts from the flow of the one before, whose residual links to the
+        // terminals change by the change of the costs alone.
+        m_graph.addTermWeights(static_cast<int>(n), asBackground - oldBackground,
+                               asObject - oldObject);
+        m_leaning[n] += (asBackground - oldBackground) - (asObject - oldObject);
+        oldBackground = asBackground;
+        oldObject = asObject;
     }
     if (m_edges) {
         m_graph.maxFlow();

@@ -26,13 +26,16 @@ public:
     ObjectGraphCut(const cv::Mat& image, const cv::Mat& mask, const CutSmoothness& smoothness);
 
     // Relabels the unsure pixels of mask, which are those of the mask the graph was built from,
-    // by a minimum cut with these colour models.
-    void Cut(cv::Mat& mask, const ColourMixture& background, const ColourMixture& object);
+    // by a minimum cut with these colour models; the pixels' costs are found on all cores when
+    // asked (not when the caller already keeps them busy).
+    void Cut(cv::Mat& mask, const ColourMixture& background, const ColourMixture& object,
+             bool onAllCores = false);
 
 private:
     cv::Mat m_image;
     std::vector<int> m_node;      // each pixel's node, -1 for a sure pixel
     std::vector<double> m_costs;  // each node's cost as background and as object in the last cut
+    std::vector<double> m_next;   // the same for the cut under way
     // Each node's pull towards the object, for a graph without edges (which cannot run).
     std::vector<double> m_leaning;
     cv::detail::GCGraph<double> m_graph;

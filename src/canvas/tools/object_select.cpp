@@ -76,7 +76,7 @@ cv::Mat CutInBox(const cv::Mat& working, const cv::Rect& inner, const std::vecto
     ObjectGraphCut graph(working, mask, smoothness);
     for (int done = 0; done < kIterations; ++done) {
         models.Learn(mask, column, row);
-        graph.Cut(mask, ColourMixture(models.Background()), ColourMixture(models.Object()));
+        graph.Cut(mask, ColourMixture(models.Background()), ColourMixture(models.Object()), true);
         progress.Step(done + 1, total);
     }
     return mask;
