@@ -64,6 +64,33 @@ private:
     std::vector<Entry> m_entries;
 };
 
+// exp(-contrast * squared colour distance) of two neighbours, found once for each of the
+// small distances that neighbours in a photograph mostly have.
+class EdgeLikeness {
+public:
+    explicit EdgeLikeness(double contrast) : m_contrast(contrast), m_kept(kKept, -1.0) {}
+
+    double Of(const std::uint8_t* a, const std::uint8_t* b) {
+        const int d0 = a[0] - b[0];
+        const int d1 = a[1] - b[1];
+        const int d2 = a[2] - b[2];
+        const int distance = d0 * d0 + d1 * d1 + d2 * d2;
+        if (distance >= kKept) {
+            return std::exp(-m_contrast * distance);
+        }
+        double& kept = m_kept[static_cast<std::size_t>(distance)];
+        if (kept < 0) {
+            kept = std::exp(-m_contrast * distance);
+        }
+        return kept;
+    }
+
+private:
+    static constexpr int kKept = 4096;
+    double m_contrast;
+    std::vector<double> m_kept;  // -1 where not found yet
+};
+
 constexpr int kCostBands = 16;  // row bands of the costs, shared out over the cores
 
 }  // namespace
@@ -93,6 +120,7 @@ ObjectGraphCut::ObjectGraphCut(const cv::Mat& image, const cv::Mat& mask,
         m_graph.addVtx();
     }
     m_leaning.assign(static_cast<std::size_t>(nodes), 0);
+    EdgeLikeness likeness(smoothness.contrast);
     const double straight = smoothness.smoothness;
     const double diagonal = smoothness.smoothness / std::sqrt(2.0);
     // The link between pixel index and an earlier neighbour.
@@ -103,7 +131,7 @@ ObjectGraphCut::ObjectGraphCut(const cv::Mat& image, const cv::Mat& mask,
         if (from < 0 && to < 0) {
             return;
         }
-        const double w = scale * std::exp(-smoothness.contrast * SquaredDistance(a, b));
+        const double w = scale * likeness.Of(a, b);
         if (from >= 0 && to >= 0) {
             m_graph.addEdges(from, to, w, w);
             m_edges = true;

@@ -133,8 +133,9 @@ public:
         m_band = grown != shrunk;
     }
 
-    // The tiles of a stripe are labelled and their budget spent in order, then cut on all
-    // cores at once: each cut depends on its own tile alone, so the result is the same.
+    // The tiles of a stripe are labelled on all cores, their budget spent in order, then cut on
+    // all cores: each label and each cut depends on its own tile alone, so the result is the
+    // same whichever core did what.
     void Run(const ObjectRow& onRow) {
         cv::Mat stripe;
         std::vector<TileLabels> tiles;
@@ -142,8 +143,17 @@ public:
             const int height = std::min(kTileSide, m_inner.height - top);
             tiles.clear();
             for (int left = 0; left < m_inner.width; left += kTileSide) {
-                tiles.push_back(Label(cv::Rect(m_inner.x + left, m_inner.y + top,
-                                               std::min(kTileSide, m_inner.width - left), height)));
+                tiles.emplace_back();
+                tiles.back().tile = cv::Rect(m_inner.x + left, m_inner.y + top,
+                                             std::min(kTileSide, m_inner.width - left), height);
+            }
+            ForEachItemInParallel(
+                tiles.size(), [&](std::size_t i) { Label(tiles[i]); }, [] {});
+            for (TileLabels& tile : tiles) {
+                tile.cut = tile.unsure && m_refined < kRefineBudgetPixels;
+                if (tile.cut) {
+                    m_refined += static_cast<double>(tile.wide.area());
+                }
             }
             ForEachItemInParallel(
                 tiles.size(),
@@ -170,17 +180,20 @@ public:
     }
 
 private:
-    // A tile's GrabCut labels with its surroundings (wide), the tile's own part of them
-    // (back), and whether they are to be cut.
+    // A tile of the box, its GrabCut labels with its surroundings (wide), the tile's own part
+    // of them (back), whether any of that part is unsure, and whether it is to be cut.
     struct TileLabels {
+        cv::Rect tile;
         cv::Rect wide;
         cv::Rect back;
         cv::Mat mask;
+        bool unsure = false;
         bool cut = false;
     };
 
-    // The labels of tile, which lies inside the box, before its cut.
-    TileLabels Label(const cv::Rect& tile) {
+    // The labels of the tile before its cut.
+    void Label(TileLabels& labels) const {
+        const cv::Rect& tile = labels.tile;
         const cv::Rect wide =
             cv::Rect(tile.x - kTileContext, tile.y - kTileContext, tile.width + 2 * kTileContext,
                      tile.height + 2 * kTileContext) &
@@ -215,11 +228,10 @@ private:
                 }
             }
         }
-        const bool cut = unsure && m_refined < kRefineBudgetPixels;
-        if (cut) {
-            m_refined += static_cast<double>(wide.area());
-        }
-        return {wide, back, mask, cut};
+        labels.wide = wide;
+        labels.back = back;
+        labels.mask = mask;
+        labels.unsure = unsure;
     }
 
     const cv::Mat& m_image;
