@@ -184,6 +184,27 @@ TEST(ObjectGraphCut, CutWithModelsIsGrabCutsCut) {
     EXPECT_EQ(disagreeing, 0);
 }
 
+// One graph cut again as the models change (each cut starting from the last one's flow) gives
+// the labels of GrabCut's own iterations.
+TEST(ObjectGraphCut, AGraphCutAgainIsGrabCutsNextIteration) {
+    const Scene scene = MakeScene();
+    const double contrast = ImageContrast(scene.image);
+    cv::Mat background;
+    cv::Mat object;
+    cv::Mat theirs = scene.mask.clone();
+    cv::Mat ours = scene.mask.clone();
+    ObjectGraphCut graph(scene.image, ours, {contrast, 50});
+    cv::theRNG() = cv::RNG();
+    cv::grabCut(scene.image, theirs, cv::Rect(), background, object, 1, cv::GC_INIT_WITH_MASK);
+    for (int iteration = 0; iteration < 4; ++iteration) {
+        if (iteration > 0) {
+            cv::grabCut(scene.image, theirs, cv::Rect(), background, object, 1, cv::GC_EVAL);
+        }
+        graph.Cut(ours, ColourMixture(background), ColourMixture(object));
+        EXPECT_EQ(cv::countNonZero(ours != theirs), 0) << "iteration " << iteration;
+    }
+}
+
 TEST(ObjectGraphCut, PictureContrastEstimatesTheWholePicturesFromASample) {
     const Scene scene = MakeScene();
     const double exact = ImageContrast(scene.image);

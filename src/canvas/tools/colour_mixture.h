@@ -31,6 +31,7 @@ public:
             c.weight = weights[k];
             c.inverse = covariance.inv();
             c.scale = 1.0 / std::sqrt(det);
+            c.logScale = std::log(c.scale);
             c.mean = cv::Vec3d(means + 3 * k);
         }
     }
@@ -56,15 +57,22 @@ public:
     }
 
     // The component whose own density is highest at colour, whatever the components' weights:
-    // GrabCut assigns a colour to a component so.
+    // GrabCut assigns a colour to a component so. Compared as logarithms, without an exp per
+    // component; a density too small for a double counts as none, as it does in Density.
     int Likeliest(const cv::Vec3d& colour) const {
+        constexpr double kSmallestLog = -745.0;  // exp of less is 0 in a double
         int best = 0;
-        double bestDensity = 0;
+        double bestLog = kSmallestLog;
         for (int k = 0; k < kComponents; ++k) {
-            const double density = Density(k, colour);
-            if (density > bestDensity) {
+            const Component& c = m_components[k];
+            if (c.weight <= 0) {
+                continue;
+            }
+            const cv::Vec3d d = colour - c.mean;
+            const double logDensity = c.logScale - 0.5 * d.dot(c.inverse * d);
+            if (logDensity > bestLog) {
                 best = k;
-                bestDensity = density;
+                bestLog = logDensity;
             }
         }
         return best;
@@ -74,6 +82,7 @@ private:
     struct Component {
         double weight = 0;
         double scale = 0;
+        double logScale = 0;
         cv::Vec3d mean;
         cv::Matx33d inverse;
     };

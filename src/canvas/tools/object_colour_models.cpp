@@ -4,6 +4,7 @@
 #include "canvas/tools/object_colour_models.h"
 
 #include "canvas/tools/colour_mixture.h"
+#include "canvas/tools/parallel_items.h"
 
 #include <array>
 #include <cmath>
@@ -13,6 +14,7 @@ namespace velmora {
 namespace {
 
 constexpr int kComponents = ColourMixture::kComponents;
+constexpr std::size_t kParts = 8;  // parts of the sample learnt from at once
 
 // Sums of one side's samples per component, turned into a model row at the end.
 class MixtureSums {
@@ -23,6 +25,15 @@ public:
         m_products[component] += (c * c.t()) * weight;
         m_counts[component] += weight;
         m_total += weight;
+    }
+
+    void Add(const MixtureSums& other) {
+        for (int k = 0; k < kComponents; ++k) {
+            m_sums[k] += other.m_sums[k];
+            m_products[k] += other.m_products[k];
+            m_counts[k] += other.m_counts[k];
+        }
+        m_total += other.m_total;
     }
 
     bool Empty() const { return m_total == 0; }
@@ -115,11 +126,26 @@ void ObjectColourModels::Learn(const cv::Mat& mask, const std::vector<int>& colu
     }
     const std::array<ColourMixture, 2> mixtures{ColourMixture(m_background),
                                                 ColourMixture(m_object)};
-    for (std::size_t i = 0; i < m_colours.size(); ++i) {
-        const cv::Vec3f& colour = m_colours[i];
-        const int side = m_isObject[i];
-        sums[side].Add(mixtures[side].Likeliest(cv::Vec3d(colour[0], colour[1], colour[2])), colour,
-                       m_weights[i]);
+    // The samples in a fixed number of parts on all cores, their sums added up in order: the
+    // same models whatever the number of cores.
+    std::array<std::array<MixtureSums, 2>, kParts> partSums;
+    ForEachItemInParallel(
+        kParts,
+        [&](std::size_t part) {
+            const std::size_t begin = part * m_colours.size() / kParts;
+            const std::size_t end = (part + 1) * m_colours.size() / kParts;
+            for (std::size_t i = begin; i < end; ++i) {
+                const cv::Vec3f& colour = m_colours[i];
+                const int side = m_isObject[i];
+                partSums[part][side].Add(
+                    mixtures[side].Likeliest(cv::Vec3d(colour[0], colour[1], colour[2])), colour,
+                    m_weights[i]);
+            }
+        },
+        [] {});
+    for (const std::array<MixtureSums, 2>& part : partSums) {
+        sums[0].Add(part[0]);
+        sums[1].Add(part[1]);
     }
     if (!sums[0].Empty()) {
         m_background = sums[0].Model();

@@ -14,6 +14,7 @@
 #include "canvas/tools/object_select.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include <opencv2/imgproc.hpp>
@@ -21,6 +22,7 @@
 #include "canvas/tools/object_colour_models.h"
 #include "canvas/tools/object_colour_table.h"
 #include "canvas/tools/object_graph_cut.h"
+#include "canvas/tools/parallel_items.h"
 
 namespace velmora {
 
@@ -71,10 +73,10 @@ cv::Mat CutInBox(const cv::Mat& working, const cv::Rect& inner, const std::vecto
     cv::Mat mask(working.size(), CV_8UC1, cv::Scalar(cv::GC_BGD));
     mask(inner).setTo(cv::GC_PR_FGD);
     EnsureBackground(mask);
+    ObjectGraphCut graph(working, mask, smoothness);
     for (int done = 0; done < kIterations; ++done) {
         models.Learn(mask, column, row);
-        CutWithModels(working, mask, ColourMixture(models.Background()),
-                      ColourMixture(models.Object()), smoothness);
+        graph.Cut(mask, ColourMixture(models.Background()), ColourMixture(models.Object()), true);
         progress.Step(done + 1, total);
     }
     return mask;
@@ -131,18 +133,46 @@ public:
         m_band = grown != shrunk;
     }
 
+    // The tiles of a stripe are labelled on all cores, their budget spent in order, then cut on
+    // all cores: each label and each cut depends on its own tile alone, so the result is the
+    // same whichever core did what.
     void Run(const ObjectRow& onRow) {
         cv::Mat stripe;
+        std::vector<TileLabels> tiles;
         for (int top = 0; top < m_inner.height; top += kTileSide) {
             const int height = std::min(kTileSide, m_inner.height - top);
-            stripe.create(height, m_inner.width, CV_8UC1);
+            tiles.clear();
             for (int left = 0; left < m_inner.width; left += kTileSide) {
-                const cv::Rect tile(m_inner.x + left, m_inner.y + top,
-                                    std::min(kTileSide, m_inner.width - left), height);
-                cv::Mat objectPart = Tile(tile) & 1;
-                objectPart.copyTo(stripe(cv::Rect(left, 0, tile.width, tile.height)));
-                m_progress.Step(kIterations + ++m_tilesDone, TotalWork(m_inner));
+                tiles.emplace_back();
+                tiles.back().tile = cv::Rect(m_inner.x + left, m_inner.y + top,
+                                             std::min(kTileSide, m_inner.width - left), height);
             }
+            ForEachItemInParallel(
+                tiles.size(), [&](std::size_t i) { Label(tiles[i]); }, [] {});
+            for (TileLabels& tile : tiles) {
+                tile.cut = tile.unsure && m_refined < kRefineBudgetPixels;
+                if (tile.cut) {
+                    m_refined += static_cast<double>(tile.wide.area());
+                }
+            }
+            ForEachItemInParallel(
+                tiles.size(),
+                [&](std::size_t i) {
+                    TileLabels& tile = tiles[i];
+                    if (tile.cut) {
+                        CutWithModels(m_image(tile.wide), tile.mask, m_backgroundModel,
+                                      m_objectModel, m_smoothness);
+                    }
+                    ++m_tilesDone;
+                },
+                [&] { m_progress.Step(kIterations + m_tilesDone, TotalWork(m_inner)); });
+            stripe.create(height, m_inner.width, CV_8UC1);
+            for (const TileLabels& tile : tiles) {
+                const cv::Mat objectPart = tile.mask(tile.back) & 1;
+                objectPart.copyTo(stripe(cv::Rect(tile.wide.x + tile.back.x - m_inner.x, 0,
+                                                  tile.back.width, tile.back.height)));
+            }
+            m_progress.Step(kIterations + m_tilesDone, TotalWork(m_inner));
             for (int y = 0; y < height; ++y) {
                 onRow(top + y, stripe.ptr<std::uint8_t>(y));
             }
@@ -150,8 +180,20 @@ public:
     }
 
 private:
-    // The GrabCut labels of tile, which lies inside the box.
-    cv::Mat Tile(const cv::Rect& tile) {
+    // A tile of the box, its GrabCut labels with its surroundings (wide), the tile's own part
+    // of them (back), whether any of that part is unsure, and whether it is to be cut.
+    struct TileLabels {
+        cv::Rect tile;
+        cv::Rect wide;
+        cv::Rect back;
+        cv::Mat mask;
+        bool unsure = false;
+        bool cut = false;
+    };
+
+    // The labels of the tile before its cut.
+    void Label(TileLabels& labels) const {
+        const cv::Rect& tile = labels.tile;
         const cv::Rect wide =
             cv::Rect(tile.x - kTileContext, tile.y - kTileContext, tile.width + 2 * kTileContext,
                      tile.height + 2 * kTileContext) &
@@ -186,11 +228,10 @@ private:
                 }
             }
         }
-        if (unsure && m_refined < kRefineBudgetPixels) {
-            m_refined += static_cast<double>(wide.area());
-            CutWithModels(m_image(wide), mask, m_backgroundModel, m_objectModel, m_smoothness);
-        }
-        return mask(back);
+        labels.wide = wide;
+        labels.back = back;
+        labels.mask = mask;
+        labels.unsure = unsure;
     }
 
     const cv::Mat& m_image;
@@ -206,7 +247,7 @@ private:
     cv::Mat m_band;        // reduced pixels where a pixel's colour may overrule the reduced result
     double m_refined = 0;  // full-size pixels cut so far
     Progress& m_progress;
-    std::int64_t m_tilesDone = 0;
+    std::atomic<std::int64_t> m_tilesDone = 0;
 };
 
 // An even sample of the part around of the picture for the colour models: the box more densely
