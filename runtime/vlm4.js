@@ -103,8 +103,9 @@ function decodeMap(text) {
 }
 
 // The area's samples as an SVG path of rectangles in sample units; rows with the same runs
-// share one rectangle, so plain shapes give short paths.
-function areaPath(map, area) {
+// share one rectangle, so plain shapes give short paths. A step per row, so that a large area
+// can be worked on in pieces; the path is the generator's value.
+function* areaPath(map, area) {
   const b = area * 4;
   const [x0, y0, x1, y1] = map.boxes.subarray(b, b + 4);
   let d = '';
@@ -129,9 +130,40 @@ function areaPath(map, area) {
       for (let i = 0; i < runs.length; i += 2) open.push([runs[i], runs[i + 1], y]);
       openKey = key;
     }
+    yield;
   }
   close(y1 + 1);
   return d;
+}
+
+// Work for later, done while the page is idle in slices of a few milliseconds, so that input
+// never waits long behind it. A job is called with the time its slice ends and returns true
+// when done; otherwise it goes on in the next slice.
+const kSliceMs = 6;
+const idleJobs = [];
+let idleQueued = false;
+const whenIdle = (job) => {
+  idleJobs.push(job);
+  if (!idleQueued) queueIdle();
+};
+function queueIdle() {
+  idleQueued = true;
+  if (window.requestIdleCallback) requestIdleCallback(runIdle, { timeout: 500 });
+  else setTimeout(runIdle, 20);
+}
+function runIdle(deadline) {
+  idleQueued = false;
+  const room = deadline && !deadline.didTimeout ? deadline.timeRemaining() : kSliceMs;
+  const end = performance.now() + Math.max(1, Math.min(kSliceMs, room));
+  while (idleJobs.length && performance.now() < end) {
+    try {
+      if (idleJobs[0](end)) idleJobs.shift();
+    } catch (e) {
+      idleJobs.shift();
+      report('preparing effects', e);
+    }
+  }
+  if (idleJobs.length) queueIdle();
 }
 
 function el(tag, className, parent) {
@@ -222,28 +254,86 @@ function pixelFilter(opts) {
   return id;
 }
 
-// The filtered copy, clipped to the area (or all but it) and cut to what is visible of the
-// picture, so that the filter never works on more pixels than are shown.
+// A copy of the picture at its shown size, cut by a box.
+function copyIn(pic, box) {
+  const image = picture(pic.img.currentSrc || pic.img.src, '', box);
+  image.decoding = 'sync';
+  return image;
+}
+
+// Filtered copies kept in the page, hidden, at most this many when none of them shows.
+const kKeptCopies = 6;
+
+// The picture filtered, on one side of an area: all of it where the area is (the area's box
+// cut to the area's shape), or all but it (what is visible of the picture, the area's box over
+// it showing the area's own pixels cut to its shape), cut to what is visible of the picture.
+// Copies stay in the page between uses, hidden, in layers of their own: the browser keeps their
+// pixels filtered, and showing them again draws nothing anew but the area's box. One per
+// filter and side, more when more show at once; the least recently shown go first.
+function pixelCopy(pic, filter, outside) {
+  const key = `${filter}${outside ? '-' : '+'}`;
+  const found = pic.copies.find((p) => p.key === key && !p.busy);
+  if (found) return found;
+  const box = el('div', 'vlm4-filtered vlm4-idle', pic.clip);
+  const image = copyIn(pic, box);
+  // On the image itself the filter is drawn with it; on a box around it, the box is drawn
+  // aside first.
+  image.style.filter = `url(#${filter})`;
+  const hole = outside ? el('div', 'vlm4-hole', box) : null;
+  const holeImage = hole && copyIn(pic, hole);
+  const shaped = outside ? holeImage : image;
+  let area = 0;
+  const c = {
+    key,
+    busy: false,
+    show(a) {
+      this.busy = true;
+      pic.copies.splice(pic.copies.indexOf(this), 1);
+      pic.copies.push(this);
+      box.className = 'vlm4-filtered vlm4-pixels' + (outside ? ' vlm4-background' : '');
+      if (a !== area) shaped.style.clipPath = `url(#${pic.clipId(a)})`;
+      area = a;
+    },
+    hide() {
+      box.className = 'vlm4-filtered vlm4-idle';
+      this.busy = false;
+    },
+    remove() {
+      box.remove();
+    },
+    place(f) {
+      const src = pic.img.currentSrc || pic.img.src;
+      for (const e of [image, holeImage]) if (e && e.getAttribute('src') !== src) e.src = src;
+      const b = pic.map.boxes.subarray(area * 4, area * 4 + 4);
+      const [sx, sy] = [2 * f.sx, 2 * f.sy];
+      const v = f.visible;
+      const inner = [Math.max(v.x0, Math.floor(b[0] * sx)), Math.max(v.y0, Math.floor(b[1] * sy)),
+        Math.min(v.x1, Math.ceil((b[2] + 1) * sx)), Math.min(v.y1, Math.ceil((b[3] + 1) * sy))];
+      const [x0, y0, x1, y1] = outside ? [v.x0, v.y0, v.x1, v.y1] : inner;
+      put(box, x0, y0, Math.max(0, x1 - x0), Math.max(0, y1 - y0));
+      put(image, -x0, -y0, f.w, f.h);
+      if (hole) {
+        put(hole, inner[0] - x0, inner[1] - y0, Math.max(0, inner[2] - inner[0]), Math.max(0, inner[3] - inner[1]));
+        put(holeImage, -inner[0], -inner[1], f.w, f.h);
+      }
+    },
+  };
+  pic.copies.push(c);
+  let spare = pic.copies.length - kKeptCopies;
+  for (const old of pic.copies.filter((p) => !p.busy && p !== c)) {
+    if (spare-- <= 0) break;
+    old.remove();
+    pic.copies.splice(pic.copies.indexOf(old), 1);
+  }
+  return c;
+}
+
 function pixelEffect(pic, opts, area, outside) {
   const filter = pixelFilter(opts || {});
   if (!filter) return null;
-  const box = el('div', 'vlm4-pixels' + (outside ? ' vlm4-background' : ''), pic.clip);
-  const copy = picture(pic.img.currentSrc || pic.img.src, '', box);
-  box.style.filter = `url(#${filter})`;
-  copy.style.clipPath = `url(#${pic.clipId(area, outside)})`;
-  const b = pic.map.boxes.subarray(area * 4, area * 4 + 4);
-  return {
-    node: box,
-    place(f) {
-      const [sx, sy] = [2 * f.sx, 2 * f.sy];
-      const v = f.visible;
-      const [x0, y0, x1, y1] = outside ? [v.x0, v.y0, v.x1, v.y1] : [Math.max(v.x0, Math.floor(b[0] * sx)),
-        Math.max(v.y0, Math.floor(b[1] * sy)), Math.min(v.x1, Math.ceil((b[2] + 1) * sx)),
-        Math.min(v.y1, Math.ceil((b[3] + 1) * sy))];
-      put(box, x0, y0, Math.max(0, x1 - x0), Math.max(0, y1 - y0));
-      put(copy, -x0, -y0, f.w, f.h);
-    },
-  };
+  const c = pixelCopy(pic, filter, outside);
+  c.show(area);
+  return { place: (f) => c.place(f), stop: () => c.hide() };
 }
 
 // Shapes of a balloon whose body is the box w x h at (0, 0), pointing at (tx, ty); each is
@@ -516,6 +606,8 @@ function outlinePath(map, area) {
 }
 
 const kDoubleClickMs = 500;
+// A scroll or a resize is over when nothing has moved for this long.
+const kRestMs = 150;
 
 class Picture {
   constructor(img, data) {
@@ -526,9 +618,10 @@ class Picture {
     if ((img.srcset || img.parentNode.nodeName === 'PICTURE') && size[0] > 0 && size[1] > 0) this.full = size;
     this.areas = new Map();
     this.clips = new Map();
+    this.copies = [];
     this.areaElements = new Map();
     // over, clicked: the running { area, effects }.
-    Object.assign(this, { over: null, clicked: null, inside: false, touchHover: false, music: null, warned: new Set() });
+    Object.assign(this, { over: null, clicked: null, inside: false, prepared: false, touchHover: false, music: null, warned: new Set() });
     const names = new Map();
     const scale = this.frame().sx;
     for (const c of Array.isArray(data.colors) ? data.colors : []) {
@@ -575,6 +668,31 @@ class Picture {
     this.clip = el('div', 'vlm4-clip', this.layer);
     this.addAreaElements(names);
     this.placeLayer();
+  }
+
+  // The first time the pointer (or the focus) comes onto the picture, and only then, since
+  // most visits to a page never hover: the filtered copies that pixel effects will show, which
+  // the browser then draws aside, and, while the page is idle, a few rows at a time, the shapes
+  // of the areas they show on, so that entering an area only shows them.
+  prepare() {
+    if (this.prepared) return;
+    this.prepared = true;
+    const shapes = new Set();
+    let f = null;
+    for (const [area, p] of this.areas) {
+      for (const e of kEvents) {
+        for (const outside of [false, true]) {
+          const filter = pixelFilter((p[e] || {})[outside ? 'background' : 'area'] || {});
+          if (!filter) continue;
+          shapes.add(area);
+          const key = `${filter}${outside ? '-' : '+'}`;
+          if (this.copies.length < kKeptCopies && !this.copies.some((c) => c.key === key)) {
+            pixelCopy(this, filter, outside).place(f || (f = this.placeLayer()));
+          }
+        }
+      }
+    }
+    for (const area of shapes) whenIdle((end) => !!this.clipId(area, end));
   }
 
   // A focusable element over each area with effects, in reading order (by its first sample).
@@ -640,28 +758,29 @@ class Picture {
     return x < 0 || y < 0 || x >= f.width || y >= f.height ? 0 : this.areaAt(x, y);
   }
 
-  // A clip path in units of the picture's box: sample i covers pixels 2i and 2i + 1.
-  clipId(area, outside) {
-    const key = outside ? -area : area;
-    if (!this.clips.has(key)) {
-      const id = `vlm4-c${++uid}`;
-      const clip = svgEl('clipPath', { id, clipPathUnits: 'objectBoundingBox' }, defsRoot());
-      const m = this.map;
-      const f = this.frame();
-      const whole = outside ? `M0 0H${f.width / 2}V${f.height / 2}H0z` : '';
-      svgEl('path', {
-        d: whole + areaPath(m, area),
-        'clip-rule': 'evenodd',
-        transform: `scale(${2 / f.width} ${2 / f.height})`,
-      }, clip);
-      this.clips.set(key, id);
+  // A clip path of the area in units of the picture's box: sample i covers pixels 2i and
+  // 2i + 1. Given the time to stop at (performance.now()), it may be left half built: null.
+  clipId(area, end = Infinity) {
+    let clip = this.clips.get(area);
+    if (!clip) this.clips.set(area, (clip = { id: '', steps: areaPath(this.map, area) }));
+    while (!clip.id) {
+      const step = clip.steps.next();
+      if (step.done) {
+        clip.id = `vlm4-c${++uid}`;
+        const f = this.frame();
+        svgEl('path', { d: step.value, transform: `scale(${2 / f.width} ${2 / f.height})` },
+          svgEl('clipPath', { id: clip.id, clipPathUnits: 'objectBoundingBox' }, defsRoot()));
+      } else if (performance.now() >= end) {
+        return null;
+      }
     }
-    return this.clips.get(key);
+    return clip.id;
   }
 
   // Touch pointers enter and leave with every tap: onDown handles taps.
   onEnter(e) {
     if (e.pointerType === 'touch') return;
+    this.prepare();
     this.inside = true;
     this.playMusic();
   }
@@ -675,6 +794,7 @@ class Picture {
     // A tap shows the area's over effects until the next tap elsewhere.
     for (const p of pictures) if (p !== this && p.touchHover) p.leave();
     this.touchHover = this.inside = true;
+    this.prepare();
     this.playMusic();
     this.hover(this.areaAtClient(e.clientX, e.clientY));
   }
@@ -727,6 +847,7 @@ class Picture {
     if (this.ring) this.ring.remove();
     this.ring = null;
     if (area) {
+      this.prepare();
       const f = this.frame();
       this.ring = svgEl('svg', { class: 'vlm4-focus', 'aria-hidden': 'true', preserveAspectRatio: 'none',
         viewBox: `0 0 ${f.width / 2} ${f.height / 2}` }, this.layer);
@@ -832,9 +953,22 @@ class Picture {
 
   replace() {
     const effects = [this.over, this.clicked].flatMap((g) => (g ? g.effects : []));
-    if (!effects.length) return;
-    const f = this.placeLayer();
-    for (const fx of effects) fx.place(f);
+    if (effects.length) {
+      const f = this.placeLayer();
+      for (const fx of effects) fx.place(f);
+    }
+    // Hidden copies follow once the page has come to rest, so that they are drawn for the new
+    // view before they show, and not in every frame of a scroll.
+    if (!this.copies.some((c) => !c.busy)) return;
+    clearTimeout(this.restTimer);
+    this.restTimer = setTimeout(() => whenIdle(() => {
+      const idle = this.copies.filter((c) => !c.busy);
+      if (idle.length) {
+        const f = this.placeLayer();
+        for (const c of idle) c.place(f);
+      }
+      return true;
+    }), kRestMs);
   }
 
   playMusic() {

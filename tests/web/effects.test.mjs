@@ -471,3 +471,60 @@ describe('effects on an exported page', { skip: skip || false }, () => {
         });
     }
 });
+
+// Two areas side by side with the same background effect: the page keeps the filtered copy of
+// the picture between uses, so each entry must move its cut-out to the area entered.
+describe('one background effect shared by two areas', { skip: skip || false }, () => {
+    let folder;
+    let page;
+    let browser;
+    const darker = (rgb) => Array(3).fill(0.2126 * rgb[0] + 0.7152 * rgb[1] + 0.0722 * rgb[2] - 50);
+
+    before(async () => {
+        folder = tempFolder('shared');
+        const over = { background_brightness: -50, background_grayscale: 1 };
+        const project = makeProject(path.join(folder, 'project'), {
+            width: 160, height: 80, colour, rects: { left: [0, 0, 80, 80], right: [80, 0, 80, 80] },
+            areas: { left: { over }, right: { over } },
+        });
+        page = exportPage(project, path.join(folder, 'site', 'shared.html'));
+        browser = await launchBrowser();
+    });
+
+    after(async () => {
+        await browser?.close();
+        if (folder) fs.rmSync(folder, { recursive: true, force: true });
+    });
+
+    it('leaves the entered area as it is and darkens the other, entry after entry', async () => {
+        const context = await browser.newContext({ viewport: { width: 600, height: 400 }, reducedMotion: 'reduce' });
+        const p = await openPage(context, page);
+        try {
+            const clip = await p.evaluate(() => {
+                const r = document.images[0].getBoundingClientRect();
+                return { x: Math.round(r.left), y: Math.round(r.top), width: 160, height: 80 };
+            });
+            await p.mouse.move(clip.x + 300, clip.y + 200);
+            const before = decodePng(await p.screenshot({ clip }));
+            for (const [name, ax] of [['left', 40], ['right', 120], ['', -1], ['left', 40]]) {
+                await p.mouse.move(...(ax < 0 ? [clip.x + 300, clip.y + 200] : await pixelPoint(p, ax, 40)));
+                const during = decodePng(await p.screenshot({ clip }));
+                let wrong = '';
+                for (let y = 0; y < 80 && !wrong; y++) {
+                    for (let x = 0; x < 160 && !wrong; x++) {
+                        if (Math.abs(x - ax) < 16 && Math.abs(y - 40) < 24) continue;
+                        const was = before.pixel(x, y);
+                        const inside = ax >= 0 && (x < 80) === (ax < 80);
+                        const want = ax < 0 || inside ? was : darker(was).map((v) => Math.max(0, Math.min(255, v)));
+                        const got = during.pixel(x, y);
+                        if (got.some((v, i) => Math.abs(v - want[i]) > 3)) wrong = `(${x}, ${y}) want ${want.map(Math.round)} got ${got}`;
+                    }
+                }
+                assert.equal(wrong, '', `pointer on ${name || 'nothing'}`);
+                assert.equal((await shown(p)).pixels, ax < 0 ? 0 : 1);
+            }
+        } finally {
+            await context.close();
+        }
+    });
+});
