@@ -66,21 +66,25 @@ function hexByte(text, at) {
   return hi >= 0 && lo >= 0 ? hi * 16 + lo : -1;
 }
 
-// One byte per sample, and every area's box in samples (minX, minY, maxX, maxY; maxX < 0 when
-// absent).
-function decodeMap(text) {
+// The map read: every area's box in samples (minX, minY, maxX, maxY; maxX < 0 when absent)
+// and its first sample in reading order (-1 when absent), and room for one byte per sample.
+// The bytes are written by fill(end), rows at a time until performance.now() reaches end,
+// which tells whether all are: writing them touches megabytes of new memory, too slow for the
+// page's loading on a large picture.
+function readMap(text) {
   const rowTexts = String(text).split(' ');
   if (rowTexts[rowTexts.length - 1] === '') rowTexts.pop();
   const rows = rowTexts.length;
   let cols = 0;
-  const first = rowTexts.find((row) => row.length) || '';
-  for (let at = 0; at + 4 <= first.length; at += 4) cols += Math.max(0, Math.min(254, hexByte(first, at + 2)));
+  const top = rowTexts.find((row) => row.length) || '';
+  for (let at = 0; at + 4 <= top.length; at += 4) cols += Math.max(0, Math.min(254, hexByte(top, at + 2)));
   const cells = new Uint8Array(rows * cols);
   const boxes = new Int32Array(256 * 4);
   for (let a = 0; a < 256; a++) boxes.set([cols, rows, -1, -1], a * 4);
-  for (let y = 0; y < rows; y++) {
+  const first = new Int32Array(256).fill(-1);
+  // Calls piece(value, y, start, end) for each piece of a row that covers samples.
+  const eachPiece = (y, piece) => {
     const row = rowTexts[y];
-    const base = y * cols;
     let x = 0;
     for (let at = 0; at + 4 <= row.length && x < cols; at += 4) {
       const value = hexByte(row, at);
@@ -88,18 +92,38 @@ function decodeMap(text) {
       if (value < 0 || count < 0) break; // a damaged row keeps what was read
       if (count === 255) count = 254;
       const end = Math.min(x + count, cols);
-      if (value && end > x) {
-        cells.fill(value, base + x, base + end);
-        const b = value * 4;
-        boxes[b] = Math.min(boxes[b], x);
-        boxes[b + 1] = Math.min(boxes[b + 1], y);
-        boxes[b + 2] = Math.max(boxes[b + 2], end - 1);
-        boxes[b + 3] = y;
-      }
+      if (value && end > x) piece(value, y, x, end);
       x = end;
     }
-  }
-  return { rows, cols, cells, boxes };
+  };
+  const note = (value, y, x, end) => {
+    const b = value * 4;
+    if (first[value] < 0) first[value] = y * cols + x;
+    boxes[b] = Math.min(boxes[b], x);
+    boxes[b + 1] = Math.min(boxes[b + 1], y);
+    boxes[b + 2] = Math.max(boxes[b + 2], end - 1);
+    boxes[b + 3] = y;
+  };
+  for (let y = 0; y < rows; y++) eachPiece(y, note);
+  let filled = 0;
+  const write = (value, y, x, end) => cells.fill(value, y * cols + x, y * cols + end);
+  const fill = (end) => {
+    while (filled < rows) {
+      eachPiece(filled++, write);
+      if (performance.now() >= end) break;
+    }
+    map.ready = filled === rows;
+    return map.ready;
+  };
+  const map = { rows, cols, cells, boxes, first, ready: !rows, fill };
+  return map;
+}
+
+// One byte per sample, and the areas' boxes and first samples.
+function decodeMap(text) {
+  const map = readMap(text);
+  map.fill(Infinity);
+  return map;
 }
 
 // The area's samples as an SVG path of rectangles in sample units; rows with the same runs
@@ -612,7 +636,7 @@ const kRestMs = 150;
 class Picture {
   constructor(img, data) {
     this.img = img;
-    this.map = decodeMap(data.Map);
+    this.map = readMap(data.Map);
     // In several widths (srcset, <picture>), the map is at the size of width and height.
     const size = ['width', 'height'].map((k) => Number(img.getAttribute(k)));
     if ((img.srcset || img.parentNode.nodeName === 'PICTURE') && size[0] > 0 && size[1] > 0) this.full = size;
@@ -668,6 +692,8 @@ class Picture {
     this.clip = el('div', 'vlm4-clip', this.layer);
     this.addAreaElements(names);
     this.placeLayer();
+    // The map's samples, while the page is idle; the first look at them does what is left.
+    if (!this.map.ready) whenIdle((end) => this.map.fill(end));
   }
 
   // The first time the pointer (or the focus) comes onto the picture, and only then, since
@@ -698,11 +724,7 @@ class Picture {
   // A focusable element over each area with effects, in reading order (by its first sample).
   addAreaElements(names) {
     const m = this.map;
-    const first = (a) => {
-      const y = m.boxes[a * 4 + 1];
-      const row = m.cells.subarray(y * m.cols, (y + 1) * m.cols);
-      return y * m.cols + row.indexOf(a);
-    };
+    const first = (a) => m.first[a];
     const list = [...this.areas.keys()].filter((a) => m.boxes[a * 4 + 2] >= 0 && kEvents.some((e) => has(this.areas.get(a)[e])));
     list.sort((a, b) => first(a) - first(b));
     if (!list.length) return;
@@ -748,6 +770,7 @@ class Picture {
 
   areaAt(x, y) {
     const m = this.map;
+    if (!m.ready) m.fill(Infinity);
     return x < 0 || y < 0 || x >> 1 >= m.cols || y >> 1 >= m.rows ? 0 : m.cells[(y >> 1) * m.cols + (x >> 1)];
   }
 
@@ -763,6 +786,7 @@ class Picture {
   clipId(area, end = Infinity) {
     let clip = this.clips.get(area);
     if (!clip) this.clips.set(area, (clip = { id: '', steps: areaPath(this.map, area) }));
+    if (!this.map.ready && !this.map.fill(end)) return null;
     while (!clip.id) {
       const step = clip.steps.next();
       if (step.done) {
@@ -851,6 +875,7 @@ class Picture {
       const f = this.frame();
       this.ring = svgEl('svg', { class: 'vlm4-focus', 'aria-hidden': 'true', preserveAspectRatio: 'none',
         viewBox: `0 0 ${f.width / 2} ${f.height / 2}` }, this.layer);
+      if (!this.map.ready) this.map.fill(Infinity);
       const d = outlinePath(this.map, area);
       for (const c of ['vlm4-ring-under', 'vlm4-ring']) svgEl('path', { d, class: c }, this.ring);
     }
