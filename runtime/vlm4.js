@@ -82,9 +82,14 @@ function readMap(text) {
   const boxes = new Int32Array(256 * 4);
   for (let a = 0; a < 256; a++) boxes.set([cols, rows, -1, -1], a * 4);
   const first = new Int32Array(256).fill(-1);
-  // Calls piece(value, y, start, end) for each piece of a row that covers samples.
-  const eachPiece = (y, piece) => {
+  // The pieces that cover samples, as value, start and end; row y's from pieces[rowStart[y]]
+  // on. A piece takes at least four characters of the text.
+  let pieces = new (cols < 65536 ? Uint16Array : Int32Array)(3 * ((String(text).length >> 2) + 1));
+  const rowStart = new Int32Array(rows + 1);
+  let n = 0;
+  for (let y = 0; y < rows; y++) {
     const row = rowTexts[y];
+    rowStart[y] = n;
     let x = 0;
     for (let at = 0; at + 4 <= row.length && x < cols; at += 4) {
       const value = hexByte(row, at);
@@ -92,27 +97,30 @@ function readMap(text) {
       if (value < 0 || count < 0) break; // a damaged row keeps what was read
       if (count === 255) count = 254;
       const end = Math.min(x + count, cols);
-      if (value && end > x) piece(value, y, x, end);
+      if (value && end > x) {
+        const b = value * 4;
+        if (first[value] < 0) first[value] = y * cols + x;
+        boxes[b] = Math.min(boxes[b], x);
+        boxes[b + 1] = Math.min(boxes[b + 1], y);
+        boxes[b + 2] = Math.max(boxes[b + 2], end - 1);
+        boxes[b + 3] = y;
+        pieces[n++] = value;
+        pieces[n++] = x;
+        pieces[n++] = end;
+      }
       x = end;
     }
-  };
-  const note = (value, y, x, end) => {
-    const b = value * 4;
-    if (first[value] < 0) first[value] = y * cols + x;
-    boxes[b] = Math.min(boxes[b], x);
-    boxes[b + 1] = Math.min(boxes[b + 1], y);
-    boxes[b + 2] = Math.max(boxes[b + 2], end - 1);
-    boxes[b + 3] = y;
-  };
-  for (let y = 0; y < rows; y++) eachPiece(y, note);
+  }
+  rowStart[rows] = n;
   let filled = 0;
-  const write = (value, y, x, end) => cells.fill(value, y * cols + x, y * cols + end);
   const fill = (end) => {
     while (filled < rows) {
-      eachPiece(filled++, write);
+      const y = filled++;
+      for (let i = rowStart[y]; i < rowStart[y + 1]; i += 3) cells.fill(pieces[i], y * cols + pieces[i + 1], y * cols + pieces[i + 2]);
       if (performance.now() >= end) break;
     }
     map.ready = filled === rows;
+    if (map.ready) pieces = null;
     return map.ready;
   };
   const map = { rows, cols, cells, boxes, first, ready: !rows, fill };
