@@ -66,21 +66,30 @@ function hexByte(text, at) {
   return hi >= 0 && lo >= 0 ? hi * 16 + lo : -1;
 }
 
-// One byte per sample, and every area's box in samples (minX, minY, maxX, maxY; maxX < 0 when
-// absent).
-function decodeMap(text) {
+// The map read: every area's box in samples (minX, minY, maxX, maxY; maxX < 0 when absent)
+// and its first sample in reading order (-1 when absent), and room for one byte per sample.
+// The bytes are written by fill(end), rows at a time until performance.now() reaches end,
+// which tells whether all are: writing them touches megabytes of new memory, too slow for the
+// page's loading on a large picture.
+function readMap(text) {
   const rowTexts = String(text).split(' ');
   if (rowTexts[rowTexts.length - 1] === '') rowTexts.pop();
   const rows = rowTexts.length;
   let cols = 0;
-  const first = rowTexts.find((row) => row.length) || '';
-  for (let at = 0; at + 4 <= first.length; at += 4) cols += Math.max(0, Math.min(254, hexByte(first, at + 2)));
+  const top = rowTexts.find((row) => row.length) || '';
+  for (let at = 0; at + 4 <= top.length; at += 4) cols += Math.max(0, Math.min(254, hexByte(top, at + 2)));
   const cells = new Uint8Array(rows * cols);
   const boxes = new Int32Array(256 * 4);
   for (let a = 0; a < 256; a++) boxes.set([cols, rows, -1, -1], a * 4);
+  const first = new Int32Array(256).fill(-1);
+  // The pieces that cover samples, as value, start and end; row y's from pieces[rowStart[y]]
+  // on. A piece takes at least four characters of the text.
+  let pieces = new (cols < 65536 ? Uint16Array : Int32Array)(3 * ((String(text).length >> 2) + 1));
+  const rowStart = new Int32Array(rows + 1);
+  let n = 0;
   for (let y = 0; y < rows; y++) {
     const row = rowTexts[y];
-    const base = y * cols;
+    rowStart[y] = n;
     let x = 0;
     for (let at = 0; at + 4 <= row.length && x < cols; at += 4) {
       const value = hexByte(row, at);
@@ -89,22 +98,46 @@ function decodeMap(text) {
       if (count === 255) count = 254;
       const end = Math.min(x + count, cols);
       if (value && end > x) {
-        cells.fill(value, base + x, base + end);
         const b = value * 4;
+        if (first[value] < 0) first[value] = y * cols + x;
         boxes[b] = Math.min(boxes[b], x);
         boxes[b + 1] = Math.min(boxes[b + 1], y);
         boxes[b + 2] = Math.max(boxes[b + 2], end - 1);
         boxes[b + 3] = y;
+        pieces[n++] = value;
+        pieces[n++] = x;
+        pieces[n++] = end;
       }
       x = end;
     }
   }
-  return { rows, cols, cells, boxes };
+  rowStart[rows] = n;
+  let filled = 0;
+  const fill = (end) => {
+    while (filled < rows) {
+      const y = filled++;
+      for (let i = rowStart[y]; i < rowStart[y + 1]; i += 3) cells.fill(pieces[i], y * cols + pieces[i + 1], y * cols + pieces[i + 2]);
+      if (performance.now() >= end) break;
+    }
+    map.ready = filled === rows;
+    if (map.ready) pieces = null;
+    return map.ready;
+  };
+  const map = { rows, cols, cells, boxes, first, ready: !rows, fill };
+  return map;
+}
+
+// One byte per sample, and the areas' boxes and first samples.
+function decodeMap(text) {
+  const map = readMap(text);
+  map.fill(Infinity);
+  return map;
 }
 
 // The area's samples as an SVG path of rectangles in sample units; rows with the same runs
-// share one rectangle, so plain shapes give short paths.
-function areaPath(map, area) {
+// share one rectangle, so plain shapes give short paths. A step per row, so that a large area
+// can be worked on in pieces; the path is the generator's value.
+function* areaPath(map, area) {
   const b = area * 4;
   const [x0, y0, x1, y1] = map.boxes.subarray(b, b + 4);
   let d = '';
@@ -129,9 +162,40 @@ function areaPath(map, area) {
       for (let i = 0; i < runs.length; i += 2) open.push([runs[i], runs[i + 1], y]);
       openKey = key;
     }
+    yield;
   }
   close(y1 + 1);
   return d;
+}
+
+// Work for later, done while the page is idle in slices of a few milliseconds, so that input
+// never waits long behind it. A job is called with the time its slice ends and returns true
+// when done; otherwise it goes on in the next slice.
+const kSliceMs = 6;
+const idleJobs = [];
+let idleQueued = false;
+const whenIdle = (job) => {
+  idleJobs.push(job);
+  if (!idleQueued) queueIdle();
+};
+function queueIdle() {
+  idleQueued = true;
+  if (window.requestIdleCallback) requestIdleCallback(runIdle, { timeout: 500 });
+  else setTimeout(runIdle, 20);
+}
+function runIdle(deadline) {
+  idleQueued = false;
+  const room = deadline && !deadline.didTimeout ? deadline.timeRemaining() : kSliceMs;
+  const end = performance.now() + Math.max(1, Math.min(kSliceMs, room));
+  while (idleJobs.length && performance.now() < end) {
+    try {
+      if (idleJobs[0](end)) idleJobs.shift();
+    } catch (e) {
+      idleJobs.shift();
+      report('preparing effects', e);
+    }
+  }
+  if (idleJobs.length) queueIdle();
 }
 
 function el(tag, className, parent) {
@@ -222,28 +286,86 @@ function pixelFilter(opts) {
   return id;
 }
 
-// The filtered copy, clipped to the area (or all but it) and cut to what is visible of the
-// picture, so that the filter never works on more pixels than are shown.
+// A copy of the picture at its shown size, cut by a box.
+function copyIn(pic, box) {
+  const image = picture(pic.img.currentSrc || pic.img.src, '', box);
+  image.decoding = 'sync';
+  return image;
+}
+
+// Filtered copies kept in the page, hidden, at most this many when none of them shows.
+const kKeptCopies = 6;
+
+// The picture filtered, on one side of an area: all of it where the area is (the area's box
+// cut to the area's shape), or all but it (what is visible of the picture, the area's box over
+// it showing the area's own pixels cut to its shape), cut to what is visible of the picture.
+// Copies stay in the page between uses, hidden, in layers of their own: the browser keeps their
+// pixels filtered, and showing them again draws nothing anew but the area's box. One per
+// filter and side, more when more show at once; the least recently shown go first.
+function pixelCopy(pic, filter, outside) {
+  const key = `${filter}${outside ? '-' : '+'}`;
+  const found = pic.copies.find((p) => p.key === key && !p.busy);
+  if (found) return found;
+  const box = el('div', 'vlm4-filtered vlm4-idle', pic.clip);
+  const image = copyIn(pic, box);
+  // On the image itself the filter is drawn with it; on a box around it, the box is drawn
+  // aside first.
+  image.style.filter = `url(#${filter})`;
+  const hole = outside ? el('div', 'vlm4-hole', box) : null;
+  const holeImage = hole && copyIn(pic, hole);
+  const shaped = outside ? holeImage : image;
+  let area = 0;
+  const c = {
+    key,
+    busy: false,
+    show(a) {
+      this.busy = true;
+      pic.copies.splice(pic.copies.indexOf(this), 1);
+      pic.copies.push(this);
+      box.className = 'vlm4-filtered vlm4-pixels' + (outside ? ' vlm4-background' : '');
+      if (a !== area) shaped.style.clipPath = `url(#${pic.clipId(a)})`;
+      area = a;
+    },
+    hide() {
+      box.className = 'vlm4-filtered vlm4-idle';
+      this.busy = false;
+    },
+    remove() {
+      box.remove();
+    },
+    place(f) {
+      const src = pic.img.currentSrc || pic.img.src;
+      for (const e of [image, holeImage]) if (e && e.getAttribute('src') !== src) e.src = src;
+      const b = pic.map.boxes.subarray(area * 4, area * 4 + 4);
+      const [sx, sy] = [2 * f.sx, 2 * f.sy];
+      const v = f.visible;
+      const inner = [Math.max(v.x0, Math.floor(b[0] * sx)), Math.max(v.y0, Math.floor(b[1] * sy)),
+        Math.min(v.x1, Math.ceil((b[2] + 1) * sx)), Math.min(v.y1, Math.ceil((b[3] + 1) * sy))];
+      const [x0, y0, x1, y1] = outside ? [v.x0, v.y0, v.x1, v.y1] : inner;
+      put(box, x0, y0, Math.max(0, x1 - x0), Math.max(0, y1 - y0));
+      put(image, -x0, -y0, f.w, f.h);
+      if (hole) {
+        put(hole, inner[0] - x0, inner[1] - y0, Math.max(0, inner[2] - inner[0]), Math.max(0, inner[3] - inner[1]));
+        put(holeImage, -inner[0], -inner[1], f.w, f.h);
+      }
+    },
+  };
+  pic.copies.push(c);
+  let spare = pic.copies.length - kKeptCopies;
+  for (const old of pic.copies.filter((p) => !p.busy && p !== c)) {
+    if (spare-- <= 0) break;
+    old.remove();
+    pic.copies.splice(pic.copies.indexOf(old), 1);
+  }
+  return c;
+}
+
 function pixelEffect(pic, opts, area, outside) {
   const filter = pixelFilter(opts || {});
   if (!filter) return null;
-  const box = el('div', 'vlm4-pixels' + (outside ? ' vlm4-background' : ''), pic.clip);
-  const copy = picture(pic.img.currentSrc || pic.img.src, '', box);
-  box.style.filter = `url(#${filter})`;
-  copy.style.clipPath = `url(#${pic.clipId(area, outside)})`;
-  const b = pic.map.boxes.subarray(area * 4, area * 4 + 4);
-  return {
-    node: box,
-    place(f) {
-      const [sx, sy] = [2 * f.sx, 2 * f.sy];
-      const v = f.visible;
-      const [x0, y0, x1, y1] = outside ? [v.x0, v.y0, v.x1, v.y1] : [Math.max(v.x0, Math.floor(b[0] * sx)),
-        Math.max(v.y0, Math.floor(b[1] * sy)), Math.min(v.x1, Math.ceil((b[2] + 1) * sx)),
-        Math.min(v.y1, Math.ceil((b[3] + 1) * sy))];
-      put(box, x0, y0, Math.max(0, x1 - x0), Math.max(0, y1 - y0));
-      put(copy, -x0, -y0, f.w, f.h);
-    },
-  };
+  const c = pixelCopy(pic, filter, outside);
+  c.show(area);
+  return { place: (f) => c.place(f), stop: () => c.hide() };
 }
 
 // Shapes of a balloon whose body is the box w x h at (0, 0), pointing at (tx, ty); each is
@@ -516,19 +638,22 @@ function outlinePath(map, area) {
 }
 
 const kDoubleClickMs = 500;
+// A scroll or a resize is over when nothing has moved for this long.
+const kRestMs = 150;
 
 class Picture {
   constructor(img, data) {
     this.img = img;
-    this.map = decodeMap(data.Map);
+    this.map = readMap(data.Map);
     // In several widths (srcset, <picture>), the map is at the size of width and height.
     const size = ['width', 'height'].map((k) => Number(img.getAttribute(k)));
     if ((img.srcset || img.parentNode.nodeName === 'PICTURE') && size[0] > 0 && size[1] > 0) this.full = size;
     this.areas = new Map();
     this.clips = new Map();
+    this.copies = [];
     this.areaElements = new Map();
     // over, clicked: the running { area, effects }.
-    Object.assign(this, { over: null, clicked: null, inside: false, touchHover: false, music: null, warned: new Set() });
+    Object.assign(this, { over: null, clicked: null, inside: false, prepared: false, touchHover: false, music: null, warned: new Set() });
     const names = new Map();
     const scale = this.frame().sx;
     for (const c of Array.isArray(data.colors) ? data.colors : []) {
@@ -575,16 +700,39 @@ class Picture {
     this.clip = el('div', 'vlm4-clip', this.layer);
     this.addAreaElements(names);
     this.placeLayer();
+    // The map's samples, while the page is idle; the first look at them does what is left.
+    if (!this.map.ready) whenIdle((end) => this.map.fill(end));
+  }
+
+  // The first time the pointer (or the focus) comes onto the picture, and only then, since
+  // most visits to a page never hover: the filtered copies that pixel effects will show, which
+  // the browser then draws aside, and, while the page is idle, a few rows at a time, the shapes
+  // of the areas they show on, so that entering an area only shows them.
+  prepare() {
+    if (this.prepared) return;
+    this.prepared = true;
+    const shapes = new Set();
+    let f = null;
+    for (const [area, p] of this.areas) {
+      for (const e of kEvents) {
+        for (const outside of [false, true]) {
+          const filter = pixelFilter((p[e] || {})[outside ? 'background' : 'area'] || {});
+          if (!filter) continue;
+          shapes.add(area);
+          const key = `${filter}${outside ? '-' : '+'}`;
+          if (this.copies.length < kKeptCopies && !this.copies.some((c) => c.key === key)) {
+            pixelCopy(this, filter, outside).place(f || (f = this.placeLayer()));
+          }
+        }
+      }
+    }
+    for (const area of shapes) whenIdle((end) => !!this.clipId(area, end));
   }
 
   // A focusable element over each area with effects, in reading order (by its first sample).
   addAreaElements(names) {
     const m = this.map;
-    const first = (a) => {
-      const y = m.boxes[a * 4 + 1];
-      const row = m.cells.subarray(y * m.cols, (y + 1) * m.cols);
-      return y * m.cols + row.indexOf(a);
-    };
+    const first = (a) => m.first[a];
     const list = [...this.areas.keys()].filter((a) => m.boxes[a * 4 + 2] >= 0 && kEvents.some((e) => has(this.areas.get(a)[e])));
     list.sort((a, b) => first(a) - first(b));
     if (!list.length) return;
@@ -630,6 +778,7 @@ class Picture {
 
   areaAt(x, y) {
     const m = this.map;
+    if (!m.ready) m.fill(Infinity);
     return x < 0 || y < 0 || x >> 1 >= m.cols || y >> 1 >= m.rows ? 0 : m.cells[(y >> 1) * m.cols + (x >> 1)];
   }
 
@@ -640,28 +789,30 @@ class Picture {
     return x < 0 || y < 0 || x >= f.width || y >= f.height ? 0 : this.areaAt(x, y);
   }
 
-  // A clip path in units of the picture's box: sample i covers pixels 2i and 2i + 1.
-  clipId(area, outside) {
-    const key = outside ? -area : area;
-    if (!this.clips.has(key)) {
-      const id = `vlm4-c${++uid}`;
-      const clip = svgEl('clipPath', { id, clipPathUnits: 'objectBoundingBox' }, defsRoot());
-      const m = this.map;
-      const f = this.frame();
-      const whole = outside ? `M0 0H${f.width / 2}V${f.height / 2}H0z` : '';
-      svgEl('path', {
-        d: whole + areaPath(m, area),
-        'clip-rule': 'evenodd',
-        transform: `scale(${2 / f.width} ${2 / f.height})`,
-      }, clip);
-      this.clips.set(key, id);
+  // A clip path of the area in units of the picture's box: sample i covers pixels 2i and
+  // 2i + 1. Given the time to stop at (performance.now()), it may be left half built: null.
+  clipId(area, end = Infinity) {
+    let clip = this.clips.get(area);
+    if (!clip) this.clips.set(area, (clip = { id: '', steps: areaPath(this.map, area) }));
+    if (!this.map.ready && !this.map.fill(end)) return null;
+    while (!clip.id) {
+      const step = clip.steps.next();
+      if (step.done) {
+        clip.id = `vlm4-c${++uid}`;
+        const f = this.frame();
+        svgEl('path', { d: step.value, transform: `scale(${2 / f.width} ${2 / f.height})` },
+          svgEl('clipPath', { id: clip.id, clipPathUnits: 'objectBoundingBox' }, defsRoot()));
+      } else if (performance.now() >= end) {
+        return null;
+      }
     }
-    return this.clips.get(key);
+    return clip.id;
   }
 
   // Touch pointers enter and leave with every tap: onDown handles taps.
   onEnter(e) {
     if (e.pointerType === 'touch') return;
+    this.prepare();
     this.inside = true;
     this.playMusic();
   }
@@ -675,6 +826,7 @@ class Picture {
     // A tap shows the area's over effects until the next tap elsewhere.
     for (const p of pictures) if (p !== this && p.touchHover) p.leave();
     this.touchHover = this.inside = true;
+    this.prepare();
     this.playMusic();
     this.hover(this.areaAtClient(e.clientX, e.clientY));
   }
@@ -727,9 +879,11 @@ class Picture {
     if (this.ring) this.ring.remove();
     this.ring = null;
     if (area) {
+      this.prepare();
       const f = this.frame();
       this.ring = svgEl('svg', { class: 'vlm4-focus', 'aria-hidden': 'true', preserveAspectRatio: 'none',
         viewBox: `0 0 ${f.width / 2} ${f.height / 2}` }, this.layer);
+      if (!this.map.ready) this.map.fill(Infinity);
       const d = outlinePath(this.map, area);
       for (const c of ['vlm4-ring-under', 'vlm4-ring']) svgEl('path', { d, class: c }, this.ring);
     }
@@ -832,9 +986,22 @@ class Picture {
 
   replace() {
     const effects = [this.over, this.clicked].flatMap((g) => (g ? g.effects : []));
-    if (!effects.length) return;
-    const f = this.placeLayer();
-    for (const fx of effects) fx.place(f);
+    if (effects.length) {
+      const f = this.placeLayer();
+      for (const fx of effects) fx.place(f);
+    }
+    // Hidden copies follow once the page has come to rest, so that they are drawn for the new
+    // view before they show, and not in every frame of a scroll.
+    if (!this.copies.some((c) => !c.busy)) return;
+    clearTimeout(this.restTimer);
+    this.restTimer = setTimeout(() => whenIdle(() => {
+      const idle = this.copies.filter((c) => !c.busy);
+      if (idle.length) {
+        const f = this.placeLayer();
+        for (const c of idle) c.place(f);
+      }
+      return true;
+    }), kRestMs);
   }
 
   playMusic() {

@@ -92,7 +92,8 @@ async function measure(which, page) {
                 channel.port2.postMessage(0);
             }));
             const next = await new Promise((resolve) => requestAnimationFrame(resolve));
-            return { handler, painted: paintedAt - t0, work: paintedAt - Math.max(frameStart, t0), frame: next - frameStart };
+            return { handler, painted: paintedAt - t0, next: frameStart - t0, work: paintedAt - Math.max(frameStart, t0),
+                frame: next - frameStart };
         };
         const trials = async (x, y, n) => {
             const list = [];
@@ -108,7 +109,7 @@ async function measure(which, page) {
         const effect = await trials(inBlock, inBlock, 21);
         const bubble = await trials(away[0] - 40, away[1] - 40, 21);
         out.enterFirst = first;
-        for (const key of ['handler', 'painted', 'work', 'frame']) {
+        for (const key of ['handler', 'painted', 'next', 'work', 'frame']) {
             out[`effect_${key}`] = sum(effect, key);
             out[`bubble_${key}`] = sum(bubble, key);
         }
@@ -124,6 +125,7 @@ async function measure(which, page) {
     const row = (name, key) => console.log(`  ${name}: effect median ${f(figures[`effect_${key}`].median, 2)} ms, ` +
         `p95 ${f(figures[`effect_${key}`].p95, 2)} ms, max ${f(figures[`effect_${key}`].max, 2)} ms; bubble only median ${f(figures[`bubble_${key}`].median, 2)} ms`);
     row('event handler', 'handler');
+    row('event to the start of the frame after the effect\'s', 'next');
     row('event to the next frame painted (includes waiting for it)', 'painted');
     row('frame work from the frame start to painted', 'work');
     row('length of that frame (to the next frame start)', 'frame');
@@ -141,15 +143,22 @@ try {
     const page = exportPage(project, path.join(folder, 'site', 'big.html'));
     const results = [];
     for (const which of engines) results.push([which, await measure(which, page)]);
-    // One frame is the engine's frame interval, read from the bubble entries, whose frames do
-    // little work.
+    // The event comes right after a frame has begun, and that frame shows the effect. It is
+    // painted within one frame when the next frame begins on time (Chromium begins it only
+    // once the effect's tiles are drawn) and the frame after it is not held up either (Firefox
+    // paints while the next frame runs; a frame it could not keep up with shows as a frame
+    // twice as long). One frame is the engine's frame interval, read from the bubble entries,
+    // whose frames do little work.
     console.log(`entering an area with effects, event to painted frame, side by side (target: within one frame):`);
     for (const [which, figures] of results) {
-        const painted = figures.effect_painted;
+        const next = figures.effect_next;
         const interval = figures.bubble_frame.median;
-        console.log(`  ${which.padEnd(9)} median ${painted.median.toFixed(2)} ms, p95 ${painted.p95.toFixed(2)} ms; ` +
-            `frame interval ${interval.toFixed(2)} ms, the effect's frame ${figures.effect_frame.median.toFixed(2)} ms: ` +
-            `${painted.median <= interval ? 'within' : 'NOT within'} one frame`);
+        const held = figures.effect_frame.median;
+        const within = next.median <= interval && held <= interval * 1.1;
+        console.log(`  ${which.padEnd(9)} event to the next frame's start median ${next.median.toFixed(2)} ms ` +
+            `(p95 ${next.p95.toFixed(2)} ms), the frame after it ${held.toFixed(2)} ms, frame interval ` +
+            `${interval.toFixed(2)} ms; to the next frame painted median ${figures.effect_painted.median.toFixed(2)} ms: ` +
+            `${within ? 'within' : 'NOT within'} one frame`);
     }
 } finally {
     fs.rmSync(folder, { recursive: true, force: true });

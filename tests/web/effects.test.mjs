@@ -474,3 +474,133 @@ describe('effects on an exported page', { skip: skip || false }, () => {
         });
     }
 });
+
+// Pixel effects are kept between uses as hidden copies of the picture. Top row: two areas side
+// by side with the same background effect, then 160 pixels of no area; bottom row: eight
+// areas, each brightening itself by its own amount, more than the page keeps copies of.
+describe('pixel effects kept between uses', { skip: skip || false }, () => {
+    let folder;
+    let page;
+    let browser;
+    const kKept = 6;
+    const tones = Array.from({ length: 8 }, (_, k) => [`tone${k + 1}`, 12 * (k + 1)]);
+    const clamp = (v) => Math.max(0, Math.min(255, v));
+    const darker = (rgb) => Array(3).fill(clamp(0.2126 * rgb[0] + 0.7152 * rgb[1] + 0.0722 * rgb[2] - 50));
+
+    before(async () => {
+        folder = tempFolder('kept');
+        const over = { background_brightness: -50, background_grayscale: 1 };
+        const rects = { left: [0, 0, 80, 80], right: [80, 0, 80, 80] };
+        const areas = { left: { over }, right: { over } };
+        tones.forEach(([name, b], k) => {
+            rects[name] = [40 * k, 80, 40, 80];
+            areas[name] = { over: { area_brightness: b } };
+        });
+        const project = makeProject(path.join(folder, 'project'), { width: 320, height: 160, colour, rects, areas });
+        page = exportPage(project, path.join(folder, 'site', 'kept.html'));
+        browser = await launchBrowser();
+    });
+
+    after(async () => {
+        await browser?.close();
+        if (folder) fs.rmSync(folder, { recursive: true, force: true });
+    });
+
+    async function visit(init) {
+        const context = await browser.newContext({ viewport: { width: 600, height: 400 }, reducedMotion: 'reduce' });
+        if (init) await context.addInitScript(init);
+        const p = await openPage(context, page);
+        p.context = context;
+        p.clip = await p.evaluate(() => {
+            const r = document.images[0].getBoundingClientRect();
+            return { x: Math.round(r.left), y: Math.round(r.top), width: 320, height: 160 };
+        });
+        p.away = [590, 390]; // below the picture, within the viewport
+        return p;
+    }
+
+    // The first pixel of the rectangle [x, y, w, h] that is not want(pixel before) within 3
+    // levels, or ''; the pointer's tip at `tip` may hide pixels around it.
+    function firstWrong(before, during, [x0, y0, w, h], want, tip = [-99, -99]) {
+        for (let y = y0; y < y0 + h; y++) {
+            for (let x = x0; x < x0 + w; x++) {
+                if (Math.abs(x - tip[0]) < 16 && Math.abs(y - tip[1]) < 24) continue;
+                const expected = want(before.pixel(x, y));
+                const got = during.pixel(x, y);
+                if (got.some((v, i) => Math.abs(v - expected[i]) > 3)) return `(${x}, ${y}) want ${expected.map(Math.round)} got ${got}`;
+            }
+        }
+        return '';
+    }
+
+    it('makes nothing until the pointer comes onto the picture, and shows nothing of it then', async () => {
+        const p = await visit();
+        try {
+            await p.mouse.move(...p.away);
+            const before = decodePng(await p.screenshot({ clip: p.clip }));
+            await new Promise((resolve) => setTimeout(resolve, 300));
+            const made = () => p.evaluate(() => [document.querySelectorAll('.vlm4-filtered').length,
+                document.querySelectorAll('clipPath').length]);
+            assert.deepEqual(await made(), [0, 0]);
+            await p.mouse.move(p.clip.x + 240, p.clip.y + 40);
+            // Every area with a pixel effect gets its shape while the page is idle.
+            for (let i = 0; i < 50 && (await made())[1] < 10; i++) await new Promise((resolve) => setTimeout(resolve, 100));
+            const [copies, shapes] = await made();
+            assert.ok(copies > 0 && copies <= kKept, `${copies} copies`);
+            assert.equal(shapes, 10);
+            const during = decodePng(await p.screenshot({ clip: p.clip }));
+            assert.equal(firstWrong(before, during, [0, 0, 320, 160], (v) => v, [240, 40]), '');
+            assert.equal((await shown(p)).pixels, 0);
+            assert.deepEqual(p.errors, []);
+        } finally {
+            await p.context.close();
+        }
+    });
+
+    it('leaves the entered area as it is and darkens the other, entry after entry', async () => {
+        const p = await visit();
+        try {
+            await p.mouse.move(...p.away);
+            const before = decodePng(await p.screenshot({ clip: p.clip }));
+            for (const [name, ax] of [['left', 40], ['right', 120], ['', -1], ['left', 40]]) {
+                await p.mouse.move(...(ax < 0 ? p.away : await pixelPoint(p, ax, 40)));
+                const during = decodePng(await p.screenshot({ clip: p.clip }));
+                const same = (v) => v;
+                const [entered, other] = ax < 0 ? [same, same] : [same, darker];
+                const sides = ax < 80 ? [[0, 0, 80, 80], [80, 0, 80, 80]] : [[80, 0, 80, 80], [0, 0, 80, 80]];
+                assert.equal(firstWrong(before, during, sides[0], entered, [ax, 40]), '', `pointer on ${name || 'nothing'}`);
+                assert.equal(firstWrong(before, during, sides[1], other, [ax, 40]), '', `pointer on ${name || 'nothing'}`);
+                assert.equal((await shown(p)).pixels, ax < 0 ? 0 : 1);
+            }
+        } finally {
+            await p.context.close();
+        }
+    });
+
+    // A page that is never idle reads its map and builds the areas' shapes when they are first
+    // needed instead; so does a browser without requestIdleCallback, when a visitor comes
+    // before its timers.
+    for (const [when, init] of [['whenever it is idle', null],
+        ['when the page is never idle', () => { window.requestIdleCallback = () => 0; }]]) {
+        it(`shows each of more effects than it keeps copies of, and keeps no more, ${when}`, async () => {
+            const p = await visit(init);
+            try {
+                await p.mouse.move(...p.away);
+                const before = decodePng(await p.screenshot({ clip: p.clip }));
+                for (const k of [0, 1, 2, 3, 4, 5, 6, 7, 0, 7]) {
+                    const [name, b] = tones[k];
+                    const tip = [40 * k + 20, 120];
+                    await p.mouse.move(...await pixelPoint(p, ...tip));
+                    const during = decodePng(await p.screenshot({ clip: p.clip }));
+                    assert.equal(firstWrong(before, during, [40 * k, 80, 40, 80], (v) => v.map((c) => clamp(c + b)), tip), '', name);
+                    assert.equal(firstWrong(before, during, [0, 0, 320, 80], (v) => v), '', name);
+                    const copies = await p.evaluate(() => document.querySelectorAll('.vlm4-filtered').length);
+                    assert.ok(copies <= kKept, `${copies} copies on ${name}`);
+                }
+                assert.deepEqual(p.errors, []);
+            } finally {
+                await p.context.close();
+            }
+        });
+    }
+});
