@@ -1,6 +1,5 @@
 #include "canvas/view/tinted_row.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "canvas/view/tinted_row_kernels.h"
@@ -24,13 +23,18 @@ bool ProcessorHasAvx2() {
 }  // namespace
 
 TintPattern MakeTintPattern(std::uint32_t color) {
-    // Bytes 0xBBGGRR: the view's order is blue, green, red.
-    TintPattern p{};
-    p.bytes[0] = static_cast<std::uint8_t>(color >> 16);
-    p.bytes[1] = static_cast<std::uint8_t>(color >> 8);
-    p.bytes[2] = static_cast<std::uint8_t>(color);
-    for (std::size_t filled = 3; filled < sizeof(p.bytes); filled *= 2) {
-        std::memcpy(p.bytes + filled, p.bytes, std::min(filled, sizeof(p.bytes) - filled));
+    // Bytes 0xBBGGRR: the view's order is blue, green, red. A composer makes 255 of these for
+    // every brush move, so 24 bytes (whole pixels and whole words) are made and copied.
+    constexpr std::size_t kUnit = 24;
+    TintPattern p;
+    static_assert(sizeof(p.bytes) % kUnit == 0);
+    for (std::size_t i = 0; i < kUnit; i += 3) {
+        p.bytes[i] = static_cast<std::uint8_t>(color >> 16);
+        p.bytes[i + 1] = static_cast<std::uint8_t>(color >> 8);
+        p.bytes[i + 2] = static_cast<std::uint8_t>(color);
+    }
+    for (std::size_t filled = kUnit; filled < sizeof(p.bytes); filled += kUnit) {
+        std::memcpy(p.bytes + filled, p.bytes, kUnit);
     }
     return p;
 }
