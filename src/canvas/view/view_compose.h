@@ -6,6 +6,7 @@
 
 #include "canvas/map/rect.h"
 #include "canvas/view/pixel_effect.h"
+#include "canvas/view/tinted_row.h"
 #include "store/bitmap.h"
 #include "store/common_data.h"
 
@@ -22,18 +23,14 @@ bool UpdateView(const COMMON_DATA& data, ViewMode mode, Bitmap& view);
 // composition gives. A view of another size than the picture is composed in full.
 bool UpdateView(const COMMON_DATA& data, ViewMode mode, Bitmap& view, const Rect& rect);
 
-// A palette colour repeated in the view's byte order blue, green, red: 48 bytes hold sixteen
-// whole pixels, so a run blends block by block without splitting pixels; 16 more let a
-// sixteen-byte window start at any of the 48.
-struct alignas(16) TintPattern {
-    std::uint8_t bytes[64];
-};
-
 // Composes the view one row span at a time, the tints of the mode made ready once. The
 // viewport drawing uses it for the rows it shows, so both give the same pixels.
 class ViewRowComposer {
 public:
     ViewRowComposer(const std::array<std::uint32_t, 256>& palette, ViewMode mode, int currentArea);
+    // The tint table points into the composer's own patterns.
+    ViewRowComposer(const ViewRowComposer&) = delete;
+    ViewRowComposer& operator=(const ViewRowComposer&) = delete;
 
     // Writes the composed pixels x0 .. x1 - 1 of row y, 3 bytes each, to dst[0] onwards.
     // x0 and x1 lie within the picture; map rows or columns it lacks count as no area.
@@ -45,10 +42,13 @@ public:
                  int x0, int x1, std::vector<std::uint8_t>& row, std::uint8_t* dst) const;
 
 private:
-    ViewMode m_mode;
-    int m_currentArea;
+    void ComposeTinted(const std::uint8_t* src, const Bitmap& map, int y, int x0, int x1,
+                       std::uint8_t* dst) const;
+
     bool m_plain;
-    std::array<TintPattern, 256> m_patterns{};
+    RowKernel m_kernel = FastestRowKernel();
+    std::array<TintPattern, 256> m_patterns;
+    TintTable m_tints{};
 };
 
 // The composition itself. Each masked pixel is the even mix of the picture pixel and the
